@@ -1,0 +1,234 @@
+// A string-keyed map whose iteration order is that of a chained hash table of
+// 17 buckets: buckets from 0 upward, and inside a bucket the key inserted most
+// recently first. The catalog's file layout and several walks depend on this
+// order, so it is kept exactly; a side index makes look-ups in large maps
+// constant-time without touching the order.
+#ifndef COMP_MGR_BUCKET_MAP_H
+#define COMP_MGR_BUCKET_MAP_H
+
+#include <cstddef>
+#include <cstdint>
+#include <iterator>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <utility>
+
+namespace comp_mgr {
+
+template <class V>
+class BucketMap {
+    struct Node {
+        std::string key;
+        V value;
+        Node* prev = nullptr;
+        Node* next = nullptr;
+        std::size_t bucket = 0;
+    };
+
+public:
+    static constexpr std::size_t kBuckets = 17;
+
+    // h = h * 33 + c over the key's bytes taken as signed 8-bit values,
+    // in unsigned 32-bit arithmetic.
+    static std::size_t BucketOf(std::string_view key) {
+        std::uint32_t h = 0;
+        for (char c : key) h = h * 33u + static_cast<std::uint32_t>(static_cast<std::int32_t>(static_cast<signed char>(c)));
+        return h % kBuckets;
+    }
+
+    class iterator {
+    public:
+        using iterator_category = std::forward_iterator_tag;
+        using value_type = Node;
+        using difference_type = std::ptrdiff_t;
+        using pointer = Node*;
+        using reference = Node&;
+
+        iterator() = default;
+        const std::string& key() const { return node_->key; }
+        V& value() const { return node_->value; }
+        iterator& operator++() {
+            node_ = Next(map_, node_);
+            return *this;
+        }
+        bool operator==(const iterator& o) const { return node_ == o.node_; }
+        bool operator!=(const iterator& o) const { return node_ != o.node_; }
+        // Range-for yields the iterator itself, so loops read `it.key()`.
+        const iterator& operator*() const { return *this; }
+
+    private:
+        friend class BucketMap;
+        iterator(const BucketMap* m, Node* n) : map_(m), node_(n) {}
+        const BucketMap* map_ = nullptr;
+        Node* node_ = nullptr;
+    };
+    using const_iterator = iterator;
+
+    BucketMap() = default;
+    ~BucketMap() { clear(); }
+
+    // Copies keep the exact order of the original.
+    BucketMap(const BucketMap& other) { copyFrom(other); }
+    BucketMap& operator=(const BucketMap& other) {
+        if (this != &other) {
+            clear();
+            copyFrom(other);
+        }
+        return *this;
+    }
+    BucketMap(BucketMap&& other) noexcept { steal(other); }
+    BucketMap& operator=(BucketMap&& other) noexcept {
+        if (this != &other) {
+            clear();
+            steal(other);
+        }
+        return *this;
+    }
+
+    iterator begin() const { return iterator(this, First(this)); }
+    iterator end() const { return iterator(this, nullptr); }
+    std::size_t size() const { return size_; }
+    bool empty() const { return size_ == 0; }
+
+    V* find(std::string_view key) {
+        Node* n = lookup(key);
+        return n ? &n->value : nullptr;
+    }
+    const V* find(std::string_view key) const {
+        const Node* n = lookup(key);
+        return n ? &n->value : nullptr;
+    }
+    bool contains(std::string_view key) const { return lookup(key) != nullptr; }
+
+    // Stores a value under a key; an existing key keeps its place.
+    V& set(const std::string& key, V value) {
+        if (Node* n = lookup(key)) {
+            n->value = std::move(value);
+            return n->value;
+        }
+        return insertNew(key, std::move(value))->value;
+    }
+
+    // The value of a key, inserting a default one at the front of its bucket.
+    V& operator[](const std::string& key) {
+        if (Node* n = lookup(key)) return n->value;
+        return insertNew(key, V())->value;
+    }
+
+    bool erase(std::string_view key) {
+        Node* n = lookup(key);
+        if (!n) return false;
+        unlink(n);
+        return true;
+    }
+
+    // Removes the element at `it` and returns the one after it.
+    iterator erase(iterator it) {
+        Node* next = Next(this, it.node_);
+        unlink(it.node_);
+        return iterator(this, next);
+    }
+
+    // Removes a key and hands back its value.
+    bool take(std::string_view key, V* out) {
+        Node* n = lookup(key);
+        if (!n) return false;
+        *out = std::move(n->value);
+        unlink(n);
+        return true;
+    }
+
+    void clear() {
+        for (auto& head : heads_) {
+            while (head) {
+                Node* n = head;
+                head = n->next;
+                delete n;
+            }
+        }
+        size_ = 0;
+        index_.reset();
+    }
+
+private:
+    static constexpr std::size_t kIndexThreshold = 24;
+    using Index = std::unordered_map<std::string_view, Node*>;
+
+    static Node* First(const BucketMap* m) {
+        for (std::size_t b = 0; b < kBuckets; ++b)
+            if (m->heads_[b]) return m->heads_[b];
+        return nullptr;
+    }
+    static Node* Next(const BucketMap* m, Node* n) {
+        if (n->next) return n->next;
+        for (std::size_t b = n->bucket + 1; b < kBuckets; ++b)
+            if (m->heads_[b]) return m->heads_[b];
+        return nullptr;
+    }
+
+    Node* lookup(std::string_view key) const {
+        if (index_) {
+            auto it = index_->find(key);
+            return it == index_->end() ? nullptr : it->second;
+        }
+        for (Node* n = heads_[BucketOf(key)]; n; n = n->next)
+            if (n->key == key) return n;
+        return nullptr;
+    }
+
+    Node* insertNew(const std::string& key, V value) {
+        auto* n = new Node{key, std::move(value), nullptr, nullptr, BucketOf(key)};
+        Node*& head = heads_[n->bucket];
+        n->next = head;
+        if (head) head->prev = n;
+        head = n;
+        ++size_;
+        if (index_) {
+            index_->emplace(std::string_view(n->key), n);
+        } else if (size_ >= kIndexThreshold) {
+            index_ = std::make_unique<Index>();
+            index_->reserve(size_ * 2);
+            for (Node* h : heads_)
+                for (Node* m = h; m; m = m->next) index_->emplace(std::string_view(m->key), m);
+        }
+        return n;
+    }
+
+    void unlink(Node* n) {
+        if (index_) index_->erase(std::string_view(n->key));
+        if (n->prev) n->prev->next = n->next;
+        else heads_[n->bucket] = n->next;
+        if (n->next) n->next->prev = n->prev;
+        --size_;
+        delete n;
+    }
+
+    void copyFrom(const BucketMap& other) {
+        // Rebuild each chain back to front so the copy's chains match.
+        for (std::size_t b = 0; b < kBuckets; ++b) {
+            Node* tail = other.heads_[b];
+            while (tail && tail->next) tail = tail->next;
+            for (Node* n = tail; n; n = n->prev) insertNew(n->key, n->value);
+        }
+    }
+
+    void steal(BucketMap& other) {
+        for (std::size_t b = 0; b < kBuckets; ++b) {
+            heads_[b] = other.heads_[b];
+            other.heads_[b] = nullptr;
+        }
+        size_ = other.size_;
+        other.size_ = 0;
+        index_ = std::move(other.index_);
+    }
+
+    Node* heads_[kBuckets] = {};
+    std::size_t size_ = 0;
+    std::unique_ptr<Index> index_;
+};
+
+}  // namespace comp_mgr
+
+#endif

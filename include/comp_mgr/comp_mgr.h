@@ -1,0 +1,60 @@
+// The functions comp_mgr exports to its hosts.
+//
+// Results are 32-bit integers: non-zero for success, 0 for failure or refusal.
+// Text results go into a caller buffer whose capacity is passed by address:
+// a text shorter than the capacity is stored with its terminator and the
+// capacity is set to its length; a longer one (or one that exactly fills the
+// buffer) is cut to the capacity without a terminator.
+#ifndef COMP_MGR_COMP_MGR_H
+#define COMP_MGR_COMP_MGR_H
+
+#include "comp_mgr/catalog_entry.h"
+
+#if defined(_WIN32)
+#if defined(COMP_MGR_BUILDING_LIBRARY)
+#define COMP_MGR_API __declspec(dllexport)
+#else
+#define COMP_MGR_API __declspec(dllimport)
+#endif
+#else
+#define COMP_MGR_API __attribute__((visibility("default")))
+#endif
+
+extern "C" {
+
+// Kinds of catalog section.
+enum { kCompMgrInstallation = 0, kCompMgrPlugIn = 1 };
+
+// Bits reported by bGetDbUpdateFlag.
+enum {
+    kCompMgrEntriesRemoved = 0x100,
+    kCompMgrRecordCreated = 0x200,
+    kCompMgrGroupsReconciled = 0x400,
+    kCompMgrLinksChanged = 0x800
+};
+
+COMP_MGR_API int InstallVNT(void);
+COMP_MGR_API int bAbortDbUpdate(void);
+COMP_MGR_API int bGetDbUpdateFlag(int* changes);
+
+COMP_MGR_API int iGetCatalogCount(int kind);
+COMP_MGR_API int bGetCatalogByNdx(int kind, int index, unsigned int* size, char* sectionName,
+                                  comp_mgr::CatalogEntry* entry);
+COMP_MGR_API int bGetCatalogByKey(const char* sectionName, comp_mgr::CatalogEntry** entry);
+
+COMP_MGR_API int bInstallVNT(const char* progLocation, const char* sdkVersion, const char* cpuSupport,
+                             const char* sku, const char* displayName, const char* folder,
+                             const char* registration);
+COMP_MGR_API int bUpdateVNT(const char* progLocation, const char* sdkVersion, const char* oldSku,
+                            const char* newSku, const char* displayName);
+COMP_MGR_API int bGetKeyVNT(const char* progLocation, const char* sdkVersion, unsigned int* size,
+                            char* sectionName);
+COMP_MGR_API int bPrepareVNT(const char* sectionName);
+
+COMP_MGR_API int bLinkPlugIns(const char* installationName, const char* plugInName, int mode);
+COMP_MGR_API int iDetectNewPlugIns(int mode);
+COMP_MGR_API void vUnRegAllPlgN(void);
+
+}  // extern "C"
+
+#endif

@@ -1,0 +1,153 @@
+// The catalog's data model: section naming and numbering, and SetProperty,
+// through which every property text enters the catalog.
+#include "catalog/component_database.h"
+
+#include <cstring>
+#include <limits>
+
+#include "support/text.h"
+
+namespace comp_mgr {
+
+const char kInstallationPrefix[] = "VntInstallation_";
+const char kPlugInPrefix[] = "PlugIn_";
+
+namespace {
+constexpr std::size_t kInstallationPrefixLength = sizeof(kInstallationPrefix) - 1;
+constexpr std::size_t kPlugInPrefixLength = sizeof(kPlugInPrefix) - 1;
+}  // namespace
+
+bool SplitIntoList(const std::string& value, StringList& list) {
+    bool appended = false;
+    std::size_t start = 0;
+    while (true) {
+        std::size_t comma = value.find(',', start);
+        std::string item = value.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
+        if (list.appendUnique(item)) appended = true;
+        if (comma == std::string::npos) break;
+        start = comma + 1;
+    }
+    return appended;
+}
+
+ComponentDatabase::ComponentDatabase(const Platform& platform) : platform_(platform) {
+    NotifyEngineOfHost();
+    LocateDatabaseFile();
+    flags = 0;
+    maxInstallationNumber = 0;
+    maxPlugInNumber = 0;
+    OpenDatabaseFile();
+}
+
+ComponentDatabase::~ComponentDatabase() { Clear(); }
+
+int ComponentDatabase::SectionKind(const std::string& name) {
+    if (name.compare(0, kInstallationPrefixLength, kInstallationPrefix) == 0 &&
+        name.size() >= kInstallationPrefixLength)
+        return kKindInstallation;
+    if (name.compare(0, kPlugInPrefixLength, kPlugInPrefix) == 0 && name.size() >= kPlugInPrefixLength)
+        return kKindPlugIn;
+    return kKindOther;
+}
+
+void ComponentDatabase::RegisterSectionName(const std::string& name) {
+    int kind = SectionKind(name);
+    if (kind == kKindInstallation) {
+        if (installationNames.appendUnique(name)) {
+            std::int32_t n = AtoI(std::string_view(name).substr(kInstallationPrefixLength));
+            if (n > maxInstallationNumber) maxInstallationNumber = n;
+        }
+    } else if (kind == kKindPlugIn) {
+        if (plugInNames.appendUnique(name)) {
+            std::int32_t n = AtoI(std::string_view(name).substr(kPlugInPrefixLength));
+            if (n > maxPlugInNumber) maxPlugInNumber = n;
+        }
+    }
+}
+
+std::string ComponentDatabase::MakeNewSectionName(int kind) {
+    const bool installation = kind == kKindInstallation;
+    std::int32_t& max = installation ? maxInstallationNumber : maxPlugInNumber;
+    const char* prefix = installation ? kInstallationPrefix : kPlugInPrefix;
+    // Counted in 64 bits and never handing out a name already taken, so that
+    // a file holding the largest 32-bit number cannot make two records share
+    // a section.
+    std::int64_t next = static_cast<std::int64_t>(max) + 1;
+    std::string name = prefix + FormatInt(next);
+    while (entries.contains(name)) name = prefix + FormatInt(++next);
+    max = next > std::numeric_limits<std::int32_t>::max() ? std::numeric_limits<std::int32_t>::max()
+                                                          : static_cast<std::int32_t>(next);
+    return name;
+}
+
+CatalogEntry* ComponentDatabase::Entry(const std::string& name) const {
+    const std::unique_ptr<CatalogEntry>* e = entries.find(name);
+    return e ? e->get() : nullptr;
+}
+
+namespace {
+void ReplaceUnlessSameIgnoringCase(std::string& field, const std::string& value) {
+    if (!EqualsNoCase(field, value)) field = value;
+}
+}  // namespace
+
+int ComponentDatabase::SetProperty(const std::string& section, const std::string& key, const std::string& value) {
+    CatalogEntry* entry = Entry(section);
+    if (!entry) {
+        entry = entries.set(section, std::make_unique<CatalogEntry>()).get();
+        RegisterSectionName(section);
+    }
+    const int kind = SectionKind(section);
+
+    if (key == "ProgLocation") {
+        ReplaceUnlessSameIgnoringCase(entry->ProgLocation, value);
+    } else if (key == "LastAccessDate") {
+        ReplaceUnlessSameIgnoringCase(entry->LastAccessDate, value);
+    } else if (key == "DisplayName") {
+        ReplaceUnlessSameIgnoringCase(entry->DisplayName, value);
+    } else if (key == "Sku") {
+        ReplaceUnlessSameIgnoringCase(entry->Sku, value);
+    } else if (key == "HelpFile") {
+        ReplaceUnlessSameIgnoringCase(entry->HelpFile, value);
+    } else if (key == "GroupDescription") {
+        ReplaceUnlessSameIgnoringCase(entry->GroupDescription, value);
+    } else if (key == "SdkVersion") {
+        double v = AtoF(value);
+        if (v > 1.0 && v != entry->SdkVersion) entry->SdkVersion = v;
+    } else if (key == "Status") {
+        entry->Status = AtoI(value);
+    } else if (key == "Registration") {
+        entry->extraProperties.set("Registration", value);
+    } else if (key == "CpuSupport") {
+        if (!value.empty()) SplitIntoList(value, entry->CpuSupport);
+    } else if (key == "PlugInLst_GrpName") {
+        if (!value.empty()) SplitIntoList(value, entry->PlugInLst_GrpName);
+    } else if (key == "Family_InstDate") {
+        if (kind == kKindInstallation) {
+            if (entry->DisplayName.empty()) entry->DisplayName = section;
+            if (entry->LastAccessDate.empty()) entry->LastAccessDate = value;
+        } else if (kind == kKindPlugIn) {
+            if (entry->DisplayName.empty()) entry->DisplayName = value;
+        }
+        entry->extraProperties.set("Family_InstDate", value);
+    } else {
+        entry->extraProperties.set(key, value);
+    }
+
+    if (kind == kKindPlugIn) entry->Status &= ~(kStatusFoundOrCurrent | kStatusCreatedOrRelinked);
+    entry->Status &= ~0x100;
+    return 1;
+}
+
+void ComponentDatabase::Clear() {
+    flags = 0;
+    iniPath.clear();
+    installationNames.clear();
+    plugInNames.clear();
+    newPlugInNames.clear();
+    entries.clear();
+    fileContent_.clear();
+    displayNameCache_.clear();
+}
+
+}  // namespace comp_mgr

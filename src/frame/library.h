@@ -1,0 +1,38 @@
+// The library's global state: the application object of this process, made
+// on first use and torn down when the library is unloaded.
+#ifndef COMP_MGR_FRAME_LIBRARY_H
+#define COMP_MGR_FRAME_LIBRARY_H
+
+#include <memory>
+
+#include "frame/component_manager_app.h"
+#include "platform/platform.h"
+
+namespace comp_mgr {
+
+// The ports of the running process, owned for the life of the library.
+class ProcessPlatform {
+public:
+    virtual ~ProcessPlatform() = default;
+    virtual const Platform& platform() = 0;
+};
+
+// Supplied by the adapter the library is built with.
+std::unique_ptr<ProcessPlatform> CreateProcessPlatform();
+
+namespace library {
+
+// The application object, constructed and initialised on the first call.
+// Null only if that failed.
+ComponentManagerApp* App();
+
+// Runs the exit hook (only if the start-up ran) and destroys the object.
+void Shutdown();
+
+// Called after every export so that changes to the system are durable.
+void AfterCall();
+
+}  // namespace library
+}  // namespace comp_mgr
+
+#endif

@@ -1,0 +1,66 @@
+// The file-system port: what the library asks of the files of the machine.
+// Paths are Windows paths (drive letter, backslashes) on every adapter.
+#ifndef COMP_MGR_PLATFORM_FILES_H
+#define COMP_MGR_PLATFORM_FILES_H
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace comp_mgr {
+
+struct FoundFile {
+    std::string name;  // the name as stored, without folder
+    bool isDirectory = false;
+};
+
+class Files {
+public:
+    virtual ~Files() = default;
+
+    // Opens a file for reading, sharing it with other readers and writers,
+    // and reads every byte. False when it cannot be opened.
+    virtual bool ReadAll(const std::string& path, std::string* content) = 0;
+
+    // True when the file can be opened for reading (shared, binary).
+    virtual bool CanOpen(const std::string& path) = 0;
+
+    // True when a file or folder exists under that name.
+    virtual bool Exists(const std::string& path) = 0;
+
+    // Replaces `path` by `content` so that a complete file stays under the
+    // name at every moment: the content goes to a temporary file in the same
+    // folder, is flushed, and then takes the place of the old file. With a
+    // non-empty `backupPath` the previous file ends up there (an older backup
+    // is removed). On failure both old files are left as they were.
+    virtual bool Replace(const std::string& path, const std::string& content, const std::string& backupPath) = 0;
+
+    virtual bool Remove(const std::string& path) = 0;
+
+    // Files and folders matching a pattern whose last component may hold the
+    // wildcards * and ? ("C:\x\*.dll"), in case-insensitive name order.
+    virtual std::vector<FoundFile> Find(const std::string& pattern) = 0;
+
+    // _fullpath with a buffer of `capacity` characters: false when the result
+    // does not fit or the path is invalid.
+    virtual bool FullPath(const std::string& path, std::string* result, std::uint32_t capacity = 260) = 0;
+
+    // GetLongPathNameA / GetShortPathNameA: the length of the result copied
+    // into `buffer` (terminated), the required size when it does not fit, or
+    // 0 on failure.
+    virtual std::uint32_t LongPathName(const std::string& path, char* buffer, std::uint32_t size) = 0;
+    virtual std::uint32_t ShortPathName(const std::string& path, char* buffer, std::uint32_t size) = 0;
+
+    // SHGetFileInfoA's display name of an existing file or folder; false when
+    // the shell has none (for instance when nothing exists there).
+    virtual bool DisplayName(const std::string& path, std::string* name) = 0;
+
+    // The process's current directory (GetCurrentDirectoryA into a buffer of
+    // `capacity` characters; false when it does not fit) and its change.
+    virtual bool GetCurrentDirectory(std::string* path, std::uint32_t capacity = 1024) = 0;
+    virtual bool SetCurrentDirectory(const std::string& path) = 0;
+};
+
+}  // namespace comp_mgr
+
+#endif
