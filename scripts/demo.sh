@@ -1,0 +1,17 @@
+#!/usr/bin/env bash
+# Sets up the machine, builds the tool and runs it on a fresh copy of the demo
+# machine in examples/demo-machine.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/setup.sh
+cmake -S . -B build -G Ninja -DCOMP_MGR_TESTS=OFF -DCOMP_MGR_BENCH=OFF >/dev/null
+cmake --build build -j"${JOBS:-2}" --target comp_mgr comp_mgr_tool
+machine=$(mktemp -d /tmp/comp_mgr-demo.XXXXXX)
+cp -r examples/demo-machine/. "$machine"
+run() { echo; echo "\$ comp_mgr $*"; build/bin/comp_mgr --root "$machine" --ui none "$@"; }
+run list
+run show VntInstallation_1
+run links VntInstallation_1
+run flags
+echo
+echo "The demo machine is in $machine; try: build/bin/comp_mgr --root $machine --help"

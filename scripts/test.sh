@@ -1,0 +1,54 @@
+#!/usr/bin/env bash
+# Sets up the machine, builds everything and runs every test:
+#   1. the Windows build (MinGW-w64) and its tests under Wine,
+#   2. the native build with warnings as errors, its tests, and the end-to-end
+#      tests, including the parity of the hosted tool with the Windows tool,
+#   3. the native tests again under AddressSanitizer and UndefinedBehaviorSanitizer,
+#   4. a short run of every fuzz target, and the benchmarks' figures.
+# Exits non-zero on the first failure.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$PWD
+jobs=${JOBS:-2}
+scripts/setup.sh
+
+export COMP_MGR_WINEPREFIX="$root/build-mingw/wineprefix"
+step() { echo; echo "== $*"; }
+
+step "Windows build (MinGW-w64)"
+cmake -S . -B build-mingw -G Ninja -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" \
+  -DCOMP_MGR_WERROR=ON -DCOMP_MGR_BENCH=OFF >/dev/null
+cmake --build build-mingw -j"$jobs"
+step "Windows tests under Wine"
+cmake/wine-run.sh cmd /c exit >/dev/null 2>&1 || true   # creates the prefix once, before tests run
+ctest --test-dir build-mingw --output-on-failure -j"$jobs"
+
+step "Native build"
+cmake -S . -B build -G Ninja -DCOMP_MGR_WERROR=ON -DCOMP_MGR_MINGW_BUILD="$root/build-mingw" >/dev/null
+cmake --build build -j"$jobs"
+step "Native and end-to-end tests"
+ctest --test-dir build --output-on-failure -j"$jobs"
+
+step "Native tests under AddressSanitizer and UndefinedBehaviorSanitizer"
+cmake -S . -B build-asan -G Ninja -DCOMP_MGR_WERROR=ON -DCOMP_MGR_SANITIZE=ON -DCOMP_MGR_BENCH=OFF >/dev/null
+cmake --build build-asan -j"$jobs"
+ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+  ctest --test-dir build-asan --output-on-failure -j"$jobs" -E '^e2e_'
+
+step "Fuzzing (short runs)"
+CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCOMP_MGR_FUZZ=ON -DCOMP_MGR_TESTS=OFF \
+  -DCOMP_MGR_BENCH=OFF >/dev/null
+cmake --build build-fuzz -j"$jobs"
+for target in build-fuzz/bin/fuzz_*; do
+  [ -x "$target" ] || continue
+  corpus="build-fuzz/corpus/$(basename "$target")"
+  mkdir -p "$corpus"
+  echo "-- $(basename "$target")"
+  "$target" -max_total_time="${FUZZ_SECONDS:-30}" -rss_limit_mb=2048 "$corpus" 2>&1 | tail -n 2
+done
+
+step "Benchmarks"
+build/bin/comp_mgr_bench --benchmark_min_time=0.05
+
+echo
+echo "All tests passed."
