@@ -1,0 +1,117 @@
+#include "comp_mgr/bucket_map.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace comp_mgr {
+namespace {
+
+std::vector<std::string> Keys(const BucketMap<std::string>& m) {
+    std::vector<std::string> out;
+    for (const auto& e : m) out.push_back(e.key());
+    return out;
+}
+
+// The order a chained table of 17 buckets gives: bucket by bucket, newest first.
+std::vector<std::string> ExpectedOrder(const std::vector<std::string>& insertionOrder) {
+    std::vector<std::vector<std::string>> buckets(17);
+    for (const auto& k : insertionOrder)
+        buckets[BucketMap<std::string>::BucketOf(k)].insert(buckets[BucketMap<std::string>::BucketOf(k)].begin(), k);
+    std::vector<std::string> out;
+    for (auto& b : buckets) out.insert(out.end(), b.begin(), b.end());
+    return out;
+}
+
+TEST(BucketMap, HashIsTimes33OverSignedBytesModulo17) {
+    // "a" = 97 -> 97 % 17 = 12; "ab" = 97*33+98 = 3299 -> 3299 % 17 = 1.
+    EXPECT_EQ(BucketMap<int>::BucketOf("a"), 12u);
+    EXPECT_EQ(BucketMap<int>::BucketOf("ab"), 1u);
+    EXPECT_EQ(BucketMap<int>::BucketOf(""), 0u);
+    // Bytes above 127 count as negative: h = 0*33 + (-1) = 0xFFFFFFFF -> 4294967295 % 17 = 0.
+    EXPECT_EQ(BucketMap<int>::BucketOf("\xff"), 4294967295u % 17u);
+}
+
+TEST(BucketMap, IteratesBucketsUpwardNewestFirstAndReplacingKeepsPlace) {
+    BucketMap<std::string> m;
+    std::vector<std::string> keys = {"Registration", "Family_InstDate", "UrlBase", "AutoLaunch", "x", "y", "ab", "ba"};
+    for (const auto& k : keys) m.set(k, "v" + k);
+    EXPECT_EQ(Keys(m), ExpectedOrder(keys));
+    m.set("x", "changed");
+    EXPECT_EQ(Keys(m), ExpectedOrder(keys));
+    EXPECT_EQ(*m.find("x"), "changed");
+}
+
+TEST(BucketMap, LargeMapsStayConsistentThroughInsertsAndErasures) {
+    // Crosses the size at which the side index is built; compare with std::map.
+    BucketMap<int> m;
+    std::map<std::string, int> ref;
+    std::mt19937 rng(7);
+    for (int i = 0; i < 5000; ++i) {
+        std::string k = "PlugIn_" + std::to_string(rng() % 700);
+        if (rng() % 3 == 0) {
+            EXPECT_EQ(m.erase(k), ref.erase(k) == 1) << k;
+        } else {
+            m.set(k, i);
+            ref[k] = i;
+        }
+    }
+    ASSERT_EQ(m.size(), ref.size());
+    for (const auto& [k, v] : ref) {
+        ASSERT_NE(m.find(k), nullptr) << k;
+        EXPECT_EQ(*m.find(k), v);
+    }
+    std::size_t visited = 0;
+    for (const auto& e : m) {
+        ++visited;
+        EXPECT_EQ(ref.at(e.key()), e.value());
+    }
+    EXPECT_EQ(visited, ref.size());
+}
+
+TEST(BucketMap, EraseDuringIterationVisitsEveryOtherKeyOnce) {
+    BucketMap<int> m;
+    for (int i = 0; i < 100; ++i) m.set("k" + std::to_string(i), i);
+    std::vector<std::string> seen;
+    for (auto it = m.begin(); it != m.end();) {
+        seen.push_back(it.key());
+        if (it.value() % 2 == 0)
+            it = m.erase(it);
+        else
+            ++it;
+    }
+    EXPECT_EQ(seen.size(), 100u);
+    EXPECT_EQ(m.size(), 50u);
+    for (const auto& e : m) EXPECT_EQ(e.value() % 2, 1);
+}
+
+TEST(BucketMap, CopiesKeepOrderAndAreIndependent) {
+    BucketMap<std::string> a;
+    for (int i = 0; i < 40; ++i) a.set("key" + std::to_string(i), std::to_string(i));
+    BucketMap<std::string> b(a);
+    EXPECT_EQ(Keys(a), Keys(b));
+    b.set("key1", "other");
+    b.erase("key2");
+    EXPECT_EQ(*a.find("key1"), "1");
+    EXPECT_TRUE(a.contains("key2"));
+    BucketMap<std::string> c;
+    c = std::move(b);
+    EXPECT_EQ(*c.find("key1"), "other");
+    EXPECT_EQ(c.size(), 39u);
+}
+
+TEST(BucketMap, TakeMovesTheValueOut) {
+    BucketMap<std::unique_ptr<int>> m;
+    m.set("a", std::make_unique<int>(5));
+    std::unique_ptr<int> out;
+    EXPECT_TRUE(m.take("a", &out));
+    EXPECT_EQ(*out, 5);
+    EXPECT_FALSE(m.contains("a"));
+    EXPECT_FALSE(m.take("a", &out));
+}
+
+}  // namespace
+}  // namespace comp_mgr
