@@ -1,0 +1,115 @@
+// Finding, opening and loading vnt_Compdb.ini, and the check that the catalog
+// still describes the running program's own installation.
+#include <string_view>
+
+#include "catalog/component_database.h"
+#include "frame/component_manager_app.h"
+#include "frame/paths.h"
+#include "plugins/component_engine.h"
+#include "support/ini_grammar.h"
+#include "support/text.h"
+
+namespace comp_mgr {
+
+namespace {
+
+const char kDatabaseKey[] = "SOFTWARE\\KOVRA\\Vantrel\\ComponentManager";
+const char kDatabaseFileName[] = "vnt_Compdb.ini";
+const std::uint32_t kTargetCapacity = 512;
+const unsigned kEngineModulePathCapacity = 512;
+
+const char kOpenErrorBefore[] =
+    "Error opening Component Manager INI file - path in registry is missing or incorrect.\nPath: \"";
+const char kOpenErrorAfter[] = "\".\nVantrel will attempt to use the last set of plug-ins that were run.";
+
+const char kRecoveredMessage[] =
+    "A problem has been detected in the component manager database. \n\r\n\r"
+    "The database has been recovered from backup.\n\rSome components may have been reset to the defaults.";
+const char kNotRecoveredMessage[] =
+    "A problem has been detected in the component manager database. \n\r\n\r"
+    "Please contact Customer Support for further information.";
+
+}  // namespace
+
+void ComponentDatabase::NotifyEngineOfHost() {
+    std::string module = ModulePath(platform_, kEngineModulePathCapacity);
+    if (module.empty()) return;
+    ComponentEngine engine(platform_);
+    engine.QueryHost(EngineHostPath(module));
+}
+
+int ComponentDatabase::LocateDatabaseFile() {
+    iniPath.clear();
+    Registry& registry = platform_.registry;
+    ScopedKey key(registry);
+    if (registry.OpenKey(kHkeyLocalMachine, kDatabaseKey, kKeyRead, key.out()) != kErrorSuccess) return 0;
+    std::uint8_t buffer[kTargetCapacity] = {};
+    std::uint32_t size = kTargetCapacity;
+    std::uint32_t type = kRegNone;
+    if (registry.QueryValue(key.get(), "target", &type, buffer, &size) != kErrorSuccess) return 0;
+    // Only a text value names a folder.
+    if (type != kRegSz && type != kRegExpandSz) return 0;
+    if (size > kTargetCapacity) size = kTargetCapacity;
+    std::string_view target(reinterpret_cast<const char*>(buffer), size);
+    std::size_t nul = target.find('\0');
+    if (nul != std::string_view::npos) target = target.substr(0, nul);
+    iniPath = CollapseDoubleBackslashes(target) + "\\" + kDatabaseFileName;
+    return 1;
+}
+
+int ComponentDatabase::OpenDatabaseFile() {
+    if (flags & kFlagOpened) return 1;
+    // The whole file is read now, so it cannot change between here and the load.
+    if (iniPath.empty() || !platform_.files.ReadAll(iniPath, &fileContent_)) {
+        fileContent_.clear();
+        platform_.ui.MessageBox(kMessageCaption, kOpenErrorBefore + iniPath + kOpenErrorAfter);
+        return 0;
+    }
+    flags |= kFlagOpened;
+    return 1;
+}
+
+int ComponentDatabase::Load(std::string* pendingMessage) {
+    if (flags & kFlagLoaded) return 1;
+    if (!(flags & kFlagOpened)) return 0;
+
+    std::string section;
+    std::string key;
+    std::string value;
+    ParseIni(
+        fileContent_, [&](std::string name) { section = std::move(name); },
+        [&](std::string_view k, std::string_view v) {
+            key.assign(k.data(), k.size());
+            value.assign(v.data(), v.size());
+            SetProperty(section, key, value);
+        });
+    // The text is parsed; keeping it would double the memory of a large catalog.
+    std::string().swap(fileContent_);
+
+    if (!IsInstallerProcess(platform_) && !FindHostInstallation(HostProgramPath(platform_))) {
+        bool restored = RecoverFromInstallEntry();
+        if (pendingMessage) *pendingMessage = restored ? kRecoveredMessage : kNotRecoveredMessage;
+    }
+    flags |= kFlagLoaded;
+    return 1;
+}
+
+bool ComponentDatabase::IsHostProgram(const std::string& path, const std::string& candidate) {
+    std::size_t pathSlash = path.rfind('\\');
+    if (pathSlash == std::string::npos) return false;
+    std::size_t candidateSlash = candidate.rfind('\\');
+    if (candidateSlash == std::string::npos) return false;
+    std::string_view folder(path.data(), pathSlash);
+    std::string_view candidateFolder(candidate.data(), candidateSlash);
+    std::string_view name = std::string_view(candidate).substr(candidateSlash + 1);
+    return EqualsNoCase(folder, candidateFolder) && (EqualsNoCase(name, "vn_app.exe") || EqualsNoCase(name, "vn_app"));
+}
+
+bool ComponentDatabase::FindHostInstallation(const std::string& path) {
+    for (const auto& item : entries) {
+        if (IsHostProgram(path, DisplayPath(*item.value()))) return true;
+    }
+    return false;
+}
+
+}  // namespace comp_mgr

@@ -1,0 +1,183 @@
+// Writing the catalog back to vnt_Compdb.ini (keeping the previous file as
+// vnt_Compdb.bak) and the per-installation copy VNTInstallEntry.ini.
+//
+// Every file is built whole in memory and then put in place with
+// Files::Replace, so a failure or a crash leaves the old file intact.
+#include <algorithm>
+#include <cstdint>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "catalog/component_database.h"
+#include "frame/paths.h"
+#include "support/text.h"
+
+namespace comp_mgr {
+
+namespace {
+
+const char kLineEnd[] = "\r\n";
+const std::size_t kKeyWidth = 17;  // the longest fixed key, PlugInLst_GrpName
+
+const char kHeader[] =
+    ";---------------------------------------------------------------------------\r\n"
+    "; Vantrel Component Manager database\r\n"
+    ";---------------------------------------------------------------------------\r\n"
+    ";NOTE:\r\n"
+    "; IMPORTANT... DO NOT ALTER OR DELETE THIS FILE.\r\n"
+    "; This file is maintained by Vantrel Component Management tool\r\n"
+    ";\r\n"
+    ";---------------------------------------------------------------------------\r\n"
+    ";\r\n";
+
+// A line break inside a value would end the line early and let the rest be
+// read back as a header or property of its own; it is written as a blank.
+void AppendText(std::string& out, std::string_view text) {
+    std::size_t start = out.size();
+    out.append(text.data(), text.size());
+    for (std::size_t i = start; i < out.size(); ++i)
+        if (out[i] == '\r' || out[i] == '\n') out[i] = ' ';
+}
+
+void AppendProperty(std::string& out, std::string_view key, std::string_view value) {
+    AppendText(out, key);
+    if (key.size() < kKeyWidth) out.append(kKeyWidth - key.size(), ' ');
+    out += '=';
+    AppendText(out, value);
+    out += kLineEnd;
+}
+
+std::string JoinList(const StringList& list) {
+    std::string joined;
+    for (std::size_t i = 0; i < list.size(); ++i) {
+        if (i) joined += ',';
+        joined += list[i];
+    }
+    return joined;
+}
+
+// "%f", then trailing zeros dropped down to one digit after the point.
+std::string FormatSdkVersion(double value) {
+    std::string text = FormatFixed6(value);
+    if (text.find('.') != std::string::npos) {
+        while (!text.empty() && text.back() == '0') text.pop_back();
+        if (!text.empty() && text.back() == '.') text += '0';
+    }
+    return text;
+}
+
+// The number n in 1..max when `name` is `prefix` followed by exactly the
+// decimal form of n (no sign, no leading zero); 0 otherwise.
+std::int64_t PlainSectionNumber(const std::string& name, std::string_view prefix, std::int64_t max) {
+    if (name.size() <= prefix.size() || name.compare(0, prefix.size(), prefix.data(), prefix.size()) != 0) return 0;
+    std::string_view digits = std::string_view(name).substr(prefix.size());
+    if (digits.size() > 10 || digits.front() == '0') return 0;
+    std::int64_t n = 0;
+    for (char c : digits) {
+        if (c < '0' || c > '9') return 0;
+        n = n * 10 + (c - '0');
+    }
+    return n <= max ? n : 0;
+}
+
+// The items of `names` that are plain section names numbered 1..max, in
+// ascending number: the order of a walk over the numbers 1..max, without
+// visiting numbers nobody uses.
+std::vector<const std::string*> InNumberOrder(const StringList& names, std::string_view prefix, std::int64_t max) {
+    std::vector<std::pair<std::int64_t, const std::string*>> numbered;
+    for (const std::string& name : names) {
+        std::int64_t n = PlainSectionNumber(name, prefix, max);
+        if (n > 0) numbered.emplace_back(n, &name);
+    }
+    std::sort(numbered.begin(), numbered.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    std::vector<const std::string*> ordered;
+    ordered.reserve(numbered.size());
+    for (const auto& item : numbered) ordered.push_back(item.second);
+    return ordered;
+}
+
+std::string BackupPathOf(const std::string& path) {
+    std::size_t slash = path.find_last_of("\\/");
+    std::size_t dot = path.rfind('.');
+    if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return path + ".bak";
+    return path.substr(0, dot + 1) + "bak";
+}
+
+}  // namespace
+
+int ComponentDatabase::Save() {
+    if (!(flags & kFlagModified)) return 0;
+    if (iniPath.empty()) return 0;
+    std::string content(kHeader);
+    WriteSections(maxInstallationNumber, installationNames, kInstallationPrefix, content, false);
+    WriteSections(maxPlugInNumber, plugInNames, kPlugInPrefix, content, false);
+    if (!platform_.files.Replace(iniPath, content, BackupPathOf(iniPath))) return 0;
+    flags |= kFlagOpened | kFlagWritten;
+    flags &= ~kFlagModified;
+    return 1;
+}
+
+void ComponentDatabase::WriteInstallEntry() {
+    // Without the host's folder there is no place for the copy.
+    if (HostDirectory(platform_).empty()) return;
+    std::string content;
+    WriteSections(maxInstallationNumber, installationNames, kInstallationPrefix, content, true);
+    platform_.files.Replace(InstallEntryPath(platform_), content, std::string());
+}
+
+void ComponentDatabase::WriteSections(int maxNumber, const StringList& names, const std::string& prefix,
+                                      std::string& out, bool onlyHostProgram) {
+    const std::int64_t limit = std::max<std::int64_t>(maxNumber, static_cast<std::int64_t>(names.size()));
+    if (limit <= 0) return;
+    const std::string host = onlyHostProgram ? ToUpper(HostProgramPath(platform_)) : std::string();
+    std::int64_t count = 0;
+    for (const std::string* name : InNumberOrder(names, prefix, maxNumber)) {
+        const CatalogEntry* entry = Entry(*name);
+        if (!entry) continue;
+        if (onlyHostProgram) {
+            const std::string shown = ToUpper(DisplayPath(*entry));
+            if (host.find(shown) == std::string::npos && shown.find(host) == std::string::npos) continue;
+        }
+        out += '[';
+        AppendText(out, *name);
+        out += ']';
+        out += kLineEnd;
+        WriteEntry(entry, *name, out);
+        out += kLineEnd;
+        if (++count >= limit) break;
+    }
+}
+
+int ComponentDatabase::WriteEntry(const CatalogEntry* entry, const std::string& sectionName, std::string& out) {
+    if (!entry) return 0;
+    AppendProperty(out, "DisplayName", entry->DisplayName);
+    AppendProperty(out, "ProgLocation", entry->ProgLocation);
+    AppendProperty(out, "LastAccessDate", entry->LastAccessDate);
+    AppendProperty(out, "Status", FormatInt(entry->Status));
+    AppendProperty(out, "SdkVersion", FormatSdkVersion(entry->SdkVersion));
+    AppendProperty(out, "CpuSupport", JoinList(entry->CpuSupport));
+
+    std::string linked;
+    if (SectionKind(sectionName) == kKindPlugIn) {
+        linked = JoinList(entry->PlugInLst_GrpName);
+    } else if (!entry->PlugInLst_GrpName.empty()) {
+        // Only the plug-in names that a walk over the plug-in numbers would
+        // meet, in number order.
+        const std::int64_t upper =
+            std::max<std::int64_t>(maxPlugInNumber, static_cast<std::int64_t>(plugInNames.size()));
+        for (const std::string* name : InNumberOrder(entry->PlugInLst_GrpName, kPlugInPrefix, upper)) {
+            if (!linked.empty()) linked += ',';
+            linked += *name;
+        }
+    }
+    AppendProperty(out, "PlugInLst_GrpName", linked);
+
+    AppendProperty(out, "GroupDescription", entry->GroupDescription);
+    AppendProperty(out, "HelpFile", entry->HelpFile);
+    AppendProperty(out, "Sku", entry->Sku);
+    for (const auto& property : entry->extraProperties) AppendProperty(out, property.key(), property.value());
+    return 1;
+}
+
+}  // namespace comp_mgr

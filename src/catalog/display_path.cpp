@@ -1,0 +1,53 @@
+// The display form of a program location: every component of the absolute
+// path as the shell shows it.
+#include <string_view>
+
+#include "catalog/component_database.h"
+#include "support/win_path.h"
+
+namespace comp_mgr {
+
+namespace {
+
+const std::uint32_t kFullPathCapacity = 260;
+
+using DisplayNameCache = std::unordered_map<std::string, std::string>;
+
+// The shell's display name of `path`, asked at most once per run. Where the
+// shell has none (nothing exists there) the last component of the path stands
+// as written, so that the display form never loses a part of the path.
+const std::string& CachedDisplayName(Files& files, DisplayNameCache& cache, const std::string& path) {
+    auto it = cache.find(path);
+    if (it != cache.end()) return it->second;
+    std::string name;
+    if (!files.DisplayName(path, &name)) {
+        std::size_t slash = path.rfind('\\');
+        name = slash == std::string::npos ? path : path.substr(slash + 1);
+    }
+    return cache.emplace(path, std::move(name)).first->second;
+}
+
+}  // namespace
+
+std::string ComponentDatabase::DisplayPath(const CatalogEntry& entry) {
+    std::string absolute;
+    if (!platform_.files.FullPath(entry.ProgLocation, &absolute, kFullPathCapacity)) return entry.ProgLocation;
+    SplitPathParts parts = SplitPath(absolute);
+    // A path without a drive (a network share) has no drive to start from.
+    if (parts.drive.empty()) return absolute;
+
+    std::string result = parts.drive + "\\";
+    std::string_view dir = parts.dir;
+    while (!dir.empty() && IsPathSeparator(dir.front())) dir.remove_prefix(1);
+    std::string query;
+    for (std::size_t b = dir.find('\\'); b != std::string_view::npos; b = dir.find('\\')) {
+        query.assign(result).append(dir.substr(0, b));
+        result += CachedDisplayName(platform_.files, displayNameCache_, query);
+        result += '\\';
+        dir.remove_prefix(b + 1);
+    }
+    result += CachedDisplayName(platform_.files, displayNameCache_, absolute);
+    return result;
+}
+
+}  // namespace comp_mgr

@@ -1,0 +1,51 @@
+// Counts and look-ups the host and the library's own dialogs use to read the
+// catalog. Callers receive copies; nothing here changes the catalog.
+#include <cstdint>
+
+#include "catalog/component_database.h"
+
+namespace comp_mgr {
+
+int ComponentDatabase::CountByKind(int kind) const {
+    if (kind == kKindInstallation) return static_cast<int>(installationNames.size());
+    if (kind == kKindPlugIn) return static_cast<int>(plugInNames.size());
+    return -1;
+}
+
+int ComponentDatabase::GetEntryByIndex(int kind, int index, std::string& name, CatalogEntry& entry) const {
+    const int count = CountByKind(kind);
+    // Compared as unsigned numbers: a negative index is never in range, and
+    // for a bad kind (count -1) every index passes on to the name look-up.
+    if (static_cast<std::uint32_t>(index) > static_cast<std::uint32_t>(count)) return 0;
+    const StringList* names = kind == kKindInstallation ? &installationNames
+                              : kind == kKindPlugIn     ? &plugInNames
+                                                        : nullptr;
+    if (names) {
+        if (static_cast<std::size_t>(index) >= names->size()) return 0;
+        name = (*names)[static_cast<std::size_t>(index)];
+    }
+    const CatalogEntry* stored = Entry(name);
+    if (!stored) return 0;
+    entry.Assign(*stored);
+    return 1;
+}
+
+int ComponentDatabase::FindCatalogEntry(const char* name, CatalogEntry** found) const {
+    if (!name) return 0;
+    const std::string key(name);
+    if (!plugInNames.contains(key) && !installationNames.contains(key)) return 0;
+    CatalogEntry* stored = Entry(key);
+    if (!stored) return 0;
+    if (found) *found = stored;
+    return 1;
+}
+
+int ComponentDatabase::GetEntryByKey(const char* name, CatalogEntry* entry) const {
+    if (!name || !entry) return 0;
+    CatalogEntry* found = nullptr;
+    if (!FindCatalogEntry(name, &found)) return 0;
+    entry->Assign(*found);
+    return 1;
+}
+
+}  // namespace comp_mgr
