@@ -40,8 +40,9 @@ bool IsPredefined(RegHandle h) {
 }
 
 // Splits a subkey path into components. A single trailing backslash is
-// accepted; a leading one or an empty component is not.
-long SplitPath(std::string_view path, std::vector<std::string_view>* parts) {
+// accepted; a leading one or an empty component is not. Line breaks and NUL
+// are refused in names so that every key can be written to a registry file.
+long SplitKeyPath(std::string_view path, std::vector<std::string_view>* parts) {
     parts->clear();
     if (path.empty()) return kErrorSuccess;
     if (path.front() == '\\') return kErrorBadPathname;
@@ -53,6 +54,9 @@ long SplitPath(std::string_view path, std::vector<std::string_view>* parts) {
             path.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start);
         if (part.empty()) return kErrorBadPathname;
         if (part.size() > kMaxKeyNameLength) return kErrorInvalidParameter;
+        if (part.find_first_of(std::string_view("\r\n\0", 3)) != std::string_view::npos) {
+            return kErrorInvalidParameter;
+        }
         parts->push_back(part);
         if (end == std::string_view::npos) break;
         start = end + 1;
@@ -128,7 +132,7 @@ void MemoryRegistry::Unlink(Key* key) {
 
 MemoryRegistry::Key* MemoryRegistry::Walk(Key* from, std::string_view path, bool create, long* error) {
     std::vector<std::string_view> parts;
-    long rc = SplitPath(path, &parts);
+    long rc = SplitKeyPath(path, &parts);
     if (rc != kErrorSuccess) {
         *error = rc;
         return nullptr;
@@ -210,7 +214,7 @@ long MemoryRegistry::CreateKey(RegHandle parent, const std::string& subKey, std:
     if (!result) return kErrorInvalidParameter;
     *result = 0;
     std::vector<std::string_view> parts;
-    long error = SplitPath(subKey, &parts);
+    long error = SplitKeyPath(subKey, &parts);
     if (error != kErrorSuccess) return error;
     Key* from = Resolve(parent, 0, true, &error);
     if (!from) return error;
@@ -304,12 +308,7 @@ long MemoryRegistry::DeleteValue(RegHandle handle, const char* name) {
     long error;
     Key* key = Resolve(handle, kKeySetValue, false, &error);
     if (!key) return error;
-    std::size_t pos = key->ValuePosition(Fold(name ? name : ""));
-    if (pos >= key->values_.size()) return kErrorFileNotFound;
-    key->values_.erase(key->values_.begin() + static_cast<std::ptrdiff_t>(pos));
-    key->RebuildValueIndex();
-    Touch();
-    return kErrorSuccess;
+    return RemoveValue(key, name ? name : "") ? kErrorSuccess : kErrorFileNotFound;
 }
 
 long MemoryRegistry::DeleteKey(RegHandle parent, const std::string& subKey) {
@@ -350,7 +349,7 @@ MemoryRegistry::Key* MemoryRegistry::CreatePath(RegHandle hive, std::string_view
         root = currentUser_.get();
     } else if (hive == kHkeyClassesRoot) {
         std::vector<std::string_view> parts;
-        if (SplitPath(path, &parts) != kErrorSuccess) return nullptr;
+        if (SplitKeyPath(path, &parts) != kErrorSuccess) return nullptr;
         root = ClassesKey(true);
     } else {
         return nullptr;
@@ -384,6 +383,15 @@ void MemoryRegistry::PutValue(Key* key, std::string_view name, std::uint32_t typ
         }
     }
     Touch();
+}
+
+bool MemoryRegistry::RemoveValue(Key* key, std::string_view name) {
+    std::size_t pos = key->ValuePosition(Fold(name));
+    if (pos >= key->values_.size()) return false;
+    key->values_.erase(key->values_.begin() + static_cast<std::ptrdiff_t>(pos));
+    key->RebuildValueIndex();
+    Touch();
+    return true;
 }
 
 bool MemoryRegistry::RemoveTree(RegHandle hive, std::string_view path) {

@@ -93,6 +93,8 @@ public:
     Key* CreatePath(RegHandle hive, std::string_view path);
     // Creates or replaces a value (name "" is the default value).
     void PutValue(Key* key, std::string_view name, std::uint32_t type, std::string_view data);
+    // False when there was no such value.
+    bool RemoveValue(Key* key, std::string_view name);
     // Removes a key with everything below it; false when it did not exist or
     // is a root. Open handles to removed keys become invalid.
     bool RemoveTree(RegHandle hive, std::string_view path);
