@@ -93,6 +93,7 @@ void ReplaceUnlessSameIgnoringCase(std::string& field, const std::string& value)
 
 int ComponentDatabase::SetProperty(const std::string& section, const std::string& key, const std::string& value) {
     CatalogEntry* entry = Entry(section);
+    const bool existed = entry != nullptr;
     if (!entry) {
         entry = entries.set(section, std::make_unique<CatalogEntry>()).get();
         RegisterSectionName(section);
@@ -100,6 +101,7 @@ int ComponentDatabase::SetProperty(const std::string& section, const std::string
     const int kind = SectionKind(section);
 
     if (key == "ProgLocation") {
+        if (existed && kind == kKindPlugIn && !EqualsNoCase(entry->ProgLocation, value)) ForgetPlugInLocations();
         ReplaceUnlessSameIgnoringCase(entry->ProgLocation, value);
     } else if (key == "LastAccessDate") {
         ReplaceUnlessSameIgnoringCase(entry->LastAccessDate, value);
@@ -146,6 +148,7 @@ void ComponentDatabase::Clear() {
     plugInNames.clear();
     newPlugInNames.clear();
     entries.clear();
+    ForgetPlugInLocations();
     fileContent_.clear();
     displayNameCache_.clear();
 }

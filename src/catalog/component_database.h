@@ -61,6 +61,10 @@ extern const char kPlugInPrefix[];        // "PlugIn_"
 // list does not hold an identical string yet; true if anything was appended.
 bool SplitIntoList(const std::string& value, StringList& list);
 
+class PlugInLocationIndex;  // catalog/plug_in_location_index.h
+struct LinkIndex;           // plugins/link_index.h
+class LinkScope;            // plugins/link_index.h
+
 class ComponentDatabase {
 public:
     // Opens the database file named by the registry (no reading yet).
@@ -163,13 +167,25 @@ public:
 
     const Platform& platform() const { return platform_; }
 
+    // Forgets the look-up index of plug-in locations that FindRecord keeps.
+    // Additions and removals in plugInNames are noticed by the index itself;
+    // code that changes the ProgLocation of a stored plug-in other than
+    // through SetProperty, or renames sections, must call this.
+    void ForgetPlugInLocations();
+
 private:
+    friend class LinkScope;
+
     const Platform& platform_;
     // The database file's bytes, read when it is opened and parsed by Load().
     std::string fileContent_;
     // Display names the shell gave in this run, by absolute path, so that the
     // host check does not ask the file system the same question twice.
     std::unordered_map<std::string, std::string> displayNameCache_;
+    // Plug-in sections by upper-cased ProgLocation, built on first need.
+    std::shared_ptr<PlugInLocationIndex> plugInLocations_;
+    // Group and display-name look-ups of the linking operation now running.
+    LinkIndex* linkIndex_ = nullptr;
 };
 
 }  // namespace comp_mgr

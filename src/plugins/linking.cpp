@@ -1,0 +1,232 @@
+// Linking plug-ins to installations: the version, processor, group and
+// display-name rules, and linking everything to the current installation.
+#include <string>
+#include <vector>
+
+#include "catalog/component_database.h"
+#include "plugins/link_index.h"
+#include "support/text.h"
+
+namespace comp_mgr {
+
+namespace {
+bool AnyItemHasStar(const StringList& items) {
+    for (const std::string& item : items)
+        if (item.find('*') != std::string::npos) return true;
+    return false;
+}
+
+// An installation taking every processor, a plug-in taking every one, or a
+// plug-in item that contains an installation item.
+bool ProcessorsFit(const CatalogEntry& installation, const CatalogEntry& plugIn) {
+    if (AnyItemHasStar(installation.CpuSupport)) return true;
+    for (const std::string& item : plugIn.CpuSupport) {
+        if (item.find('*') != std::string::npos) return true;
+        for (const std::string& wanted : installation.CpuSupport)
+            if (item.find(wanted) != std::string::npos) return true;
+    }
+    return false;
+}
+
+// How many of `items` occur inside some item of `within`.
+int CountContained(const StringList& items, const StringList& within) {
+    int count = 0;
+    for (const std::string& item : items) {
+        for (const std::string& other : within) {
+            if (other.find(item) != std::string::npos) {
+                ++count;
+                break;
+            }
+        }
+    }
+    return count;
+}
+
+// The text between the first and the second backslash; false without two.
+bool FirstFolder(const std::string& path, std::string* folder) {
+    std::size_t first = path.find('\\');
+    if (first == std::string::npos) return false;
+    std::size_t second = path.find('\\', first + 1);
+    if (second == std::string::npos) return false;
+    *folder = path.substr(first + 1, second - first - 1);
+    return true;
+}
+
+void NoteLinksChanged(CatalogEntry& installation) {
+    if (installation.Status & kStatusFoundOrCurrent) installation.Status |= kStatusCreatedOrRelinked;
+}
+}  // namespace
+
+int ComponentDatabase::IsLinked(const std::string& installationName, const std::string& plugInName) const {
+    const CatalogEntry* installation = Entry(installationName);
+    if (!installation || installation->PlugInLst_GrpName.empty()) return 0;
+    return installation->PlugInLst_GrpName.contains(plugInName) ? 1 : 0;
+}
+
+int ComponentDatabase::LinkPlugIn(const std::string& installationName, const std::string& plugInName, int mode,
+                                  int force) {
+    if (mode < -1 || mode > 2) return 0;
+    CatalogEntry* installation = Entry(installationName);
+    CatalogEntry* plugIn = Entry(plugInName);
+    if (!installation || !plugIn) return 0;
+    if (!(installation->Status & kStatusRecordWriter) || !(plugIn->Status & kStatusRecordWriter)) return 0;
+    LinkScope scope(*this);
+
+    const bool linked = installation->PlugInLst_GrpName.contains(plugInName);
+    if (mode == 0) {
+        if (!linked) UnlinkSameName(installationName, plugInName);
+        if (plugIn->Status & kStatusNeverUnlink) return 0;
+    } else if (mode == 1) {
+        if (linked) return 0;
+        if (installation->SdkVersion < plugIn->SdkVersion) return 0;
+    }
+
+    if (plugIn->CpuSupport.empty() || installation->CpuSupport.empty()) return 0;
+    if (!ProcessorsFit(*installation, *plugIn)) return 0;
+
+    // One linked plug-in per display name: make room only when forced.
+    std::string sameName;
+    if (mode == 1 && scope.FirstLinkedWithName(installationName, *installation, plugIn->DisplayName, &sameName)) {
+        if (!force) return 0;
+        if (!UnlinkSameName(installationName, plugInName)) return 0;
+    }
+
+    // Plug-ins sharing the first group item are linked and unlinked together.
+    const bool grouped = !plugIn->PlugInLst_GrpName.empty();
+    std::vector<std::string> members;
+    if (grouped && (mode == 0 || mode == 1)) {
+        const std::string group = plugIn->PlugInLst_GrpName.front();
+        for (const std::string& member : scope.GroupMembers(group)) {
+            const CatalogEntry* entry = Entry(member);
+            if (mode == 0 && (entry->Status & kStatusNeverUnlink)) return 0;
+            if (installation->SdkVersion >= entry->SdkVersion) members.push_back(member);
+        }
+    }
+
+    if (mode == 1) {
+        NoteLinksChanged(*installation);
+        if (!grouped) {
+            scope.AppendLink(installationName, *installation, plugInName);
+        } else {
+            // Each member takes the place of a linked plug-in of its own
+            // display name, so that no name ends up linked twice.
+            for (const std::string& member : members) {
+                if (scope.FirstLinkedWithName(installationName, *installation, Entry(member)->DisplayName, &sameName))
+                    UnlinkSameName(installationName, member);
+            }
+            // Members that stayed linked (protected ones) are not added again:
+            // a second copy would survive a later unlink.
+            for (const std::string& member : members)
+                if (!installation->PlugInLst_GrpName.contains(member))
+                    scope.AppendLink(installationName, *installation, member);
+        }
+    } else if (mode == 0) {
+        NoteLinksChanged(*installation);
+        if (!grouped) {
+            scope.RemoveLink(installationName, *installation, plugInName);
+        } else {
+            for (const std::string& member : members) scope.RemoveLink(installationName, *installation, member);
+        }
+    }
+
+    flags |= kFlagModified | kFlagLinksChanged;
+    return 1;
+}
+
+bool ComponentDatabase::UnlinkSameName(const std::string& installationName, const std::string& plugInName) {
+    CatalogEntry* installation = Entry(installationName);
+    const CatalogEntry* plugIn = Entry(plugInName);
+    if (!installation || !plugIn || installation->PlugInLst_GrpName.empty()) return false;
+    LinkScope scope(*this);
+    const std::string displayName = plugIn->DisplayName;
+    std::string linked;
+    while (scope.FirstLinkedWithName(installationName, *installation, displayName, &linked)) {
+        const std::size_t before = installation->PlugInLst_GrpName.size();
+        if (!UnlinkGroup(installationName, *Entry(linked))) return false;
+        // A linked plug-in outside its own group's members (not a catalog
+        // plug-in) cannot be removed this way; looking again would never end.
+        if (installation->PlugInLst_GrpName.size() == before) return false;
+        NoteLinksChanged(*installation);
+        if (installation->PlugInLst_GrpName.empty()) break;
+    }
+    return true;
+}
+
+bool ComponentDatabase::UnlinkGroup(const std::string& installationName, const CatalogEntry& linked) {
+    CatalogEntry* installation = Entry(installationName);
+    if (!installation || linked.PlugInLst_GrpName.empty()) return false;
+    LinkScope scope(*this);
+    const std::string group = linked.PlugInLst_GrpName.front();
+    const std::vector<std::string> members = scope.GroupMembers(group);
+    for (const std::string& member : members)
+        if (Entry(member)->Status & kStatusNeverUnlink) return false;
+    bool removed = false;
+    for (const std::string& member : members)
+        removed = scope.RemoveLink(installationName, *installation, member) || removed;
+    // Links removed here must reach the file even when the caller then
+    // refuses its own request.
+    if (removed) flags |= kFlagModified | kFlagLinksChanged;
+    return true;
+}
+
+int ComponentDatabase::ReplaceByCpuFit(const std::string& installationName, const std::string& plugInName) {
+    CatalogEntry* installation = Entry(installationName);
+    const CatalogEntry* plugIn = Entry(plugInName);
+    if (!installation || !plugIn) return 0;
+    std::string plugInFolder, installationFolder;
+    if (!FirstFolder(plugIn->ProgLocation, &plugInFolder) ||
+        !FirstFolder(installation->ProgLocation, &installationFolder) ||
+        !EqualsNoCase(plugInFolder, installationFolder))
+        return 0;
+    if (AnyItemHasStar(installation->CpuSupport)) return 0;
+    // Every linked plug-in would be passed over for a version too new.
+    if (installation->SdkVersion < plugIn->SdkVersion) return 0;
+
+    LinkScope scope(*this);
+    const bool plugInTakesAll = AnyItemHasStar(plugIn->CpuSupport);
+    const int plugInFit = CountContained(plugIn->CpuSupport, installation->CpuSupport);
+    for (const std::string& name : scope.LinkedWithName(installationName, *installation, plugIn->DisplayName)) {
+        const CatalogEntry* old = Entry(name);
+        if (AnyItemHasStar(old->CpuSupport)) continue;
+        // A plug-in marked never to be unlinked keeps its place.
+        if (old->Status & kStatusNeverUnlink) continue;
+        if (!plugInTakesAll && CountContained(old->CpuSupport, installation->CpuSupport) >= plugInFit) continue;
+        scope.RemoveLink(installationName, *installation, name);
+        scope.AppendLink(installationName, *installation, plugInName);
+        NoteLinksChanged(*installation);
+        flags |= kFlagModified | kFlagLinksChanged;
+        return 1;
+    }
+    return 0;
+}
+
+void ComponentDatabase::LinkAllPlugIns(const std::string& installationName) {
+    if (plugInNames.empty() || !Entry(installationName)) return;
+    LinkScope scope(*this);
+    for (std::size_t i = 0; i < plugInNames.size(); ++i) {
+        const std::string name = plugInNames[i];
+        if (Entry(name) && !IsLinked(installationName, name)) LinkPlugIn(installationName, name, 1, 1);
+    }
+}
+
+int ComponentDatabase::MakeCurrentInstallation(CatalogEntry* entry) {
+    if (!(flags & (kFlagLoaded | kFlagScanned)) || !entry) return 0;
+    LinkScope scope(*this);
+    for (std::size_t i = 0; i < installationNames.size(); ++i) {
+        const std::string name = installationNames[i];
+        CatalogEntry* installation = Entry(name);
+        if (!installation) continue;
+        const std::int32_t before = installation->Status;
+        if (installation == entry) {
+            LinkAllPlugIns(name);
+            installation->Status |= kStatusFoundOrCurrent;
+        } else {
+            installation->Status &= ~kStatusFoundOrCurrent;
+        }
+        // A change of the current installation is a change of the catalog.
+        if ((before ^ installation->Status) & kStatusFoundOrCurrent) flags |= kFlagModified | kFlagLinksChanged;
+    }
+    return 1;
+}
+
+}  // namespace comp_mgr
