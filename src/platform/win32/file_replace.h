@@ -1,0 +1,21 @@
+// Crash-safe replacement of a file's content on Windows.
+#ifndef COMP_MGR_PLATFORM_WIN32_FILE_REPLACE_H
+#define COMP_MGR_PLATFORM_WIN32_FILE_REPLACE_H
+
+#include <string>
+
+namespace comp_mgr {
+namespace win32 {
+
+// Writes `content` to a temporary file in the folder of `path`, flushes it,
+// then puts it in the place of `path` (ReplaceFileA when `path` exists, which
+// moves the old file to `backupPath` when that is not empty; MoveFileExA
+// otherwise). An older backup is set aside first and put back on failure, so
+// on any failure `path` and `backupPath` are as they were and no temporary
+// file remains.
+bool ReplaceFileContent(const std::string& path, const std::string& content, const std::string& backupPath);
+
+}  // namespace win32
+}  // namespace comp_mgr
+
+#endif

@@ -1,0 +1,129 @@
+#include "platform/win32/win32_files.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <vector>
+
+#include "platform/win32/file_replace.h"
+#include "platform/win32/windows_api.h"
+#include "support/text.h"
+
+// After windows.h: the shell header uses its types.
+#include <shellapi.h>
+
+namespace comp_mgr {
+namespace {
+
+// Readers share the file with writers and with deleters, so that the library
+// never stands in the way of an installer replacing the file.
+const DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+
+HANDLE OpenForReading(const std::string& path) {
+    return CreateFileA(path.c_str(), GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+}  // namespace
+
+bool Win32Files::ReadAll(const std::string& path, std::string* content) {
+    if (!content) return false;
+    HANDLE file = OpenForReading(path);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    std::string data;
+    char chunk[64 * 1024];
+    bool ok = true;
+    for (;;) {
+        DWORD got = 0;
+        if (!ReadFile(file, chunk, sizeof chunk, &got, nullptr)) {
+            ok = false;
+            break;
+        }
+        if (got == 0) break;
+        data.append(chunk, got);
+    }
+    CloseHandle(file);
+    if (ok) content->swap(data);
+    return ok;
+}
+
+bool Win32Files::CanOpen(const std::string& path) {
+    HANDLE file = OpenForReading(path);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    CloseHandle(file);
+    return true;
+}
+
+bool Win32Files::Exists(const std::string& path) {
+    return !path.empty() && GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+bool Win32Files::Replace(const std::string& path, const std::string& content, const std::string& backupPath) {
+    return win32::ReplaceFileContent(path, content, backupPath);
+}
+
+bool Win32Files::Remove(const std::string& path) {
+    return DeleteFileA(path.c_str()) != 0;
+}
+
+std::vector<FoundFile> Win32Files::Find(const std::string& pattern) {
+    std::vector<FoundFile> found;
+    WIN32_FIND_DATAA data;
+    HANDLE search = FindFirstFileA(pattern.c_str(), &data);
+    if (search == INVALID_HANDLE_VALUE) return found;
+    do {
+        std::string name = data.cFileName;
+        if (name == "." || name == "..") continue;
+        found.push_back(FoundFile{name, (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0});
+    } while (FindNextFileA(search, &data));
+    FindClose(search);
+    // NTFS lists in case-insensitive order, Wine on a Unix folder in whatever
+    // order the folder has: sort so every system lists alike.
+    std::stable_sort(found.begin(), found.end(), [](const FoundFile& a, const FoundFile& b) {
+        int c = CompareNoCase(a.name, b.name);
+        return c != 0 ? c < 0 : a.name < b.name;
+    });
+    return found;
+}
+
+bool Win32Files::FullPath(const std::string& path, std::string* result, std::uint32_t capacity) {
+    if (!result || capacity == 0) return false;
+    std::vector<char> buffer(capacity, '\0');
+    if (!_fullpath(buffer.data(), path.c_str(), capacity)) return false;
+    result->assign(buffer.data());
+    return true;
+}
+
+std::uint32_t Win32Files::LongPathName(const std::string& path, char* buffer, std::uint32_t size) {
+    if (!buffer && size != 0) return 0;
+    return GetLongPathNameA(path.c_str(), buffer, size);
+}
+
+std::uint32_t Win32Files::ShortPathName(const std::string& path, char* buffer, std::uint32_t size) {
+    if (!buffer && size != 0) return 0;
+    return GetShortPathNameA(path.c_str(), buffer, size);
+}
+
+bool Win32Files::DisplayName(const std::string& path, std::string* name) {
+    if (!name) return false;
+    // The shell makes up display names for paths that do not exist.
+    if (!Exists(path)) return false;
+    SHFILEINFOA info = {};
+    if (!SHGetFileInfoA(path.c_str(), 0, &info, sizeof info, SHGFI_DISPLAYNAME)) return false;
+    if (info.szDisplayName[0] == '\0') return false;
+    name->assign(info.szDisplayName);
+    return true;
+}
+
+bool Win32Files::GetCurrentDirectory(std::string* path, std::uint32_t capacity) {
+    if (!path || capacity == 0) return false;
+    std::vector<char> buffer(capacity, '\0');
+    DWORD n = GetCurrentDirectoryA(capacity, buffer.data());
+    if (n == 0 || n >= capacity) return false;
+    path->assign(buffer.data(), n);
+    return true;
+}
+
+bool Win32Files::SetCurrentDirectory(const std::string& path) {
+    return SetCurrentDirectoryA(path.c_str()) != 0;
+}
+
+}  // namespace comp_mgr
