@@ -1,0 +1,43 @@
+// The tool's command line: global options, the command and its words.
+#ifndef COMP_MGR_TOOL_OPTIONS_H
+#define COMP_MGR_TOOL_OPTIONS_H
+
+#include <string>
+#include <vector>
+
+namespace comp_mgr_tool {
+
+enum ExitStatus { kExitOk = 0, kExitLibrary = 1, kExitUsage = 2 };
+
+struct Options {
+    // The hosted machine (set in the environment before the library loads).
+    std::string root, hostExe, cwd, ui;
+    bool hasRoot = false, hasHostExe = false, hasCwd = false, hasUi = false;
+    std::string library;  // empty: the one next to the tool
+    bool json = false;
+    bool dryRun = false;
+    bool help = false;
+    bool version = false;
+    std::string command;
+    std::vector<std::string> arguments;
+};
+
+// False with a message on a usage error. Global options may stand before the
+// command or among a people's command's words; after `call EXPORT` and after
+// "--" every word belongs to the command.
+bool ParseOptions(const std::vector<std::string>& words, Options* options, std::string* error);
+
+// The --help text.
+std::string UsageText();
+
+// True when this build of the tool runs against the hosted machine (not Windows).
+constexpr bool kHostedBuild =
+#ifdef _WIN32
+    false;
+#else
+    true;
+#endif
+
+}  // namespace comp_mgr_tool
+
+#endif

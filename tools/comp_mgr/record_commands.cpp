@@ -1,0 +1,164 @@
+// install, update, key, prepare, setup, link, detect, unregister-all, flags:
+// recording installations and managing plug-ins.
+#include "catalog_text.h"
+#include "people_commands.h"
+
+namespace comp_mgr_tool {
+namespace {
+
+const std::vector<std::string> kLinkWords = {"link", "unlink", "check"};
+const int kLinkModes[] = {1, 0, 2};
+const std::vector<std::string> kDetectWords = {"link", "unregister", "count", "ask"};
+const int kDetectModes[] = {0, 1, 2, 3};
+
+// A report of one call: "key: value" lines and the same members in JSON.
+struct Lines {
+    Report report;
+    std::vector<std::pair<std::string, std::string>> pairs;
+    void Add(const std::string& key, const std::string& text, Json value) {
+        pairs.emplace_back(key, text);
+        report.json.Set(key, std::move(value));
+    }
+    void Add(const std::string& key, const std::string& text) { Add(key, text, Json(text)); }
+    Report Done() {
+        report.text = RenderKeyValues(pairs);
+        return std::move(report);
+    }
+};
+
+std::string Section(const CommandContext& context, const std::string& location, const std::string& sdk) {
+    auto* getKey = context.Get<signature::GetKey>("bGetKeyVNT");
+    std::string section;
+    int result = CommandContext::ReadText(
+        [&](unsigned int* size, char* buffer) { return getKey(location.c_str(), sdk.c_str(), size, buffer); },
+        &section);
+    return result == 1 ? section : std::string();
+}
+
+Report RunInstall(const CommandContext& context, const Words& w) {
+    int result = context.Get<signature::Install>("bInstallVNT")(w[0].c_str(), w[1].c_str(), w[2].c_str(), w[3].c_str(),
+                                                                w[4].c_str(), w[5].c_str(), w[6].c_str());
+    Lines l;
+    l.Add("result", result ? "recorded" : "not recorded", result);
+    const std::string section = result ? Section(context, w[0], w[1]) : std::string();
+    if (!section.empty()) l.Add("section", section);
+    return l.Done();
+}
+
+Report RunUpdate(const CommandContext& context, const Words& w) {
+    int result = context.Get<signature::Update>("bUpdateVNT")(w[0].c_str(), w[1].c_str(), w[2].c_str(), w[3].c_str(),
+                                                              w[4].c_str());
+    Lines l;
+    l.Add("result", result ? "updated" : "not updated", result);
+    return l.Done();
+}
+
+Report RunKey(const CommandContext& context, const Words& w) {
+    const std::string section = Section(context, w[0], w[1]);
+    Report report;
+    report.json.Set("location", w[0]);
+    report.json.Set("section", section.empty() ? Json() : Json(section));
+    report.text = section.empty() ? "no installation at " + w[0] + "\n" : "section: " + section + "\n";
+    return report;
+}
+
+Report RunPrepare(const CommandContext& context, const Words& w) {
+    int result = context.Get<signature::Text>("bPrepareVNT")(w[0].c_str());
+    Lines l;
+    l.Add("section", w[0]);
+    l.Add("result", result ? "prepared (now the current installation)" : "not an installation of the catalog", result);
+    return l.Done();
+}
+
+Report RunSetup(const CommandContext& context, const Words& w) {
+    int result = context.Get<signature::TwoTexts>("bSetupVNT")(w[0].c_str(), w[1].c_str());
+    Lines l;
+    l.Add("result", result ? "set up and prepared" : "no installation at " + w[0], result);
+    return l.Done();
+}
+
+bool CheckLink(const Words& w, std::string* error) {
+    std::size_t index = 0;
+    if (w.size() < 3 || WordIsOneOf(w[2], kLinkWords, &index)) return true;
+    *error = "link takes link, unlink or check, not " + w[2];
+    return false;
+}
+
+Report RunLink(const CommandContext& context, const Words& w) {
+    std::size_t choice = 0;
+    if (w.size() > 2) WordIsOneOf(w[2], kLinkWords, &choice);
+    const int mode = kLinkModes[choice];
+    int result = context.Get<signature::Link>("bLinkPlugIns")(w[0].c_str(), w[1].c_str(), mode);
+    static const char* const kDone[] = {"linked", "unlinked", "would be accepted"};
+    Lines l;
+    l.Add("installation", w[0]);
+    l.Add("plugin", w[1]);
+    l.Add("mode", kLinkWords[choice] + " (" + std::to_string(mode) + ")", mode);
+    l.Add("result", result ? kDone[choice] : "refused", result);
+    return l.Done();
+}
+
+bool CheckDetect(const Words& w, std::string* error) {
+    std::size_t index = 0;
+    if (w.empty() || WordIsOneOf(w[0], kDetectWords, &index)) return true;
+    *error = "detect takes link, unregister, ask or count, not " + w[0];
+    return false;
+}
+
+Report RunDetect(const CommandContext& context, const Words& w) {
+    std::size_t choice = 0;
+    if (!w.empty()) WordIsOneOf(w[0], kDetectWords, &choice);
+    const int mode = kDetectModes[choice];
+    int result = context.Get<signature::IntArg>("iDetectNewPlugIns")(mode);
+    Lines l;
+    l.Add("mode", kDetectWords[choice] + " (" + std::to_string(mode) + ")", mode);
+    if (result < 0) {
+        l.Add("result", "the catalog is not loaded (-1)", result);
+    } else {
+        l.Add("result", std::to_string(result) + " new plug-in" + (result == 1 ? "" : "s") + " left", result);
+    }
+    return l.Done();
+}
+
+Report RunUnregisterAll(const CommandContext& context, const Words&) {
+    context.Get<signature::NoResult>("vUnRegAllPlgN")();
+    Lines l;
+    l.Add("result", "servers of the plug-ins found in this run unregistered; no installation is current", true);
+    return l.Done();
+}
+
+Report RunFlags(const CommandContext& context, const Words&) {
+    int changes = 0;
+    int result = context.Get<signature::OutInt>("bGetDbUpdateFlag")(&changes);
+    Lines l;
+    l.Add("modified", result ? "yes" : "no", result != 0);
+    if (result) {
+        const auto bits = static_cast<std::uint32_t>(changes);
+        std::string words;
+        Json names = Json::Array();
+        for (const auto& word : ChangeWords(bits)) {
+            words += (words.empty() ? "" : ", ") + word;
+            names.Push(word);
+        }
+        l.pairs.emplace_back("changes", Hex32(bits) + (words.empty() ? "" : " (" + words + ")"));
+        l.report.json.Set("changes", Json(static_cast<std::int64_t>(bits)));
+        l.report.json.Set("changeWords", std::move(names));
+    }
+    return l.Done();
+}
+
+}  // namespace
+
+void AddRecordCommands(std::vector<PeopleCommand>* c) {
+    c->push_back({"install", "LOCATION SDK CPU SKU NAME FOLDER REGISTRATION", 7, 7, false, nullptr, RunInstall});
+    c->push_back({"update", "LOCATION SDK OLD_SKU NEW_SKU NAME", 5, 5, false, nullptr, RunUpdate});
+    c->push_back({"key", "LOCATION SDK", 2, 2, false, nullptr, RunKey});
+    c->push_back({"prepare", "SECTION", 1, 1, false, nullptr, RunPrepare});
+    c->push_back({"setup", "LOCATION SDK", 2, 2, true, nullptr, RunSetup});
+    c->push_back({"link", "INSTALLATION PLUGIN [link|unlink|check]", 2, 3, false, CheckLink, RunLink});
+    c->push_back({"detect", "[link|unregister|ask|count]", 0, 1, false, CheckDetect, RunDetect});
+    c->push_back({"unregister-all", "", 0, 0, false, nullptr, RunUnregisterAll});
+    c->push_back({"flags", "", 0, 0, false, nullptr, RunFlags});
+}
+
+}  // namespace comp_mgr_tool

@@ -1,0 +1,164 @@
+#include "tool.h"
+
+#include <fstream>
+#include <iostream>
+#include <sstream>
+
+#include "library.h"
+#include "options.h"
+#include "people_commands.h"
+#include "raw_call_parser.h"
+#include "raw_call_runner.h"
+
+#ifndef COMP_MGR_VERSION
+#define COMP_MGR_VERSION "unknown"
+#endif
+
+namespace comp_mgr_tool {
+namespace {
+
+int Usage(std::ostream& err, const std::string& message) {
+    err << "comp_mgr: " << message << "\n(comp_mgr --help lists the commands and options)\n";
+    return kExitUsage;
+}
+
+bool ReadLines(std::istream& in, std::vector<std::string>* lines) {
+    std::string line;
+    while (std::getline(in, line)) lines->push_back(line);
+    return !in.bad();
+}
+
+// What the command will do, settled before the library is loaded so that a
+// usage error never loads it.
+struct Plan {
+    enum class Kind { Call, Script, People } kind = Kind::People;
+    ParsedCall call;
+    std::vector<std::string> script;
+    const PeopleCommand* people = nullptr;
+    Words words;
+};
+
+int MakePlan(const Options& o, std::istream& in, Plan* plan, std::ostream& err) {
+    std::string error;
+    if (o.command == "call") {
+        plan->kind = Plan::Kind::Call;
+        if (o.arguments.empty()) return Usage(err, "usage: comp_mgr call EXPORT ARGS...");
+        std::vector<Token> tokens(o.arguments.size());
+        for (std::size_t i = 0; i < o.arguments.size(); ++i) {
+            if (!TokenFromArgument(o.arguments[i], &tokens[i], &error)) return Usage(err, error);
+        }
+        tokens[0].quoted = false;  // the export's name is a name even when quoted by mistake
+        if (!ParseCall(tokens, &plan->call, &error)) return Usage(err, error);
+        return kExitOk;
+    }
+    if (o.command == "exec") {
+        plan->kind = Plan::Kind::Script;
+        if (o.arguments.size() != 1) return Usage(err, "usage: comp_mgr exec FILE|-");
+        const std::string& file = o.arguments[0];
+        if (file == "-") {
+            if (!ReadLines(in, &plan->script)) return Usage(err, "cannot read the script from standard input");
+        } else {
+            std::ifstream stream(file, std::ios::binary);
+            if (!stream || !ReadLines(stream, &plan->script)) return Usage(err, "cannot read the script " + file);
+        }
+        return kExitOk;
+    }
+    plan->people = FindPeopleCommand(o.command, o.arguments, &plan->words);
+    if (!plan->people) {
+        if (o.command == "web")
+            return Usage(err, "usage: comp_mgr web startup|startup-for|get|set|update|support|register ...");
+        return Usage(err, "unknown command: " + o.command);
+    }
+    if (!CheckPeopleCommand(*plan->people, plan->words, &error)) return Usage(err, error);
+    return kExitOk;
+}
+
+bool ApplyMachineSettings(const Options& o, std::ostream& err) {
+    const std::pair<bool, std::pair<const char*, const std::string*>> settings[] = {
+        {o.hasRoot, {"VNT_ROOT", &o.root}},
+        {o.hasHostExe, {"VNT_HOST_EXE", &o.hostExe}},
+        {o.hasCwd, {"VNT_CWD", &o.cwd}},
+        {o.hasUi, {"VNT_UI", &o.ui}},
+    };
+    for (const auto& s : settings) {
+        if (s.first && !SetEnvironment(s.second.first, *s.second.second)) {
+            err << "comp_mgr: cannot set " << s.second.first << " in the environment\n";
+            return false;
+        }
+    }
+    return true;
+}
+
+int RunPeople(const Library& library, const Options& o, const Plan& plan, std::ostream& out, std::ostream& err) {
+    CommandContext context(library, o);
+    try {
+        Report report = plan.people->run(context, plan.words);
+        out << (o.json ? report.json.Dump() + "\n" : report.text);
+        return kExitOk;
+    } catch (const MissingExport& missing) {
+        out.flush();
+        if (plan.people->laterWork) {
+            err << "comp_mgr: " << plan.people->name << " is not available in this build (" << library.path()
+                << " has no " << missing.exportName << ")\n";
+            return kExitUsage;
+        }
+        err << "comp_mgr: export " << missing.exportName << " is missing from " << library.path() << "\n";
+        return kExitLibrary;
+    }
+}
+
+}  // namespace
+
+int RunTool(const std::vector<std::string>& words, const char* argv0, std::istream& in, std::ostream& out,
+            std::ostream& err) {
+    Options o;
+    std::string error;
+    if (!ParseOptions(words, &o, &error)) return Usage(err, error);
+    if (o.help) {
+        out << UsageText();
+        return kExitOk;
+    }
+    if (o.version) {
+        out << "comp_mgr " << COMP_MGR_VERSION << "\n";
+        return kExitOk;
+    }
+    Plan plan;
+    if (int status = MakePlan(o, in, &plan, err)) return status;
+
+    if (!ApplyMachineSettings(o, err)) return kExitUsage;
+    Library library;
+    const std::string path = o.library.empty() ? DefaultLibraryPath(argv0) : o.library;
+    if (!library.Load(path, &error)) {
+        err << "comp_mgr: " << error << "\n";
+        return kExitLibrary;
+    }
+
+    int status = kExitOk;
+    switch (plan.kind) {
+        case Plan::Kind::Call:
+            status = RunCall(library, plan.call, out, err, "");
+            break;
+        case Plan::Kind::Script:
+            status = RunScript(library, plan.script, out, err);
+            break;
+        case Plan::Kind::People:
+            status = RunPeople(library, o, plan, out, err);
+            break;
+    }
+    out.flush();
+    if (o.dryRun) {
+        const ExportInfo* abort = FindExport("bAbortDbUpdate");
+        AnyFunction function = library.Find(*abort);
+        if (function) {
+            abort->invoke(function, {});
+        } else {
+            err << "comp_mgr: export bAbortDbUpdate is missing from " << library.path()
+                << ": the changes of this run will be saved\n";
+            status = kExitLibrary;
+        }
+    }
+    library.Unload();
+    return status;
+}
+
+}  // namespace comp_mgr_tool
