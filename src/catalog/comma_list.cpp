@@ -48,7 +48,10 @@ std::string MergeCommaTexts(const std::string& existing, const std::string& adde
     SplitIntoList(NormaliseCommaText(added), addedItems);
     StringList merged;
     if (!existing.empty()) SplitIntoList(existing, merged);
-    for (const std::string& item : addedItems) merged.appendUnique(item);
+    // An empty item names nothing; taking it would leave a stray comma
+    // ("A" and " " would give "A,").
+    for (const std::string& item : addedItems)
+        if (!item.empty()) merged.appendUnique(item);
     return JoinCommaList(merged);
 }
 

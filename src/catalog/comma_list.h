@@ -26,7 +26,8 @@ std::string JoinCommaList(const StringList& items);
 
 // Merges the items of `added` into those of `existing` (both normalised and
 // split first), keeping the existing order and appending new items in the
-// order of `added`; the result is joined and normalised.
+// order of `added` (empty ones left out); the result is joined and
+// normalised.
 std::string MergeCommaTexts(const std::string& existing, const std::string& added);
 
 }  // namespace comp_mgr
