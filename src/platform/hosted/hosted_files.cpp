@@ -1,0 +1,124 @@
+#include "platform/hosted/hosted_files.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstring>
+
+#include "platform/hosted/host_file_io.h"
+#include "support/text.h"
+#include "support/win_path.h"
+
+namespace comp_mgr {
+
+bool HostedFiles::ReadAll(const std::string& path, std::string* content) {
+    HostedMachine::Location loc;
+    if (!content || !machine_.Locate(path, &loc) || !loc.exists || loc.isDirectory) return false;
+    return host_io::ReadFile(loc.hostPath, content);
+}
+
+bool HostedFiles::CanOpen(const std::string& path) {
+    HostedMachine::Location loc;
+    if (!machine_.Locate(path, &loc) || !loc.exists || loc.isDirectory) return false;
+    int fd = ::open(loc.hostPath.c_str(), O_RDONLY);
+    if (fd < 0) return false;
+    ::close(fd);
+    return true;
+}
+
+bool HostedFiles::Exists(const std::string& path) {
+    HostedMachine::Location loc;
+    return machine_.Locate(path, &loc) && loc.exists;
+}
+
+bool HostedFiles::Replace(const std::string& path, const std::string& content, const std::string& backupPath) {
+    HostedMachine::Location target;
+    if (!machine_.Locate(path, &target) || !target.folderExists || target.isDirectory || target.isDriveRoot) {
+        return false;
+    }
+    std::string backupHost;
+    if (!backupPath.empty()) {
+        HostedMachine::Location backup;
+        if (!machine_.Locate(backupPath, &backup) || !backup.folderExists || backup.isDirectory || backup.isDriveRoot) {
+            return false;
+        }
+        backupHost = backup.hostPath;
+    }
+    return host_io::ReplaceFile(target.hostPath, content, backupHost);
+}
+
+bool HostedFiles::Remove(const std::string& path) {
+    HostedMachine::Location loc;
+    if (!machine_.Locate(path, &loc) || !loc.exists || loc.isDirectory) return false;
+    return ::unlink(loc.hostPath.c_str()) == 0;
+}
+
+std::vector<FoundFile> HostedFiles::Find(const std::string& pattern) {
+    std::vector<FoundFile> found;
+    std::string full = machine_.FullPath(pattern);
+    std::size_t slash = full.rfind('\\');
+    if (full.empty() || slash == std::string::npos) return found;
+    std::string namePattern = full.substr(slash + 1);
+    if (namePattern.empty()) return found;  // "C:\x\" names a folder, not its contents
+    HostedMachine::Location folder;
+    if (!machine_.Locate(full.substr(0, slash + 1), &folder) || !folder.isDirectory) return found;
+    DIR* dir = ::opendir(folder.hostPath.c_str());
+    if (!dir) return found;
+    while (dirent* entry = ::readdir(dir)) {
+        std::string name(entry->d_name);
+        if (name == "." || name == "..") continue;
+        if (!WildcardMatch(namePattern, name)) continue;
+        struct stat st;
+        bool isDir = ::stat((folder.hostPath + "/" + name).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+        found.push_back(FoundFile{name, isDir});
+    }
+    ::closedir(dir);
+    std::sort(found.begin(), found.end(), [](const FoundFile& a, const FoundFile& b) {
+        int c = CompareNoCase(a.name, b.name);
+        return c != 0 ? c < 0 : a.name < b.name;
+    });
+    return found;
+}
+
+bool HostedFiles::FullPath(const std::string& path, std::string* result, std::uint32_t capacity) {
+    std::string full = machine_.FullPath(path, capacity);
+    if (full.empty() || !result) return false;
+    *result = full;
+    return true;
+}
+
+std::uint32_t HostedFiles::LongPathName(const std::string& path, char* buffer, std::uint32_t size) {
+    HostedMachine::Location loc;
+    if (!machine_.Locate(path, &loc) || !loc.exists) return 0;
+    const auto length = static_cast<std::uint32_t>(loc.longPath.size());
+    if (!buffer || length >= size) return length + 1;  // the size needed, terminator included
+    std::memcpy(buffer, loc.longPath.c_str(), loc.longPath.size() + 1);
+    return length;
+}
+
+std::uint32_t HostedFiles::ShortPathName(const std::string&, char*, std::uint32_t) {
+    return 0;
+}
+
+bool HostedFiles::DisplayName(const std::string& path, std::string* name) {
+    HostedMachine::Location loc;
+    if (!name || !machine_.Locate(path, &loc) || !loc.exists) return false;
+    *name = loc.name;
+    return true;
+}
+
+bool HostedFiles::GetCurrentDirectory(std::string* path, std::uint32_t capacity) {
+    const std::string& cwd = machine_.currentDirectory();
+    if (!path || cwd.size() + 1 > capacity) return false;
+    *path = cwd;
+    return true;
+}
+
+bool HostedFiles::SetCurrentDirectory(const std::string& path) {
+    return machine_.ChangeDirectory(path);
+}
+
+}  // namespace comp_mgr

@@ -1,0 +1,35 @@
+// The Files port on the hosted machine.
+#ifndef COMP_MGR_PLATFORM_HOSTED_HOSTED_FILES_H
+#define COMP_MGR_PLATFORM_HOSTED_HOSTED_FILES_H
+
+#include "platform/files.h"
+#include "platform/hosted/hosted_machine.h"
+
+namespace comp_mgr {
+
+class HostedFiles : public Files {
+public:
+    explicit HostedFiles(HostedMachine& machine) : machine_(machine) {}
+
+    bool ReadAll(const std::string& path, std::string* content) override;
+    bool CanOpen(const std::string& path) override;
+    bool Exists(const std::string& path) override;
+    bool Replace(const std::string& path, const std::string& content, const std::string& backupPath) override;
+    bool Remove(const std::string& path) override;
+    std::vector<FoundFile> Find(const std::string& pattern) override;
+    bool FullPath(const std::string& path, std::string* result, std::uint32_t capacity = 260) override;
+    // The long form is each existing component in its on-disk case.
+    std::uint32_t LongPathName(const std::string& path, char* buffer, std::uint32_t size) override;
+    // The hosted machine has no short names: always 0.
+    std::uint32_t ShortPathName(const std::string& path, char* buffer, std::uint32_t size) override;
+    bool DisplayName(const std::string& path, std::string* name) override;
+    bool GetCurrentDirectory(std::string* path, std::uint32_t capacity = 1024) override;
+    bool SetCurrentDirectory(const std::string& path) override;
+
+private:
+    HostedMachine& machine_;
+};
+
+}  // namespace comp_mgr
+
+#endif

@@ -1,0 +1,59 @@
+// The Windows machine kept in a folder: drive X: is ROOT/drive_x, each path
+// component is found without regard to case (an exact match first, else the
+// first case-insensitive match in byte order), and the current directory is
+// the machine's own, never the process's.
+#ifndef COMP_MGR_PLATFORM_HOSTED_HOSTED_MACHINE_H
+#define COMP_MGR_PLATFORM_HOSTED_HOSTED_MACHINE_H
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace comp_mgr {
+
+class HostedMachine {
+public:
+    // `root` is a host folder (made absolute here); `hostExe` and
+    // `currentDirectory` are Windows paths. An unusable current directory
+    // falls back to the folder of `hostExe`, then to C:\.
+    HostedMachine(const std::string& root, const std::string& hostExe, const std::string& currentDirectory);
+
+    const std::string& root() const { return root_; }
+    const std::string& hostExe() const { return hostExe_; }
+    const std::string& currentDirectory() const { return currentDirectory_; }
+
+    // _fullpath against the machine's current directory; empty when the path
+    // cannot be made absolute or needs `capacity` characters or more.
+    std::string FullPath(std::string_view path, std::size_t capacity = 32768) const;
+
+    struct Location {
+        std::string hostPath;  // under the root; existing components in their on-disk case
+        std::string longPath;  // the absolute Windows path, existing components in on-disk case
+        std::string name;      // last component (on-disk case when it exists)
+        bool exists = false;
+        bool isDirectory = false;
+        bool folderExists = false;  // everything but the last component exists as folders
+        bool isDriveRoot = false;
+    };
+    // False for a path that cannot be made absolute or names a drive without
+    // a folder under the root.
+    bool Locate(std::string_view path, Location* location) const;
+
+    // Makes an existing folder the current directory.
+    bool ChangeDirectory(std::string_view path);
+
+    // ROOT/log/<name>, for the UI and shell logs.
+    std::string LogPath(const std::string& name) const;
+
+private:
+    std::string root_;
+    std::string hostExe_;
+    std::string currentDirectory_;
+};
+
+// Text for the logs: backslash, carriage return and line feed escaped.
+std::string EscapeLogText(std::string_view text);
+
+}  // namespace comp_mgr
+
+#endif

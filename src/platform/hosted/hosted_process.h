@@ -1,0 +1,26 @@
+// The Process port on the hosted machine: the main executable is the Windows
+// path the machine was given; environment variables are the real ones.
+#ifndef COMP_MGR_PLATFORM_HOSTED_HOSTED_PROCESS_H
+#define COMP_MGR_PLATFORM_HOSTED_HOSTED_PROCESS_H
+
+#include "platform/hosted/hosted_machine.h"
+#include "platform/process.h"
+
+namespace comp_mgr {
+
+class HostedProcess : public Process {
+public:
+    explicit HostedProcess(const HostedMachine& machine) : machine_(machine) {}
+
+    std::uint32_t ModuleFileName(char* buffer, std::uint32_t size) override;
+    // Names are matched exactly first, then without regard to case, as
+    // Windows environment names are.
+    bool GetEnv(const std::string& name, std::string* value) override;
+
+private:
+    const HostedMachine& machine_;
+};
+
+}  // namespace comp_mgr
+
+#endif

@@ -1,0 +1,51 @@
+// The Ui port on the hosted machine. Every message box is appended to
+// ROOT/log/messages.log; VNT_UI picks who answers: "tty" (the terminal),
+// "script:<host file>" (answers read from a file, one line per dialog; message
+// boxes take none) or "none" (no one: message boxes are only logged).
+#ifndef COMP_MGR_PLATFORM_HOSTED_HOSTED_UI_H
+#define COMP_MGR_PLATFORM_HOSTED_HOSTED_UI_H
+
+#include <cstdio>
+#include <deque>
+#include <string>
+
+#include "platform/hosted/hosted_machine.h"
+#include "platform/ui.h"
+
+namespace comp_mgr {
+
+class HostedUi : public Ui {
+public:
+    enum class Mode { kTty, kScript, kNone };
+
+    // `setting` is the VNT_UI text. Terminal I/O goes through `in` and `out`.
+    HostedUi(const HostedMachine& machine, const std::string& setting, std::FILE* in = stdin, std::FILE* out = stderr);
+
+    void MessageBox(const std::string& caption, const std::string& text) override;
+
+    Mode mode() const { return mode_; }
+    // False when the setting was not understood (the UI then acts as "none").
+    bool settingValid() const { return settingValid_; }
+
+    // The next script line for a dialog; false in other modes and when the
+    // script is used up (the dialog then answers as "none" does).
+    bool NextScriptLine(std::string* line);
+    // Appends one line to ROOT/log/ui.log (the caller escapes the texts).
+    void LogDialog(const std::string& line);
+
+private:
+    void LoadScript();
+
+    const HostedMachine& machine_;
+    Mode mode_ = Mode::kNone;
+    bool settingValid_ = true;
+    std::string scriptPath_;
+    bool scriptLoaded_ = false;
+    std::deque<std::string> script_;
+    std::FILE* in_;
+    std::FILE* out_;
+};
+
+}  // namespace comp_mgr
+
+#endif
