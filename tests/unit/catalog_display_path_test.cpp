@@ -1,0 +1,68 @@
+// The display form of program locations and how often the file system is
+// asked for it.
+#include "catalog_test_util.h"
+
+namespace comp_mgr {
+namespace testing_support {
+namespace {
+
+class CatalogDisplayPathTest : public CatalogTest {
+protected:
+    std::string Shown(const std::string& location) {
+        CatalogEntry entry;
+        entry.ProgLocation = location;
+        return db->DisplayPath(entry);
+    }
+};
+
+TEST_F(CatalogDisplayPathTest, ComponentsAreShownAsTheFileSystemNamesThem) {
+    machine.files.Put("C:\\Program Files\\Vantrel Tools\\Bin\\Vn_App.exe", "MZ");
+    LoadFile(HostSection());
+    EXPECT_EQ(Shown("c:\\program files\\vantrel tools\\bin\\vn_app.exe"),
+              "C:\\Program Files\\Vantrel Tools\\Bin\\Vn_App.exe");
+    // Relative locations are taken from the current directory, with . and ..
+    EXPECT_EQ(Shown("..\\BIN\\.\\vn_app.exe"), "C:\\Vantrel\\bin\\vn_app.exe");
+    EXPECT_EQ(Shown("c:/program files//vantrel tools/bin/vn_app.exe"),
+              "C:\\Program Files\\Vantrel Tools\\Bin\\Vn_App.exe");
+}
+
+TEST_F(CatalogDisplayPathTest, MissingComponentsStandAsWritten) {
+    machine.files.MakeFolder("C:\\Tools");
+    LoadFile(HostSection());
+    EXPECT_EQ(Shown("c:\\tools\\Gone\\Away.dll"), "C:\\Tools\\Gone\\Away.dll");
+    EXPECT_EQ(Shown("D:\\x.dll"), "D:\\x.dll");
+}
+
+TEST_F(CatalogDisplayPathTest, LocationThatCannotBeMadeAbsoluteIsKept) {
+    LoadFile(HostSection());
+    const std::string tooLong = "C:\\" + std::string(300, 'a') + "\\vn_app.exe";
+    EXPECT_EQ(Shown(tooLong), tooLong);
+}
+
+TEST_F(CatalogDisplayPathTest, EachPathIsAskedAtMostOncePerRun) {
+    std::string content = "[VntInstallation_1]\r\nProgLocation=D:\\Nowhere\\vn_app.exe\r\n";
+    for (int i = 1; i <= 50; ++i) {
+        std::string location = "C:\\Vantrel\\plugins\\p" + std::to_string(i) + ".dll";
+        machine.files.Put(location, "MZ");
+        content += "[PlugIn_" + std::to_string(i) + "]\r\nProgLocation=" + location + "\r\n";
+    }
+    const int before = machine.files.displayNameCalls();
+    ComponentDatabase& d = LoadFile(content);
+    // Host not in the catalog: every entry was shown once. Questions: C:\Vantrel,
+    // C:\Vantrel\plugins, 50 files; D:\Nowhere and its file.
+    const int asked = machine.files.displayNameCalls() - before;
+    EXPECT_EQ(asked, 2 + 50 + 2);
+    for (const auto& item : d.entries) d.DisplayPath(*item.value());
+    EXPECT_EQ(machine.files.displayNameCalls() - before, asked);
+}
+
+TEST_F(CatalogDisplayPathTest, DisplayNameWithoutExtensionStillFindsTheHost) {
+    // The shell may hide the extension; a location written without one is
+    // shown as written when nothing answers for it.
+    LoadFile("[VntInstallation_1]\r\nProgLocation=C:\\Vantrel\\bin\\vn_app\r\n");
+    EXPECT_TRUE(pendingMessage.empty());
+}
+
+}  // namespace
+}  // namespace testing_support
+}  // namespace comp_mgr
