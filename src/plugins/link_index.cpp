@@ -1,8 +1,5 @@
 #include "plugins/link_index.h"
 
-#include <algorithm>
-#include <utility>
-
 namespace comp_mgr {
 
 LinkScope::LinkScope(ComponentDatabase& db) : db_(db) {
@@ -13,7 +10,22 @@ LinkScope::LinkScope(ComponentDatabase& db) : db_(db) {
 }
 
 LinkScope::~LinkScope() {
-    if (outermost_) db_.linkIndex_ = nullptr;
+    if (!outermost_) return;
+    for (auto& item : own_.links) {
+        LinkIndex::Links& links = item.second;
+        if (!links.changed) continue;
+        StringList kept;
+        for (std::size_t i = 0; i < links.items.size(); ++i)
+            if (links.alive[i]) kept.push_back(links.items[i]);
+        links.entry->PlugInLst_GrpName = std::move(kept);
+    }
+    db_.linkIndex_ = nullptr;
+}
+
+const LinkIndex::Links* LinkScope::Working(const ComponentDatabase& db, const std::string& installation) {
+    if (!db.linkIndex_) return nullptr;
+    auto it = db.linkIndex_->links.find(installation);
+    return it == db.linkIndex_->links.end() ? nullptr : &it->second;
 }
 
 const LinkIndex::Names& LinkScope::GroupMembers(const std::string& group) {
@@ -31,67 +43,84 @@ const LinkIndex::Names& LinkScope::GroupMembers(const std::string& group) {
     return it == idx.groups.end() ? kNone : it->second;
 }
 
-LinkIndex::ByDisplayName& LinkScope::ByName(const std::string& installation, const CatalogEntry& entry) {
+LinkIndex::Links& LinkScope::Of(const std::string& installation, CatalogEntry& entry) {
     LinkIndex& idx = index();
-    auto found = idx.linkedByName.find(installation);
-    if (found != idx.linkedByName.end()) return found->second;
-    LinkIndex::ByDisplayName& map = idx.linkedByName[installation];
-    for (const std::string& name : entry.PlugInLst_GrpName)
-        if (const CatalogEntry* linked = db_.Entry(name)) map[linked->DisplayName].push_back(name);
-    return map;
+    auto found = idx.links.find(installation);
+    if (found != idx.links.end()) return found->second;
+    LinkIndex::Links& links = idx.links[installation];
+    links.entry = &entry;
+    links.items = entry.PlugInLst_GrpName.items();
+    links.alive.assign(links.items.size(), true);
+    links.aliveCount = links.items.size();
+    for (std::size_t i = 0; i < links.items.size(); ++i) {
+        const std::string& name = links.items[i];
+        links.places[name].push_back(i);
+        if (const CatalogEntry* linked = db_.Entry(name)) links.byDisplayName[linked->DisplayName].emplace(i, name);
+    }
+    return links;
 }
 
-LinkIndex::Names LinkScope::LinkedWithName(const std::string& installation, CatalogEntry& entry,
-                                           const std::string& displayName) {
-    LinkIndex::ByDisplayName& map = ByName(installation, entry);
-    auto it = map.find(displayName);
-    if (it == map.end() || it->second.empty()) return {};
-    std::vector<std::pair<std::size_t, std::string>> placed;
-    for (const std::string& name : it->second) {
-        std::size_t at = entry.PlugInLst_GrpName.indexOf(name);
-        if (at == StringList::npos) continue;
-        bool seen = false;
-        for (const auto& p : placed) seen = seen || p.second == name;
-        if (!seen) placed.emplace_back(at, name);
-    }
-    std::sort(placed.begin(), placed.end());
-    LinkIndex::Names names;
-    for (auto& p : placed) names.push_back(std::move(p.second));
-    return names;
+bool LinkScope::Contains(const std::string& installation, CatalogEntry& entry, const std::string& plugIn) {
+    LinkIndex::Links& links = Of(installation, entry);
+    auto it = links.places.find(plugIn);
+    return it != links.places.end() && !it->second.empty();
+}
+
+std::size_t LinkScope::Count(const std::string& installation, CatalogEntry& entry) {
+    return Of(installation, entry).aliveCount;
 }
 
 bool LinkScope::FirstLinkedWithName(const std::string& installation, CatalogEntry& entry,
                                     const std::string& displayName, std::string* linked) {
-    LinkIndex::ByDisplayName& map = ByName(installation, entry);
-    auto it = map.find(displayName);
-    if (it == map.end() || it->second.empty()) return false;
-    if (it->second.size() == 1) {
-        *linked = it->second.front();
-        return true;
-    }
-    LinkIndex::Names names = LinkedWithName(installation, entry, displayName);
-    if (names.empty()) return false;
-    *linked = names.front();
+    LinkIndex::Links& links = Of(installation, entry);
+    auto it = links.byDisplayName.find(displayName);
+    if (it == links.byDisplayName.end() || it->second.empty()) return false;
+    *linked = it->second.begin()->second;
     return true;
 }
 
+LinkIndex::Names LinkScope::LinkedWithName(const std::string& installation, CatalogEntry& entry,
+                                           const std::string& displayName) {
+    LinkIndex::Links& links = Of(installation, entry);
+    LinkIndex::Names names;
+    auto it = links.byDisplayName.find(displayName);
+    if (it == links.byDisplayName.end()) return names;
+    for (const auto& placed : it->second) {
+        bool seen = false;
+        for (const std::string& name : names) seen = seen || name == placed.second;
+        if (!seen) names.push_back(placed.second);
+    }
+    return names;
+}
+
 void LinkScope::AppendLink(const std::string& installation, CatalogEntry& entry, const std::string& plugIn) {
-    LinkIndex::ByDisplayName& map = ByName(installation, entry);
-    entry.PlugInLst_GrpName.push_back(plugIn);
-    if (const CatalogEntry* linked = db_.Entry(plugIn)) map[linked->DisplayName].push_back(plugIn);
+    LinkIndex::Links& links = Of(installation, entry);
+    const std::size_t place = links.items.size();
+    links.items.push_back(plugIn);
+    links.alive.push_back(true);
+    ++links.aliveCount;
+    links.places[plugIn].push_back(place);
+    if (const CatalogEntry* linked = db_.Entry(plugIn)) links.byDisplayName[linked->DisplayName].emplace(place, plugIn);
+    links.changed = true;
 }
 
 bool LinkScope::RemoveLink(const std::string& installation, CatalogEntry& entry, const std::string& plugIn) {
-    LinkIndex::ByDisplayName& map = ByName(installation, entry);
-    if (!entry.PlugInLst_GrpName.removeFirst(plugIn)) return false;
+    LinkIndex::Links& links = Of(installation, entry);
+    auto it = links.places.find(plugIn);
+    if (it == links.places.end() || it->second.empty()) return false;
+    const std::size_t place = it->second.front();
+    it->second.pop_front();
+    if (it->second.empty()) links.places.erase(it);
+    links.alive[place] = false;
+    --links.aliveCount;
     if (const CatalogEntry* linked = db_.Entry(plugIn)) {
-        auto it = map.find(linked->DisplayName);
-        if (it != map.end()) {
-            auto at = std::find(it->second.begin(), it->second.end(), plugIn);
-            if (at != it->second.end()) it->second.erase(at);
-            if (it->second.empty()) map.erase(it);
+        auto named = links.byDisplayName.find(linked->DisplayName);
+        if (named != links.byDisplayName.end()) {
+            named->second.erase({place, plugIn});
+            if (named->second.empty()) links.byDisplayName.erase(named);
         }
     }
+    links.changed = true;
     return true;
 }
 

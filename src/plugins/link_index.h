@@ -1,13 +1,19 @@
 // Look-ups that keep linking fast over catalogs of thousands of plug-ins:
-// plug-ins by their group, and an installation's linked plug-ins by display
-// name. They live for one linking operation (the outermost LinkScope), during
-// which plug-in groups and names do not change and every change to an
-// installation's links goes through the helpers below.
+// plug-ins by their group, and a working copy of each installation's link
+// list that answers "is it linked", "which linked plug-in has this display
+// name first" and removes a link without shifting the rest. They live for
+// one linking operation (the outermost LinkScope); plug-in groups and names
+// do not change meanwhile, every change to a link list goes through the
+// scope, and the working copies are written back when the scope ends.
 #ifndef COMP_MGR_PLUGINS_LINK_INDEX_H
 #define COMP_MGR_PLUGINS_LINK_INDEX_H
 
+#include <cstddef>
+#include <deque>
+#include <set>
 #include <string>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "catalog/component_database.h"
@@ -16,14 +22,26 @@ namespace comp_mgr {
 
 struct LinkIndex {
     using Names = std::vector<std::string>;
-    using ByDisplayName = std::unordered_map<std::string, Names>;
+
+    // One installation's links: removed items stay in place as dead slots,
+    // so places only grow and keep the list's order.
+    struct Links {
+        CatalogEntry* entry = nullptr;
+        std::vector<std::string> items;
+        std::vector<bool> alive;
+        std::size_t aliveCount = 0;
+        // Live places of each linked name, ascending.
+        std::unordered_map<std::string, std::deque<std::size_t>> places;
+        // Live (place, name) of the linked names with an entry, by DisplayName.
+        std::unordered_map<std::string, std::set<std::pair<std::size_t, std::string>>> byDisplayName;
+        bool changed = false;
+    };
 
     bool groupsBuilt = false;
     // First group item -> plug-in sections carrying it, in plugInNames order.
     std::unordered_map<std::string, Names> groups;
-    // Installation section -> its linked sections (those with an entry) by
-    // DisplayName; a name linked twice is listed twice.
-    std::unordered_map<std::string, ByDisplayName> linkedByName;
+    // By installation section.
+    std::unordered_map<std::string, Links> links;
 };
 
 // Makes a LinkIndex available for the duration of the outermost scope.
@@ -34,12 +52,13 @@ public:
     LinkScope(const LinkScope&) = delete;
     LinkScope& operator=(const LinkScope&) = delete;
 
-    LinkIndex& index() { return *db_.linkIndex_; }
-
     // Plug-in sections whose entry's first group item is `group`.
     const LinkIndex::Names& GroupMembers(const std::string& group);
-    // The first linked section of an installation (in list order) whose
-    // entry's DisplayName is `displayName`; false when there is none.
+
+    bool Contains(const std::string& installation, CatalogEntry& entry, const std::string& plugIn);
+    std::size_t Count(const std::string& installation, CatalogEntry& entry);
+    // The first linked section (in list order) whose entry's DisplayName is
+    // `displayName`; false when there is none.
     bool FirstLinkedWithName(const std::string& installation, CatalogEntry& entry, const std::string& displayName,
                              std::string* linked);
     // All distinct linked sections with that DisplayName, in list order.
@@ -49,8 +68,12 @@ public:
     // Removes the first occurrence; false when the plug-in is not linked.
     bool RemoveLink(const std::string& installation, CatalogEntry& entry, const std::string& plugIn);
 
+    // Whether a link list is held in a working copy of the running scope.
+    static const LinkIndex::Links* Working(const ComponentDatabase& db, const std::string& installation);
+
 private:
-    LinkIndex::ByDisplayName& ByName(const std::string& installation, const CatalogEntry& entry);
+    LinkIndex& index() { return *db_.linkIndex_; }
+    LinkIndex::Links& Of(const std::string& installation, CatalogEntry& entry);
 
     ComponentDatabase& db_;
     LinkIndex own_;

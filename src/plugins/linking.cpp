@@ -59,7 +59,12 @@ void NoteLinksChanged(CatalogEntry& installation) {
 
 int ComponentDatabase::IsLinked(const std::string& installationName, const std::string& plugInName) const {
     const CatalogEntry* installation = Entry(installationName);
-    if (!installation || installation->PlugInLst_GrpName.empty()) return 0;
+    if (!installation) return 0;
+    // Inside a linking operation the list is held in its working copy.
+    if (const LinkIndex::Links* working = LinkScope::Working(*this, installationName)) {
+        auto it = working->places.find(plugInName);
+        return it != working->places.end() && !it->second.empty() ? 1 : 0;
+    }
     return installation->PlugInLst_GrpName.contains(plugInName) ? 1 : 0;
 }
 
@@ -72,7 +77,7 @@ int ComponentDatabase::LinkPlugIn(const std::string& installationName, const std
     if (!(installation->Status & kStatusRecordWriter) || !(plugIn->Status & kStatusRecordWriter)) return 0;
     LinkScope scope(*this);
 
-    const bool linked = installation->PlugInLst_GrpName.contains(plugInName);
+    const bool linked = scope.Contains(installationName, *installation, plugInName);
     if (mode == 0) {
         if (!linked) UnlinkSameName(installationName, plugInName);
         if (plugIn->Status & kStatusNeverUnlink) return 0;
@@ -117,7 +122,7 @@ int ComponentDatabase::LinkPlugIn(const std::string& installationName, const std
             // Members that stayed linked (protected ones) are not added again:
             // a second copy would survive a later unlink.
             for (const std::string& member : members)
-                if (!installation->PlugInLst_GrpName.contains(member))
+                if (!scope.Contains(installationName, *installation, member))
                     scope.AppendLink(installationName, *installation, member);
         }
     } else if (mode == 0) {
@@ -136,18 +141,19 @@ int ComponentDatabase::LinkPlugIn(const std::string& installationName, const std
 bool ComponentDatabase::UnlinkSameName(const std::string& installationName, const std::string& plugInName) {
     CatalogEntry* installation = Entry(installationName);
     const CatalogEntry* plugIn = Entry(plugInName);
-    if (!installation || !plugIn || installation->PlugInLst_GrpName.empty()) return false;
+    if (!installation || !plugIn) return false;
     LinkScope scope(*this);
+    if (scope.Count(installationName, *installation) == 0) return false;
     const std::string displayName = plugIn->DisplayName;
     std::string linked;
     while (scope.FirstLinkedWithName(installationName, *installation, displayName, &linked)) {
-        const std::size_t before = installation->PlugInLst_GrpName.size();
+        const std::size_t before = scope.Count(installationName, *installation);
         if (!UnlinkGroup(installationName, *Entry(linked))) return false;
         // A linked plug-in outside its own group's members (not a catalog
         // plug-in) cannot be removed this way; looking again would never end.
-        if (installation->PlugInLst_GrpName.size() == before) return false;
+        if (scope.Count(installationName, *installation) == before) return false;
         NoteLinksChanged(*installation);
-        if (installation->PlugInLst_GrpName.empty()) break;
+        if (scope.Count(installationName, *installation) == 0) break;
     }
     return true;
 }
