@@ -1,0 +1,322 @@
+#!/usr/bin/env bash
+# Parity of the hosted tool with the Windows tool under Wine: the same machine
+# and the same raw calls give the same output, the same messages and the same
+# files, byte for byte.
+#
+# Scenarios (each one load and unload of the library):
+#   unchanged  queries of the exports on a catalog that needs no repair: the
+#              database is left untouched (no write, no backup)
+#   abort      a catalog the start-up repairs, then bAbortDbUpdate: the
+#              database and its old backup stay byte-identical
+#   save       the same catalog plus installation records: the rewritten
+#              database, its backup and VNTInstallEntry.ini match
+#   badtarget  the registry names a folder without a database: the message
+#              box texts (messages.log) match and nothing is created
+# plus the registry after the run, exported from Wine and compared with the
+# hosted registry.reg.
+#
+# Environment: COMP_MGR_BUILD (native build: bin/comp_mgr, bin/libcomp_mgr.so),
+# COMP_MGR_MINGW_BUILD (MinGW-w64 build: bin/COMP_MGR.EXE, bin/comp_mgr.dll);
+# without the latter the script skips (exit 77).
+set -uo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+started=$(date +%s)
+
+if [ -z "${COMP_MGR_MINGW_BUILD:-}" ]; then
+  echo "SKIP: COMP_MGR_MINGW_BUILD is not set; configure with -DCOMP_MGR_MINGW_BUILD=<MinGW-w64 build folder> to compare with Windows under Wine"
+  exit 77
+fi
+: "${COMP_MGR_BUILD:?COMP_MGR_BUILD must name the native build folder}"
+for f in "$COMP_MGR_BUILD/bin/comp_mgr" "$COMP_MGR_MINGW_BUILD/bin/COMP_MGR.EXE" "$COMP_MGR_MINGW_BUILD/bin/comp_mgr.dll"; do
+  [ -e "$f" ] || { echo "FAIL: $f is missing; build the tool and the library first"; exit 1; }
+done
+[ -x /usr/lib/wine/wine64 ] || { echo "SKIP: wine64 is not installed"; exit 77; }
+
+# shellcheck source=wine_lib.sh
+. "$here/wine_lib.sh"
+
+work=$(mktemp -d "${TMPDIR:-/tmp}/parity_spine.XXXXXX")
+cleanup() { wine_end; rm -rf "$work"; }
+trap cleanup EXIT
+
+export VNT_NOW="2006-12-04 15:04:33"
+export TZ=UTC
+HOST_EXE='D:\Vantrel\bin\COMP_MGR.EXE'
+KOVRA='HKEY_LOCAL_MACHINE\SOFTWARE\KOVRA'
+failures=0
+
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+
+# ---- the machine ------------------------------------------------------------
+
+crlf() { sed 's/$/\r/'; }
+
+write_registry() {  # ROOT TARGET (as it appears between the quotes)
+  crlf >"$1/registry.reg" <<REG
+REGEDIT4
+
+[HKEY_LOCAL_MACHINE\\SOFTWARE\\KOVRA\\Vantrel\\ComponentManager]
+"target"="$2"
+
+REG
+}
+
+database() {  # [extra sections]
+  crlf <<'INI'
+;---------------------------------------------------------------------------
+; Component database of the parity test
+;---------------------------------------------------------------------------
+;NOTE:
+; IMPORTANT... DO NOT ALTER OR DELETE THIS FILE.
+; This file is maintained by Vantrel Component Management tool
+;
+;---------------------------------------------------------------------------
+;
+[VntInstallation_1]
+DisplayName      =Vantrel 3.0
+ProgLocation     =D:\Vantrel\bin\vn_app.exe
+LastAccessDate   =(I) Monday, December 04, 2006 15:04:33
+Status           =0
+SdkVersion       =3.0
+CpuSupport       =SHARC,Blackfin
+PlugInLst_GrpName=PlugIn_1,PlugIn_2
+GroupDescription =
+HelpFile         =
+Sku              =PRO,EVAL
+Registration     =R-100
+
+[VntInstallation_2]
+DisplayName      =Vantrel 2.5
+ProgLocation     =D:\Vantrel25\bin\vn_app.exe
+LastAccessDate   =
+Status           =0
+SdkVersion       =2.5
+CpuSupport       =SHARC
+PlugInLst_GrpName=PlugIn_1
+GroupDescription =
+HelpFile         =
+Sku              =STD
+
+[PlugIn_1]
+DisplayName      =Trace Viewer
+ProgLocation     =D:\Vantrel\plugins\trace.dll
+LastAccessDate   =
+Status           =0
+SdkVersion       =2.0
+CpuSupport       =SHARC,Blackfin
+PlugInLst_GrpName=
+GroupDescription =Trace tools
+HelpFile         =D:\Vantrel\help\trace.chm
+Sku              =
+Family_InstDate  =Trace Viewer
+
+[PlugIn_2]
+DisplayName      =Flash Programmer With A Long Name
+ProgLocation     =D:\Vantrel\plugins\Flash.dll
+LastAccessDate   =
+Status           =0
+SdkVersion       =3.0
+CpuSupport       =Blackfin
+PlugInLst_GrpName=
+GroupDescription =
+HelpFile         =
+Sku              =
+
+INI
+  if [ "${1:-}" = missing ]; then
+    crlf <<'INI'
+[VntInstallation_3]
+DisplayName      =Vantrel Removed
+ProgLocation     =D:\Removed\bin\vn_app.exe
+Status           =0
+SdkVersion       =3.0
+CpuSupport       =SHARC
+
+INI
+  fi
+}
+
+make_root() {  # ROOT [missing]
+  local root=$1
+  mkdir -p "$root/drive_d/Vantrel/db" "$root/drive_d/Vantrel/bin" "$root/drive_d/Vantrel25/bin" \
+    "$root/drive_d/Vantrel/plugins"
+  write_registry "$root" 'D:\\Vantrel\\db'
+  database "${2:-}" >"$root/drive_d/Vantrel/db/vnt_Compdb.ini"
+  echo program >"$root/drive_d/Vantrel/bin/vn_app.exe"
+  echo program >"$root/drive_d/Vantrel25/bin/vn_app.exe"
+  echo library >"$root/drive_d/Vantrel/plugins/trace.dll"
+  echo library >"$root/drive_d/Vantrel/plugins/Flash.dll"
+}
+
+# ---- running both sides -----------------------------------------------------
+
+run_hosted() {  # ROOT SCRIPT OUT
+  "$COMP_MGR_BUILD/bin/comp_mgr" --root "$1" --host-exe "$HOST_EXE" --ui none exec "$2" >"$3" 2>"$3.err"
+  echo "exit=$?" >>"$3"
+}
+
+run_wine() {  # ROOT SCRIPT OUT
+  wine_install_programs "$1"
+  wine_tool "$1" exec "$(wine_path "$2")" >"$3" 2>"$3.err"
+  echo "exit=$?" >>"$3"
+}
+
+same_file() {  # WHAT HOSTED WINE
+  if [ ! -e "$2" ] && [ ! -e "$3" ]; then return 0; fi
+  if ! cmp -s "$2" "$3"; then
+    fail "$1 differs (hosted < > wine)"
+    diff <(cat -A "$2" 2>&1) <(cat -A "$3" 2>&1) | head -20
+    return 1
+  fi
+}
+
+# Runs one scenario on both sides from copies of the same machine.
+scenario() {  # NAME TEMPLATE_ROOT SCRIPT
+  local name=$1 template=$2 script=$3
+  local h="$work/$name.hosted" w="$work/$name.wine"
+  cp -a "$template" "$h"
+  cp -a "$template" "$w"
+  run_hosted "$h" "$script" "$work/$name.hosted.out"
+  run_wine "$w" "$script" "$work/$name.wine.out"
+  same_file "$name: output" "$work/$name.hosted.out" "$work/$name.wine.out"
+  same_file "$name: messages.log" "$h/log/messages.log" "$w/log/messages.log"
+  local f
+  for f in Vantrel/db/vnt_Compdb.ini Vantrel/db/vnt_Compdb.bak Vantrel/bin/VNTInstallEntry.ini; do
+    same_file "$name: $f" "$h/drive_d/$f" "$w/drive_d/$f"
+  done
+}
+
+expect_same_as_template() {  # NAME TEMPLATE SIDE_ROOT FILE...
+  local name=$1 template=$2 root=$3
+  shift 3
+  local f
+  for f in "$@"; do
+    if [ -e "$template/drive_d/$f" ]; then
+      cmp -s "$template/drive_d/$f" "$root/drive_d/$f" || fail "$name: $f was changed in $(basename "$root")"
+    elif [ -e "$root/drive_d/$f" ]; then
+      fail "$name: $f was created in $(basename "$root")"
+    fi
+  done
+}
+
+expect_line() {  # NAME OUT LINE
+  grep -qxF -- "$3" "$2" || fail "$1: expected the line '$3' in $(basename "$2")"
+}
+
+echo "-- preparing the Wine prefix"
+t0=$(date +%s.%N)
+wine_begin parity_spine || { echo "FAIL: no Wine prefix"; exit 1; }
+t1=$(date +%s.%N)
+
+# The registry is the same for the first three scenarios: import it once.
+make_root "$work/plain"
+make_root "$work/repair" missing
+printf 'older backup\r\n' >"$work/repair/drive_d/Vantrel/db/vnt_Compdb.bak"
+wine_attach "$work/plain"
+t2=$(date +%s.%N)
+wine_registry_import "$work/plain/registry.reg" "$KOVRA" || fail "registry import"
+t3=$(date +%s.%N)
+
+# ---- unchanged --------------------------------------------------------------
+cat >"$work/unchanged.calls" <<'CALLS'
+# queries only: nothing may change
+iGetCatalogCount 0
+iGetCatalogCount 1
+iGetCatalogCount 2
+bGetCatalogByNdx 0 0 260
+bGetCatalogByNdx 0 1 260
+bGetCatalogByNdx 1 0 260
+bGetCatalogByNdx 1 1 260
+bGetCatalogByNdx 1 1 7
+bGetCatalogByNdx 0 2 260
+bGetCatalogByNdx 2 0 260
+bGetCatalogByKey VntInstallation_1
+bGetCatalogByKey PlugIn_2
+bGetCatalogByKey "PlugIn_9"
+bGetCatalogByKey NULL
+bGetKeyVNT "D:\Vantrel\bin\vn_app.exe" 3.0 260
+bGetKeyVNT "D:\\Vantrel\\bin\\VN_APP.EXE" 3.0 17
+bGetDbUpdateFlag
+InstallVNT
+iDetectNewPlugIns 2
+bGetDbUpdateFlag
+CALLS
+scenario unchanged "$work/plain" "$work/unchanged.calls"
+t4=$(date +%s.%N)
+for side in hosted wine; do
+  expect_same_as_template unchanged "$work/plain" "$work/unchanged.$side" \
+    Vantrel/db/vnt_Compdb.ini Vantrel/db/vnt_Compdb.bak Vantrel/bin/VNTInstallEntry.ini
+done
+expect_line unchanged "$work/unchanged.hosted.out" "iGetCatalogCount -> 2"
+expect_line unchanged "$work/unchanged.hosted.out" "bGetDbUpdateFlag -> 0 changes=0xFFFFCFC7"
+expect_line unchanged "$work/unchanged.hosted.out" "InstallVNT -> 0"
+
+# The registry as Wine holds it after the run, against the hosted file.
+wine_registry_export "$KOVRA" "$work/registry.wine.txt" || fail "registry export"
+hosted_registry_normalised "$work/unchanged.hosted" "$KOVRA" "$work/registry.hosted.txt"
+same_file "registry after unchanged" "$work/registry.hosted.txt" "$work/registry.wine.txt"
+
+# ---- abort ------------------------------------------------------------------
+cat >"$work/abort.calls" <<'CALLS'
+bGetDbUpdateFlag
+iGetCatalogCount 0
+bGetCatalogByKey VntInstallation_3
+bAbortDbUpdate
+bGetDbUpdateFlag
+CALLS
+scenario abort "$work/repair" "$work/abort.calls"
+for side in hosted wine; do
+  expect_same_as_template abort "$work/repair" "$work/abort.$side" \
+    Vantrel/db/vnt_Compdb.ini Vantrel/db/vnt_Compdb.bak Vantrel/bin/VNTInstallEntry.ini
+done
+expect_line abort "$work/abort.hosted.out" "bAbortDbUpdate -> 1"
+
+# ---- save -------------------------------------------------------------------
+cat >"$work/save.calls" <<'CALLS'
+bGetDbUpdateFlag
+bInstallVNT "D:\Vantrel\bin\vn_app.exe" 3.0 "SHARC,Blackfin,TigerSHARC" ",PRO, NET," "Vantrel 3.0" "D:\Vantrel" "R-200"
+bInstallVNT "D:\Vantrel4\bin\vn_app.exe" 4.0 "Blackfin" "PRO" "Vantrel 4.0" "D:\Vantrel4" ""
+bUpdateVNT "D:\Vantrel\bin\vn_app.exe" 3.0 EVAL FULL "Vantrel 3.0"
+bLinkPlugIns VntInstallation_2 PlugIn_2 0
+bGetDbUpdateFlag
+iGetCatalogCount 0
+bGetCatalogByKey VntInstallation_1
+CALLS
+scenario save "$work/repair" "$work/save.calls"
+[ -e "$work/save.wine/drive_d/Vantrel/db/vnt_Compdb.bak" ] || fail "save: no backup written under Wine"
+cmp -s "$work/repair/drive_d/Vantrel/db/vnt_Compdb.ini" "$work/save.wine/drive_d/Vantrel/db/vnt_Compdb.bak" ||
+  fail "save: the backup is not the previous database"
+t5=$(date +%s.%N)
+
+# ---- badtarget --------------------------------------------------------------
+make_root "$work/bad"
+write_registry "$work/bad" 'D:\\Vantrel\\\\nowhere\\'
+rm -rf "$work/bad/drive_d/Vantrel/db"
+wine_registry_import "$work/bad/registry.reg" "$KOVRA" || fail "registry import (bad target)"
+cat >"$work/badtarget.calls" <<'CALLS'
+iGetCatalogCount 0
+bGetDbUpdateFlag
+iDetectNewPlugIns 2
+CALLS
+scenario badtarget "$work/bad" "$work/badtarget.calls"
+for side in hosted wine; do
+  expect_same_as_template badtarget "$work/bad" "$work/badtarget.$side" \
+    Vantrel/db/vnt_Compdb.ini Vantrel/bin/VNTInstallEntry.ini
+  grep -q '^comp_mgr|Error opening Component Manager INI file' "$work/badtarget.$side/log/messages.log" 2>/dev/null ||
+    fail "badtarget: no load-error message on the $side side"
+done
+t6=$(date +%s.%N)
+
+ended=$(date +%s)
+timing() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.1f", b - a }'; }
+echo "-- timings: prefix $(timing "$t0" "$t1") s, first registry import $(timing "$t2" "$t3") s," \
+  "unchanged scenario (hosted + wine) $(timing "$t3" "$t4") s, Wine starts $WINE_STARTS," \
+  "total $((ended - started)) s"
+if [ "$failures" -ne 0 ]; then
+  echo "-- outputs kept in $work"
+  trap - EXIT
+  wine_end
+  echo "FAILED: $failures check(s)"
+  exit 1
+fi
+echo "PASS: hosted and Windows agree ($(grep -c . "$work"/*.calls | awk -F: '{s += $2} END {print s}') call lines)"
