@@ -119,7 +119,9 @@ TEST(ToolParser, RejectsBadIntegersAndCapacities) {
 }
 
 TEST(ToolParser, ArgumentCountsAndNames) {
-    EXPECT_NE(ParseError("bGetKeyVNT a 3.0").find("missing"), std::string::npos);
+    EXPECT_NE(ParseError("bGetKeyVNT a 3.0").find("missing capacity argument (usage: bGetKeyVNT TEXT TEXT CAPACITY)"),
+              std::string::npos);
+    EXPECT_NE(ParseError("bWebGetSetting S 4").find("usage: bWebGetSetting TEXT CAPACITY CAPACITY"), std::string::npos);
     EXPECT_NE(ParseError("bGetKeyVNT a 3.0 17 18").find("too many"), std::string::npos);
     EXPECT_NE(ParseError("bgetkeyvnt a 3.0 17").find("unknown export"), std::string::npos);
     EXPECT_NE(ParseError("\"bGetKeyVNT\" a 3.0 17").find("unknown export"), std::string::npos);

@@ -145,4 +145,31 @@ const ExportInfo* FindExport(std::string_view name) {
     return nullptr;
 }
 
+std::string CallUsage(const ExportInfo& exported) {
+    std::string usage = exported.name;
+    for (ParamKind kind : exported.params) {
+        switch (kind) {
+            case ParamKind::Text:
+                usage += " TEXT";
+                break;
+            case ParamKind::Integer:
+                usage += " INTEGER";
+                break;
+            case ParamKind::Size:
+                usage += " CAPACITY";
+                break;
+            case ParamKind::Entry:
+                usage += " [NULLENTRY]";
+                break;
+            case ParamKind::EntryRef:
+                usage += " [NULLENTRY|NULLADDR]";
+                break;
+            case ParamKind::OutInt:
+            case ParamKind::Buffer:
+                break;
+        }
+    }
+    return usage;
+}
+
 }  // namespace comp_mgr_tool

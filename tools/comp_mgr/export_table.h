@@ -71,6 +71,9 @@ const std::vector<ExportInfo>& Exports();
 // The row of an export by its (case-sensitive) name, or null.
 const ExportInfo* FindExport(std::string_view name);
 
+// How a raw call of the export is written, e.g. "bGetKeyVNT TEXT TEXT CAPACITY".
+std::string CallUsage(const ExportInfo& exported);
+
 }  // namespace comp_mgr_tool
 
 #endif

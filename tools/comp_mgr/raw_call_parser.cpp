@@ -121,7 +121,7 @@ bool ParseCall(const std::vector<Token>& tokens, ParsedCall* call, std::string* 
     std::size_t next = 1;
     auto take = [&](const char* what, const Token** token) {
         if (next >= tokens.size()) {
-            *error = info->name + ": missing " + what + " argument " + std::to_string(call->arguments.size() + 1);
+            *error = info->name + ": missing " + what + " argument (usage: " + CallUsage(*info) + ")";
             return false;
         }
         *token = &tokens[next++];
@@ -180,7 +180,8 @@ bool ParseCall(const std::vector<Token>& tokens, ParsedCall* call, std::string* 
         call->arguments.push_back(std::move(arg));
     }
     if (next < tokens.size()) {
-        *error = info->name + ": too many arguments, starting at " + Describe(tokens[next]);
+        *error = info->name + ": too many arguments, starting at " + Describe(tokens[next]) +
+                 " (usage: " + CallUsage(*info) + ")";
         return false;
     }
     call->exported = info;

@@ -1,0 +1,170 @@
+// The tool with the real library on throw-away machine roots: each run is one
+// load and one unload, so what one run changes the next one reads from disk.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "tool_test_support.h"
+
+namespace {
+
+using tool_test::ReadFile;
+using tool_test::TempDir;
+using tool_test::ToolRun;
+using tool_test::WriteFile;
+
+class ToolMachine : public ::testing::Test {
+protected:
+    void SetUp() override {
+        WriteFile(root() / "registry.reg",
+                  "REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\KOVRA\\Vantrel\\ComponentManager]\r\n"
+                  "\"target\"=\"C:\\\\Vantrel\\\\db\"\r\n\r\n");
+        Touch("Vantrel/bin/vn_app.exe");
+    }
+    std::filesystem::path root() const { return dir_.path() / "machine"; }
+    std::filesystem::path Drive(const std::string& relative) const { return root() / "drive_c" / relative; }
+    void Touch(const std::string& relative) const { WriteFile(Drive(relative), "x"); }
+    void Catalog(const std::string& ini) const { WriteFile(Drive("Vantrel/db/vnt_Compdb.ini"), ini); }
+    std::string CatalogFile() const { return ReadFile(Drive("Vantrel/db/vnt_Compdb.ini")); }
+
+    ToolRun Run(std::vector<std::string> words, const std::string& input = "") const {
+        words.insert(words.begin(), {"--library", COMP_MGR_LIBRARY_PATH, "--root", root().string(), "--ui", "none"});
+        return tool_test::RunTool(words, input, {{"VNT_NOW", "2006-12-04 15:04:33"}, {"TZ", "UTC"}});
+    }
+
+    TempDir dir_;
+};
+
+const char* const kThreeInstallations =
+    "[VntInstallation_1]\r\nProgLocation=C:\\A\\bin\\vn_app.exe\r\nSdkVersion=2.0\r\nCpuSupport=alpha\r\n"
+    "Status=16\r\n\r\n"
+    "[VntInstallation_2]\r\nProgLocation=C:\\B\\bin\\vn_app.exe\r\nSdkVersion=2.5\r\nCpuSupport=alpha\r\n"
+    "Status=16\r\n\r\n"
+    "[VntInstallation_3]\r\nProgLocation=C:\\Ide\\bin\\vn_app.exe\r\nDisplayName=Vantrel IDE\r\nSdkVersion=3.0\r\n"
+    "CpuSupport=alpha,beta\r\nStatus=16\r\nRegistration=R1\r\n\r\n";
+
+TEST_F(ToolMachine, ExampleOfTheRawCallFormat) {
+    for (const char* exe : {"A/bin/vn_app.exe", "B/bin/vn_app.exe", "Ide/bin/vn_app.exe"}) Touch(exe);
+    Catalog(kThreeInstallations);
+    ToolRun r = Run({"exec", "-"}, "bGetKeyVNT \"C:\\Ide\\bin\\vn_app.exe\" 3.0 17\niGetCatalogCount 0\n");
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "bGetKeyVNT -> 0 size=17 text=\"VntInstallation_3\" nul=no\niGetCatalogCount -> 3\n");
+}
+
+TEST_F(ToolMachine, RawCallsAgainstTheCatalog) {
+    for (const char* exe : {"A/bin/vn_app.exe", "B/bin/vn_app.exe", "Ide/bin/vn_app.exe"}) Touch(exe);
+    Catalog(kThreeInstallations);
+    ToolRun r = Run({"exec", "-"},
+                    "bGetKeyVNT \"C:\\\\Ide\\\\bin\\\\vn_app.exe\" 3.0 18\n"  // doubled backslashes are reduced
+                    "bGetKeyVNT NULL 3.0 17\n"
+                    "bGetCatalogByNdx 0 2 17\n"
+                    "bGetCatalogByNdx 0 3 64\n"
+                    "bGetCatalogByNdx 0 -1 64\n"
+                    "bGetCatalogByKey vntinstallation_3\n"
+                    "bGetCatalogByKey NULL NULLADDR\n"
+                    "iGetCatalogCount 2\n"
+                    "bGetDbUpdateFlag\n");
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out,
+              "bGetKeyVNT -> 1 size=17 text=\"VntInstallation_3\" nul=yes\n"
+              "bGetKeyVNT -> 0 size=17 text=\"\" nul=yes\n"
+              "bGetCatalogByNdx -> 0 size=17 text=\"VntInstallation_3\" nul=no\n"
+              "  DisplayName=Vantrel IDE\n"
+              "  ProgLocation=C:\\Ide\\bin\\vn_app.exe\n"
+              "  LastAccessDate=\n"
+              "  Status=16\n"
+              "  SdkVersion=3.0\n"
+              "  CpuSupport=alpha|beta\n"
+              "  PlugInLst_GrpName=\n"
+              "  GroupDescription=\n"
+              "  HelpFile=\n"
+              "  Sku=\n"
+              "  extra:Registration=R1\n"
+              "bGetCatalogByNdx -> 0 size=64 text=\"\" nul=yes\n"
+              "bGetCatalogByNdx -> 0 size=64 text=\"\" nul=yes\n"
+              "bGetCatalogByKey -> 0\n"
+              "bGetCatalogByKey -> 0\n"
+              "iGetCatalogCount -> -1\n"
+              "bGetDbUpdateFlag -> 0 changes=0xFFFFCFC7\n");
+}
+
+TEST_F(ToolMachine, InstallIsReadBackByTheNextRuns) {
+    Touch("Ide/bin/vn_app.exe");
+    Catalog("");
+    ToolRun r = Run({"install", "C:\\Ide\\bin\\vn_app.exe", "3.0", "alpha", "S1", "Vantrel IDE", "C:\\Ide", "R1"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "result:  recorded\nsection: VntInstallation_1\n");
+
+    r = Run({"list", "installations"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out,
+              "SECTION            DISPLAY NAME  VERSION  STATUS        LOCATION\n"
+              "VntInstallation_1  Vantrel IDE   3.0      current 0x11  C:\\Ide\\bin\\vn_app.exe\n");
+
+    r = Run({"show", "VntInstallation_1"});
+    EXPECT_NE(r.out.find("LastAccessDate:     (I) Monday, December 04, 2006 15:04:33\n"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("Sku:                S1\n"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("extra Registration: R1\n"), std::string::npos) << r.out;
+
+    r = Run({"--json", "key", "C:\\IDE\\bin\\VN_APP.exe", "1.5"});
+    EXPECT_EQ(r.out, "{\"location\":\"C:\\\\IDE\\\\bin\\\\VN_APP.exe\",\"section\":\"VntInstallation_1\"}\n");
+    r = Run({"key", "C:\\Other\\vn_app.exe", "3.0"});
+    EXPECT_EQ(r.out, "no installation at C:\\Other\\vn_app.exe\n");
+}
+
+TEST_F(ToolMachine, DryRunLeavesTheFilesAsTheyWere) {
+    Touch("Ide/bin/vn_app.exe");
+    Catalog(kThreeInstallations);
+    Touch("A/bin/vn_app.exe");
+    Touch("B/bin/vn_app.exe");
+    const std::string before = CatalogFile();
+    ToolRun r = Run({"--dry-run", "install", "C:\\New\\vn_app.exe", "3.0", "alpha", "S", "New", "C:\\New", ""});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "result:  recorded\nsection: VntInstallation_4\n");
+    EXPECT_EQ(CatalogFile(), before);
+    EXPECT_FALSE(std::filesystem::exists(Drive("Vantrel/db/vnt_Compdb.bak")));
+    r = Run({"call", "iGetCatalogCount", "0"});
+    EXPECT_EQ(r.out, "iGetCatalogCount -> 3\n");
+}
+
+TEST_F(ToolMachine, LinksMadeInOneRunAreListedInTheNext) {
+    Touch("Ide/bin/vn_app.exe");
+    Touch("Plug/scope.dll");
+    Catalog(
+        "[VntInstallation_1]\r\nProgLocation=C:\\Ide\\bin\\vn_app.exe\r\nDisplayName=Ide\r\nSdkVersion=3.0\r\n"
+        "CpuSupport=alpha\r\nStatus=16\r\n\r\n"
+        "[PlugIn_1]\r\nProgLocation=C:\\Plug\\scope.dll\r\nDisplayName=Scope\r\nSdkVersion=2.5\r\n"
+        "CpuSupport=alpha\r\nPlugInLst_GrpName=Scopes\r\nStatus=24\r\n\r\n");
+    ToolRun r = Run({"links", "VntInstallation_1"});
+    EXPECT_EQ(r.out, "no plug-ins linked to VntInstallation_1\n");
+
+    r = Run({"exec", "-"},
+            "bLinkPlugIns VntInstallation_1 PlugIn_1 1\nbGetDbUpdateFlag\nbLinkPlugIns VntInstallation_1 PlugIn_1 1\n");
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "bLinkPlugIns -> 1\nbGetDbUpdateFlag -> 1 changes=0x00000800\nbLinkPlugIns -> 0\n");
+
+    r = Run({"links", "VntInstallation_1"});
+    EXPECT_EQ(r.out, "SECTION   DISPLAY NAME  VERSION\nPlugIn_1  Scope         2.5\n");
+    r = Run({"list", "plugins"});
+    EXPECT_EQ(r.out,
+              "SECTION   DISPLAY NAME  VERSION  STATUS       LOCATION\n"
+              "PlugIn_1  Scope         2.5      pinned 0x18  C:\\Plug\\scope.dll\n");
+    // A pinned plug-in is never unlinked.
+    r = Run({"link", "VntInstallation_1", "PlugIn_1", "unlink"});
+    EXPECT_NE(r.out.find("result:       refused\n"), std::string::npos) << r.out;
+    r = Run({"flags"});
+    EXPECT_EQ(r.out, "modified: no\n");
+}
+
+TEST_F(ToolMachine, MissingSectionsAndLaterCommands) {
+    Touch("Ide/bin/vn_app.exe");
+    Catalog(kThreeInstallations);
+    ToolRun r = Run({"show", "PlugIn_9"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out, "no such section: PlugIn_9\n");
+    r = Run({"prepare", "PlugIn_9"});
+    EXPECT_EQ(r.out, "section: PlugIn_9\nresult:  not an installation of the catalog\n");
+}
+
+}  // namespace
