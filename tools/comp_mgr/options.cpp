@@ -53,7 +53,8 @@ bool ParseOne(const std::vector<std::string>& words, std::size_t i, Options* o, 
         return true;
     }
     *consumed = 0;
-    if (word.size() > 1 && word[0] == '-' && word != "-") {
+    // Only long options exist, so "-1" or "-" stay words of the command.
+    if (word.size() > 2 && word.compare(0, 2, "--") == 0) {
         *error = "unknown option: " + word;
         return false;
     }
@@ -148,6 +149,9 @@ takes nothing, or NULLENTRY (or NULLADDR for bGetCatalogByKey). With `call`,
 each word is one argument as the shell passed it.
 A buffer starts with a NUL followed by '#' bytes, so a text left without its
 terminator shows.
+
+Options may also stand among a command's words; after "--" (and after `call`)
+every word belongs to the command.
 
 Exit status: 0 ran, 1 library not loaded or export missing, 2 usage error.
 )";

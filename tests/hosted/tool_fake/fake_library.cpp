@@ -1,8 +1,9 @@
 // A stand-in for libcomp_mgr.so that the tool's tests load: a tiny fixed
 // catalog, every call written to the file named by COMP_MGR_FAKE_LOG, and a
 // few deliberate faults (a write past the caller's buffer) that the real
-// library cannot be made to commit. Built twice: once with every export, once
-// (FAKE_WITHOUT_CATALOG) without the catalog queries.
+// library cannot be made to commit. Built twice: once with the exports below
+// (all but bSetupVNT and a few advisor calls), once (FAKE_REDUCED) without
+// the catalog queries and the advisor.
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -47,7 +48,7 @@ bool TextOut(const std::string& text, unsigned int* size, char* buffer) {
     return false;
 }
 
-#ifndef FAKE_WITHOUT_CATALOG
+#ifndef FAKE_REDUCED
 bool Fill(const std::string& name, comp_mgr::CatalogEntry* e) {
     *e = comp_mgr::CatalogEntry();
     if (name == "VntInstallation_1") {
@@ -107,7 +108,7 @@ FAKE_API int bGetDbUpdateFlag(int* changes) {
     return 1;
 }
 
-#ifndef FAKE_WITHOUT_CATALOG
+#ifndef FAKE_REDUCED
 FAKE_API int iGetCatalogCount(int kind) {
     Log("iGetCatalogCount " + std::to_string(kind));
     return kind == 0 ? 1 : kind == 1 ? 2 : -1;
@@ -182,6 +183,7 @@ FAKE_API void vUnRegAllPlgN(void) {
     Log("vUnRegAllPlgN");
 }
 
+#ifndef FAKE_REDUCED
 // Stores a long URL base (cut, still 1) and a short URL section; leaves frequency alone.
 FAKE_API int bWebGetSetting(const char* sectionName, int* autoLaunch, int* frequency, unsigned int* size1, char* text1,
                             unsigned int* size2, char* text2) {
@@ -192,3 +194,28 @@ FAKE_API int bWebGetSetting(const char* sectionName, int* autoLaunch, int* frequ
     TextOut("Sec\"1\"", size2, text2);
     return 1;
 }
+
+FAKE_API int bWebStartup(const char* sectionName, int mode) {
+    Log("bWebStartup " + Arg(sectionName) + " " + std::to_string(mode));
+    return sectionName ? 1 : 0;
+}
+
+FAKE_API int bWebSetSetting(const char* sectionName, int autoLaunch, int frequency, const char* text1,
+                            const char* text2) {
+    Log("bWebSetSetting " + Arg(sectionName) + " " + std::to_string(autoLaunch) + " " + std::to_string(frequency) +
+        " " + Arg(text1) + " " + Arg(text2));
+    return 1;
+}
+
+FAKE_API int bWebGetPath4Sku(const char* sku, unsigned int* size, char* path) {
+    Log("bWebGetPath4Sku " + Arg(sku));
+    TextOut("C:\\Ide\\bin", size, path);
+    return 1;
+}
+
+// Exported under its C++ signature, as the real one is.
+__attribute__((visibility("default"))) int bGetWebSettingWithDefault(const char* sectionName) {
+    Log("bGetWebSettingWithDefault " + Arg(sectionName));
+    return 7;
+}
+#endif
