@@ -10,14 +10,19 @@
 #              database and its old backup stay byte-identical
 #   save       the same catalog plus installation records: the rewritten
 #              database, its backup and VNTInstallEntry.ini match
+#   scan       plug-ins registered in the registry (one version whose server
+#              file is gone, which the scan deletes): the catalog records made
+#              from them and the registry left behind (exported from Wine,
+#              compared with the hosted registry.reg) match
 #   badtarget  the registry names a folder without a database: the message
 #              box texts (messages.log) match and nothing is created
-# plus the registry after the run, exported from Wine and compared with the
-# hosted registry.reg.
+# After "unchanged" the registry is compared the same way.
+# Names on the machine are kept 8.3-shaped: Windows (and Wine) give long names
+# a short form (FLASHP~1.DLL) that the scan stores, the hosted machine has none.
 #
 # Environment: COMP_MGR_BUILD (native build: bin/comp_mgr, bin/libcomp_mgr.so),
 # COMP_MGR_MINGW_BUILD (MinGW-w64 build: bin/COMP_MGR.EXE, bin/comp_mgr.dll);
-# without the latter the script skips (exit 77).
+# without the latter the script skips (exit 77). KEEP_WORK=1 keeps the outputs.
 set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 started=$(date +%s)
@@ -36,7 +41,7 @@ done
 . "$here/wine_lib.sh"
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/parity_spine.XXXXXX")
-cleanup() { wine_end; rm -rf "$work"; }
+cleanup() { wine_end; if [ -n "${KEEP_WORK:-}" ]; then echo "-- outputs kept in $work"; else rm -rf "$work"; fi; }
 trap cleanup EXIT
 
 export VNT_NOW="2006-12-04 15:04:33"
@@ -287,6 +292,56 @@ scenario save "$work/repair" "$work/save.calls"
 cmp -s "$work/repair/drive_d/Vantrel/db/vnt_Compdb.ini" "$work/save.wine/drive_d/Vantrel/db/vnt_Compdb.bak" ||
   fail "save: the backup is not the previous database"
 t5=$(date +%s.%N)
+
+# ---- scan -------------------------------------------------------------------
+CLSID_ROOT='HKEY_LOCAL_MACHINE\SOFTWARE\Classes\CLSID'
+C1='{6A1D2E3F-0001-4B2C-9D8E-7F6A5B4C3D21}'
+C2='{6A1D2E3F-0002-4B2C-9D8E-7F6A5B4C3D21}'
+C3='{6A1D2E3F-0003-4B2C-9D8E-7F6A5B4C3D21}'
+make_root "$work/scan"
+echo library >"$work/scan/drive_d/Vantrel/plugins/scope.dll"
+crlf >>"$work/scan/registry.reg" <<REG
+[HKEY_LOCAL_MACHINE\SOFTWARE\KOVRA\Vantrel\Plugins\Command Tools\Trace]
+"DisplayName"="Trace Viewer"
+"CLSID"="$C1"
+"HelpFile"="  D:\\\\Vantrel\\\\help\\\\trace.chm  "
+
+[HKEY_LOCAL_MACHINE\SOFTWARE\KOVRA\Vantrel\Plugins\Command Tools\Trace\2.0]
+"CLSID"="$C2"
+
+[HKEY_LOCAL_MACHINE\SOFTWARE\KOVRA\Vantrel\SHARC\Plugins\Server Tools\Scope]
+"DisplayName"="Scope"
+"CLSID"="$C3"
+"GroupName"="Analysis,Debug"
+"GroupDescription"="Analysis tools"
+"SKU"="PRO"
+
+[$CLSID_ROOT\\$C1\\InprocServer32]
+@="D:\\\\Vantrel\\\\plugins\\\\trace.dll"
+
+[$CLSID_ROOT\\$C2\\InprocServer32]
+@="D:\\\\Vantrel\\\\plugins\\\\gone.dll"
+
+[$CLSID_ROOT\\$C3\\InprocServer32]
+@="D:\\\\Vantrel\\\\plugins\\\\scope.dll"
+
+REG
+wine_registry_import "$work/scan/registry.reg" "$KOVRA" "$CLSID_ROOT\\$C1" "$CLSID_ROOT\\$C2" "$CLSID_ROOT\\$C3" ||
+  fail "registry import (scan)"
+cat >"$work/scan.calls" <<'CALLS'
+bGetDbUpdateFlag
+iGetCatalogCount 1
+bGetCatalogByNdx 1 0 260
+bGetCatalogByNdx 1 1 260
+bGetCatalogByNdx 1 2 260
+bGetCatalogByNdx 1 3 260
+iDetectNewPlugIns 2
+CALLS
+scenario scan "$work/scan" "$work/scan.calls"
+wine_registry_export "$KOVRA" "$work/registry.scan.wine.txt" || fail "registry export (scan)"
+hosted_registry_normalised "$work/scan.hosted" "$KOVRA" "$work/registry.scan.hosted.txt"
+same_file "registry after scan" "$work/registry.scan.hosted.txt" "$work/registry.scan.wine.txt"
+grep -q 'Trace\\2.0' "$work/registry.scan.wine.txt" && fail "scan: the version key of the vanished server is still there"
 
 # ---- badtarget --------------------------------------------------------------
 make_root "$work/bad"
