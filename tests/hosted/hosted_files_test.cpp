@@ -171,6 +171,12 @@ TEST(HostedFiles, ReplaceWritesWholeFilesAndKeepsTheBackup) {
     EXPECT_EQ("two", root.Read("drive_c/Db/Cat.bak"));
     EXPECT_EQ(2u, root.EntryCount("drive_c/Db"));
 
+    // A backup under the file's own name is no backup; nothing extra is left.
+    EXPECT_TRUE(files.Replace("C:\\Db\\Cat.ini", "five", "c:\\db\\CAT.INI"));
+    EXPECT_EQ("five", root.Read("drive_c/Db/Cat.ini"));
+    EXPECT_EQ(2u, root.EntryCount("drive_c/Db"));
+    EXPECT_TRUE(files.Replace("C:\\Db\\Cat.ini", "four", ""));
+
     EXPECT_FALSE(files.Replace("C:\\NoFolder\\x.ini", "x", ""));
     EXPECT_FALSE(files.Replace("C:\\Db\\Cat.ini", "x", "C:\\NoFolder\\x.bak"));
     EXPECT_FALSE(files.Replace("C:\\Db", "x", ""));

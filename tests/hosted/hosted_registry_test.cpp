@@ -115,5 +115,22 @@ TEST(HostedRegistry, MalformedLinesAreReportedAndAFileThatCannotBeReadIsKept) {
     EXPECT_EQ(1u, more.messages.size());
 }
 
+TEST(HostedRegistry, AFailedWriteIsReportedOnceAndRetried) {
+    TestRoot root;
+    root.Write("blocker", "a file where the machine folder should be");
+    Reports reports;
+    HostedRegistry reg(root.Host("blocker/registry.reg"), reports.sink());
+    reg.memory().SetString(kHkeyCurrentUser, "K", "v", "1");
+    reg.Flush();
+    reg.Flush();
+    EXPECT_EQ(1u, reports.messages.size());
+    std::filesystem::remove(root.Host("blocker"));
+    reg.Flush();
+    MemoryRegistry back;
+    EXPECT_EQ(0u, ReadRegFile(root.Read("blocker/registry.reg"), back));
+    EXPECT_TRUE(back.ValueExists(kHkeyCurrentUser, "K", "v"));
+    EXPECT_EQ(1u, reports.messages.size());
+}
+
 }  // namespace
 }  // namespace comp_mgr

@@ -116,6 +116,8 @@ bool ReplaceFile(const std::string& path, const std::string& content, const std:
             ::unlink(temp.c_str());
             return false;
         }
+        // rename() leaves both names when they already were the same file.
+        ::unlink(backupTemp.c_str());
         SyncFolder(backupPath);
     }
     if (::rename(temp.c_str(), path.c_str()) != 0) {

@@ -34,7 +34,8 @@ void HostedRegistry::Load() {
     loaded_ = true;
     std::string text;
     if (!host_io::ReadFile(file_, &text)) {
-        if (::access(file_.c_str(), F_OK) == 0 || errno != ENOENT) {
+        const bool missing = ::access(file_.c_str(), F_OK) != 0 && (errno == ENOENT || errno == ENOTDIR);
+        if (!missing) {
             // Something is there that we cannot read: keep it rather than
             // replace it by an empty registry.
             readOnly_ = true;
@@ -54,10 +55,12 @@ void HostedRegistry::Flush() {
     const std::uint64_t count = memory_.changeCount();
     if (!host_io::MakeDirectories(host_io::Folder(file_)) ||
         !host_io::ReplaceFile(file_, WriteRegFile(memory_), std::string())) {
-        report_(file_ + ": cannot be written; will try again");
+        if (!writeFailed_) report_(file_ + ": cannot be written; will try again");
+        writeFailed_ = true;
         return;
     }
     savedCount_ = count;
+    writeFailed_ = false;
 }
 
 long HostedRegistry::OpenKey(RegHandle parent, const std::string& subKey, std::uint32_t access, RegHandle* result) {

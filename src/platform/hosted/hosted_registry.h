@@ -52,6 +52,7 @@ private:
     MemoryRegistry memory_;
     bool loaded_ = false;
     bool readOnly_ = false;
+    bool writeFailed_ = false;  // reported once until a write succeeds
     std::uint64_t savedCount_ = 0;
 };
 
