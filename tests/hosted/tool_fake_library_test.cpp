@@ -15,6 +15,9 @@ using tool_test::RunTool;
 using tool_test::TempDir;
 using tool_test::ToolRun;
 
+// The stand-in's first line: the machine settings it saw when it was loaded.
+const std::string kLoad = "load VNT_ROOT=NULL VNT_HOST_EXE=NULL VNT_CWD=NULL VNT_UI=NULL\n";
+
 class ToolFakeLibrary : public ::testing::Test {
 protected:
     ToolRun Run(std::vector<std::string> words, const std::string& input = "",
@@ -44,14 +47,13 @@ TEST_F(ToolFakeLibrary, ScriptRunsInOneLoadAndSkipsCommentsAndBlankLines) {
               "bGetDbUpdateFlag -> 1 changes=0x00000900\n"
               "vUnRegAllPlgN -> -\n");
     EXPECT_EQ(r.err, "");
-    EXPECT_EQ(Log(),
-              "load VNT_ROOT=NULL VNT_UI=NULL\n"
-              "bGetKeyVNT [C:\\Ide\\bin\\vn_app.exe] [3.0] 17\n"
-              "bGetDbUpdateFlag\n"
-              "bLinkPlugIns [VntInstallation_1] [PlugIn_2] 1\n"
-              "bGetDbUpdateFlag\n"
-              "vUnRegAllPlgN\n"
-              "unload\n");
+    EXPECT_EQ(Log(), kLoad +
+                         "bGetKeyVNT [C:\\Ide\\bin\\vn_app.exe] [3.0] 17\n"
+                         "bGetDbUpdateFlag\n"
+                         "bLinkPlugIns [VntInstallation_1] [PlugIn_2] 1\n"
+                         "bGetDbUpdateFlag\n"
+                         "vUnRegAllPlgN\n"
+                         "unload\n");
 }
 
 TEST_F(ToolFakeLibrary, TextsReachTheLibraryExactly) {
@@ -75,7 +77,7 @@ TEST_F(ToolFakeLibrary, MalformedLinesAreSkippedAndTheRunEndsWithStatus2) {
     EXPECT_NE(r.err.find("line 3: unknown export: noSuchExport"), std::string::npos) << r.err;
     EXPECT_NE(r.err.find("line 4: "), std::string::npos) << r.err;
     // The library still loaded once, ran the good lines and unloaded normally.
-    EXPECT_EQ(Log(), "load VNT_ROOT=NULL VNT_UI=NULL\nbPrepareVNT [VntInstallation_1]\niDetectNewPlugIns 2\nunload\n");
+    EXPECT_EQ(Log(), kLoad + "bPrepareVNT [VntInstallation_1]\niDetectNewPlugIns 2\nunload\n");
 }
 
 TEST_F(ToolFakeLibrary, CatalogEntriesAndTheirKeywords) {
@@ -148,14 +150,16 @@ TEST_F(ToolFakeLibrary, DryRunAbortsBeforeUnloading) {
     ToolRun r = Run({"--dry-run", "call", "InstallVNT"});
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.out, "InstallVNT -> 0\n");
-    EXPECT_EQ(Log(), "load VNT_ROOT=NULL VNT_UI=NULL\nInstallVNT\nbAbortDbUpdate\nunload\n");
+    EXPECT_EQ(Log(), kLoad + "InstallVNT\nbAbortDbUpdate\nunload\n");
 }
 
 TEST_F(ToolFakeLibrary, MachineOptionsAreInTheEnvironmentAtLoad) {
-    ToolRun r = Run({"--root", "/tmp/machine x", "--ui=none", "flags"});
+    ToolRun r = Run(
+        {"--root", "/tmp/machine x", "--ui=none", "flags", "--host-exe", "C:\\Ide\\vn_app.exe", "--cwd", "D:\\work"});
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.out, "modified: no\n");
-    EXPECT_EQ(Log().substr(0, Log().find('\n')), "load VNT_ROOT=[/tmp/machine x] VNT_UI=[none]");
+    EXPECT_EQ(Log().substr(0, Log().find('\n')),
+              "load VNT_ROOT=[/tmp/machine x] VNT_HOST_EXE=[C:\\Ide\\vn_app.exe] VNT_CWD=[D:\\work] VNT_UI=[none]");
 }
 
 TEST_F(ToolFakeLibrary, UsageErrorsNeverLoadTheLibrary) {
@@ -217,7 +221,7 @@ TEST_F(ToolFakeLibrary, DefaultLibraryIsTheOneNextToTheTool) {
     fs::copy_file(COMP_MGR_FAKE_LIBRARY_PATH, bin / "libcomp_mgr.so");
     r = RunTool({"call", "InstallVNT"}, "", {{"COMP_MGR_FAKE_LOG", LogPath()}}, (bin / "comp_mgr").string());
     EXPECT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(Log(), "load VNT_ROOT=NULL VNT_UI=NULL\nInstallVNT\nunload\n");
+    EXPECT_EQ(Log(), kLoad + "InstallVNT\nunload\n");
 }
 
 TEST_F(ToolFakeLibrary, MissingExports) {
@@ -225,7 +229,7 @@ TEST_F(ToolFakeLibrary, MissingExports) {
     ToolRun r = Run({"call", "bSetupVNT", "C:\\a.exe", "3.0"});
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.err.find("export bSetupVNT is missing"), std::string::npos) << r.err;
-    EXPECT_EQ(Log(), "load VNT_ROOT=NULL VNT_UI=NULL\nunload\n");
+    EXPECT_EQ(Log(), kLoad + "unload\n");
     // A command of later work is "not available in this build".
     r = Run({"setup", "C:\\a.exe", "3.0"});
     EXPECT_EQ(r.status, 2);

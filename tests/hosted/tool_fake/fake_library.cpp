@@ -30,7 +30,10 @@ std::string Arg(const char* text) {
 
 struct LoadLog {
     LoadLog() {
-        Log(std::string("load VNT_ROOT=") + Arg(std::getenv("VNT_ROOT")) + " VNT_UI=" + Arg(std::getenv("VNT_UI")));
+        std::string line = "load";
+        for (const char* name : {"VNT_ROOT", "VNT_HOST_EXE", "VNT_CWD", "VNT_UI"})
+            line += std::string(" ") + name + "=" + Arg(std::getenv(name));
+        Log(line);
     }
     ~LoadLog() { Log("unload"); }
 } loadLog;
