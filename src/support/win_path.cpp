@@ -53,6 +53,26 @@ std::vector<std::string> PathComponents(std::string_view absolutePath) {
 }
 
 std::string FullPath(std::string_view currentDirectory, std::string_view path, std::size_t capacity) {
+    if (path.size() >= 2 && IsPathSeparator(path[0]) && IsPathSeparator(path[1])) {
+        // A network path keeps its two leading separators and has no drive.
+        std::string result = "\\\\";
+        std::vector<std::string> parts;
+        for (auto& c : PathComponents(path)) {
+            if (c == ".") continue;
+            if (c == "..") {
+                if (parts.size() > 2) parts.pop_back();  // never above \\server\share
+                continue;
+            }
+            parts.push_back(c);
+        }
+        if (parts.size() < 2) return std::string();
+        for (std::size_t i = 0; i < parts.size(); ++i) {
+            if (i) result += '\\';
+            result += parts[i];
+        }
+        if (IsPathSeparator(path.back())) result += '\\';
+        return result.size() + 1 > capacity ? std::string() : result;
+    }
     // The drive letter keeps the case it was written in, as _fullpath keeps it.
     const char drive = DriveLetter(path);
     std::string_view rest = path;
@@ -70,8 +90,10 @@ std::string FullPath(std::string_view currentDirectory, std::string_view path, s
     } else {
         if (!DriveLetter(currentDirectory)) return std::string();
         driveChar = currentDirectory[0];
-        if (!rest.empty() && IsPathSeparator(rest[0])) base = std::string(1, driveChar) + ":\\";
-        else base = std::string(currentDirectory);
+        if (!rest.empty() && IsPathSeparator(rest[0]))
+            base = std::string(1, driveChar) + ":\\";
+        else
+            base = std::string(currentDirectory);
     }
     std::vector<std::string> parts = PathComponents(base);
     for (auto& c : PathComponents(rest)) {
@@ -94,7 +116,8 @@ std::string FullPath(std::string_view currentDirectory, std::string_view path, s
     return result;
 }
 
-bool WildcardMatch(std::string_view pattern, std::string_view name) {
+namespace {
+bool MatchExactly(std::string_view pattern, std::string_view name) {
     std::size_t p = 0, n = 0, star = std::string_view::npos, mark = 0;
     while (n < name.size()) {
         if (p < pattern.size() && (pattern[p] == '?' || AsciiLower(pattern[p]) == AsciiLower(name[n]))) {
@@ -112,6 +135,16 @@ bool WildcardMatch(std::string_view pattern, std::string_view name) {
     }
     while (p < pattern.size() && pattern[p] == '*') ++p;
     return p == pattern.size();
+}
+
+}  // namespace
+
+bool WildcardMatch(std::string_view pattern, std::string_view name) {
+    if (MatchExactly(pattern, name)) return true;
+    // As on Windows, a trailing ".*" also matches a name without any dot ("*.*" matches "readme").
+    if (pattern.size() >= 2 && pattern.substr(pattern.size() - 2) == ".*" && name.find('.') == std::string_view::npos)
+        return MatchExactly(pattern.substr(0, pattern.size() - 2), name);
+    return false;
 }
 
 }  // namespace comp_mgr

@@ -53,3 +53,21 @@ TEST(WinPath, WildcardsMatchWithoutRegardToCase) {
 
 }  // namespace
 }  // namespace comp_mgr
+
+namespace comp_mgr {
+namespace {
+
+TEST(WinPath, NetworkPathsKeepTheirLeadingSeparators) {
+    EXPECT_EQ(FullPath("C:\\x", "\\\\server\\share\\a\\..\\b.dll"), "\\\\server\\share\\b.dll");
+    EXPECT_EQ(FullPath("C:\\x", "//server/share/../../c"), "\\\\server\\share\\c");
+    EXPECT_EQ(FullPath("C:\\x", "\\\\server"), "");
+}
+
+TEST(WinPath, TrailingDotStarAlsoMatchesNamesWithoutExtension) {
+    EXPECT_TRUE(WildcardMatch("*.*", "readme"));
+    EXPECT_TRUE(WildcardMatch("*.*", "a.b"));
+    EXPECT_FALSE(WildcardMatch("*.dll", "readme"));
+}
+
+}  // namespace
+}  // namespace comp_mgr
