@@ -132,26 +132,4 @@ std::string HostedMachine::LogPath(const std::string& name) const {
     return root_ + "/log/" + name;
 }
 
-std::string EscapeLogText(std::string_view text) {
-    std::string out;
-    out.reserve(text.size());
-    for (char c : text) {
-        switch (c) {
-            case '\\':
-                out += "\\\\";
-                break;
-            case '\r':
-                out += "\\r";
-                break;
-            case '\n':
-                out += "\\n";
-                break;
-            default:
-                out += c;
-                break;
-        }
-    }
-    return out;
-}
-
 }  // namespace comp_mgr

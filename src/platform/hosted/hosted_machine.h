@@ -51,9 +51,6 @@ private:
     std::string currentDirectory_;
 };
 
-// Text for the logs: backslash, carriage return and line feed escaped.
-std::string EscapeLogText(std::string_view text);
-
 }  // namespace comp_mgr
 
 #endif

@@ -1,6 +1,7 @@
 #include "platform/hosted/hosted_ui.h"
 
 #include "platform/hosted/host_file_io.h"
+#include "support/log_text.h"
 
 namespace comp_mgr {
 

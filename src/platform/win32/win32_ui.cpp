@@ -21,27 +21,6 @@ void AppendLine(const std::string& folder, const std::string& line) {
 
 }  // namespace
 
-std::string EscapeLogText(const std::string& text) {
-    std::string out;
-    out.reserve(text.size());
-    for (char c : text) {
-        switch (c) {
-            case '\\':
-                out += "\\\\";
-                break;
-            case '\r':
-                out += "\\r";
-                break;
-            case '\n':
-                out += "\\n";
-                break;
-            default:
-                out += c;
-        }
-    }
-    return out;
-}
-
 void Win32Ui::MessageBox(const std::string& caption, const std::string& text) {
     std::string folder;
     if (Win32GetEnv("VNT_LOG_DIR", &folder) && !folder.empty()) {

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "platform/ui.h"
+#include "support/log_text.h"
 
 namespace comp_mgr {
 
@@ -17,9 +18,6 @@ class Win32Ui : public Ui {
 public:
     void MessageBox(const std::string& caption, const std::string& text) override;
 };
-
-// A log field: "\" as "\\", carriage return as "\r", line feed as "\n".
-std::string EscapeLogText(const std::string& text);
 
 }  // namespace comp_mgr
 

@@ -1,0 +1,17 @@
+// The escaping of texts written to the one-line-per-event logs
+// (messages.log and its kin), shared by every adapter so that their logs can
+// be compared byte for byte.
+#ifndef COMP_MGR_SUPPORT_LOG_TEXT_H
+#define COMP_MGR_SUPPORT_LOG_TEXT_H
+
+#include <string>
+#include <string_view>
+
+namespace comp_mgr {
+
+// Backslash as \\, carriage return as \r, line feed as \n.
+std::string EscapeLogText(std::string_view text);
+
+}  // namespace comp_mgr
+
+#endif
