@@ -34,7 +34,8 @@ public:
     // in unsigned 32-bit arithmetic.
     static std::size_t BucketOf(std::string_view key) {
         std::uint32_t h = 0;
-        for (char c : key) h = h * 33u + static_cast<std::uint32_t>(static_cast<std::int32_t>(static_cast<signed char>(c)));
+        for (char c : key)
+            h = h * 33u + static_cast<std::uint32_t>(static_cast<std::int32_t>(static_cast<signed char>(c)));
         return h % kBuckets;
     }
 
@@ -198,8 +199,10 @@ private:
 
     void unlink(Node* n) {
         if (index_) index_->erase(std::string_view(n->key));
-        if (n->prev) n->prev->next = n->next;
-        else heads_[n->bucket] = n->next;
+        if (n->prev)
+            n->prev->next = n->next;
+        else
+            heads_[n->bucket] = n->next;
         if (n->next) n->next->prev = n->prev;
         --size_;
         delete n;

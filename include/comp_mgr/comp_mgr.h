@@ -42,13 +42,11 @@ COMP_MGR_API int bGetCatalogByNdx(int kind, int index, unsigned int* size, char*
                                   comp_mgr::CatalogEntry* entry);
 COMP_MGR_API int bGetCatalogByKey(const char* sectionName, comp_mgr::CatalogEntry** entry);
 
-COMP_MGR_API int bInstallVNT(const char* progLocation, const char* sdkVersion, const char* cpuSupport,
-                             const char* sku, const char* displayName, const char* folder,
-                             const char* registration);
-COMP_MGR_API int bUpdateVNT(const char* progLocation, const char* sdkVersion, const char* oldSku,
-                            const char* newSku, const char* displayName);
-COMP_MGR_API int bGetKeyVNT(const char* progLocation, const char* sdkVersion, unsigned int* size,
-                            char* sectionName);
+COMP_MGR_API int bInstallVNT(const char* progLocation, const char* sdkVersion, const char* cpuSupport, const char* sku,
+                             const char* displayName, const char* folder, const char* registration);
+COMP_MGR_API int bUpdateVNT(const char* progLocation, const char* sdkVersion, const char* oldSku, const char* newSku,
+                            const char* displayName);
+COMP_MGR_API int bGetKeyVNT(const char* progLocation, const char* sdkVersion, unsigned int* size, char* sectionName);
 COMP_MGR_API int bPrepareVNT(const char* sectionName);
 
 COMP_MGR_API int bLinkPlugIns(const char* installationName, const char* plugInName, int mode);

@@ -26,8 +26,7 @@ public:
     StringList() = default;
     StringList(std::initializer_list<std::string> items) : items_(items) {}
     StringList(const StringList& other) : items_(other.items_) {}
-    StringList(StringList&& other) noexcept
-        : items_(std::move(other.items_)), index_(std::move(other.index_)) {}
+    StringList(StringList&& other) noexcept : items_(std::move(other.items_)), index_(std::move(other.index_)) {}
     StringList& operator=(const StringList& other) {
         if (this != &other) {
             items_ = other.items_;

@@ -39,7 +39,9 @@ ComponentDatabase::ComponentDatabase(const Platform& platform) : platform_(platf
     OpenDatabaseFile();
 }
 
-ComponentDatabase::~ComponentDatabase() { Clear(); }
+ComponentDatabase::~ComponentDatabase() {
+    Clear();
+}
 
 int ComponentDatabase::SectionKind(const std::string& name) {
     if (name.compare(0, kInstallationPrefixLength, kInstallationPrefix) == 0 &&

@@ -102,15 +102,15 @@ public:
     int WriteEntry(const CatalogEntry* entry, const std::string& sectionName, std::string& out);
 
     // ---- records -----------------------------------------------------------
-    CatalogEntry* FindRecord(const std::string& location, double sdkValue, const std::string& displayName,
-                             int kind, std::string* sectionName = nullptr);
-    CatalogEntry* AddOrUpdateRecord(const std::string& location, const std::string& sdkText,
-                                    const std::string& cpuText, const std::string& displayName, int kind,
-                                    int update, const std::string& registration);
+    CatalogEntry* FindRecord(const std::string& location, double sdkValue, const std::string& displayName, int kind,
+                             std::string* sectionName = nullptr);
+    CatalogEntry* AddOrUpdateRecord(const std::string& location, const std::string& sdkText, const std::string& cpuText,
+                                    const std::string& displayName, int kind, int update,
+                                    const std::string& registration);
     int UpdateRecord(CatalogEntry& entry, const std::string& location, const std::string& displayName,
                      const std::string& sdkText, const std::string& cpuText);
-    CatalogEntry* FindPlugInRecord(const std::string& location, const std::string& sdkText,
-                                   const std::string& cpuText, const std::string& displayName);
+    CatalogEntry* FindPlugInRecord(const std::string& location, const std::string& sdkText, const std::string& cpuText,
+                                   const std::string& displayName);
     // Null pointers stand for absent arguments where the rules tell them apart.
     int InstallProduct(const char* location, const char* sdkText, const char* cpuText, const char* skuText,
                        const char* displayName, const char* folder, const char* registration);

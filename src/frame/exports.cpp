@@ -50,8 +50,8 @@ int bGetCatalogByKey(const char* sectionName, comp_mgr::CatalogEntry** entry) {
 int bInstallVNT(const char* progLocation, const char* sdkVersion, const char* cpuSupport, const char* sku,
                 const char* displayName, const char* folder, const char* registration) {
     return Guarded(0, [&](ComponentManagerApp& app) {
-        int result = app.database.InstallProduct(progLocation, sdkVersion, cpuSupport, sku, displayName, folder,
-                                                 registration);
+        int result =
+            app.database.InstallProduct(progLocation, sdkVersion, cpuSupport, sku, displayName, folder, registration);
         app.database.WriteInstallEntry();
         return result;
     });
@@ -80,9 +80,8 @@ int bPrepareVNT(const char* sectionName) {
 
 int bLinkPlugIns(const char* installationName, const char* plugInName, int mode) {
     if (!installationName || !plugInName) return 0;
-    return Guarded(0, [&](ComponentManagerApp& app) {
-        return app.database.LinkPlugIn(installationName, plugInName, mode, 1);
-    });
+    return Guarded(
+        0, [&](ComponentManagerApp& app) { return app.database.LinkPlugIn(installationName, plugInName, mode, 1); });
 }
 
 int iDetectNewPlugIns(int mode) {

@@ -30,9 +30,13 @@ std::string HostDirectory(const Platform& platform) {
     return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
 }
 
-std::string HostProgramPath(const Platform& platform) { return HostDirectory(platform) + "vn_app.exe"; }
+std::string HostProgramPath(const Platform& platform) {
+    return HostDirectory(platform) + "vn_app.exe";
+}
 
-std::string InstallEntryPath(const Platform& platform) { return HostDirectory(platform) + "VNTInstallEntry.ini"; }
+std::string InstallEntryPath(const Platform& platform) {
+    return HostDirectory(platform) + "VNTInstallEntry.ini";
+}
 
 bool IsInstallerProcess(const Platform& platform) {
     return ToUpper(HostExecutablePath(platform)).find("VNTINSTALL_PLUGIN") != std::string::npos;

@@ -55,8 +55,8 @@ public:
 
     // RegEnumValueA; values come in creation order. `type`, `data` and
     // `dataSize` may be null.
-    virtual long EnumValue(RegHandle key, std::uint32_t index, char* name, std::uint32_t* nameSize,
-                           std::uint32_t* type, std::uint8_t* data, std::uint32_t* dataSize) = 0;
+    virtual long EnumValue(RegHandle key, std::uint32_t index, char* name, std::uint32_t* nameSize, std::uint32_t* type,
+                           std::uint8_t* data, std::uint32_t* dataSize) = 0;
 
     // RegQueryValueExA: a null or empty name is the default value. With a
     // null `data` only the size is reported; data that does not fit gives

@@ -16,7 +16,9 @@
 namespace comp_mgr {
 
 namespace ini_detail {
-inline bool White(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f'; }
+inline bool White(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
+}
 inline std::string_view TrimView(std::string_view s) {
     std::size_t b = 0, e = s.size();
     while (b < e && White(s[b])) ++b;
@@ -38,8 +40,10 @@ void ParseIni(std::string_view content, OnSection&& onSection, OnProperty&& onPr
         std::string_view raw = content.substr(pos, end - pos);
         pos = end;
         if (pos < size) {
-            if (content[pos] == '\r' && pos + 1 < size && content[pos + 1] == '\n') pos += 2;
-            else pos += 1;
+            if (content[pos] == '\r' && pos + 1 < size && content[pos + 1] == '\n')
+                pos += 2;
+            else
+                pos += 1;
         }
         const void* nul = std::memchr(raw.data(), '\0', raw.size());
         if (nul) raw = raw.substr(0, static_cast<std::size_t>(static_cast<const char*>(nul) - raw.data()));

@@ -30,8 +30,12 @@ std::string Trim(std::string_view s) {
     return std::string(s.substr(b, e - b));
 }
 
-char AsciiUpper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
-char AsciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+char AsciiUpper(char c) {
+    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+}
+char AsciiLower(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
 
 std::string ToUpper(std::string_view s) {
     std::string r(s);
@@ -78,7 +82,9 @@ std::string ReplaceAll(std::string_view s, std::string_view from, std::string_vi
     return r;
 }
 
-std::string CollapseDoubleBackslashes(std::string_view s) { return ReplaceAll(s, "\\\\", "\\"); }
+std::string CollapseDoubleBackslashes(std::string_view s) {
+    return ReplaceAll(s, "\\\\", "\\");
+}
 
 std::int32_t AtoI(std::string_view s) {
     std::size_t i = 0;
@@ -125,7 +131,9 @@ double AtoF(std::string_view s) {
     return std::isfinite(v) ? v : 0.0;
 }
 
-std::string FormatInt(std::int64_t value) { return std::to_string(value); }
+std::string FormatInt(std::int64_t value) {
+    return std::to_string(value);
+}
 
 std::string FormatFixed6(double value) {
     // to_chars gives the exact digits on every platform, unlike the various

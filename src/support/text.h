@@ -45,7 +45,9 @@ std::string FormatInt(std::int64_t value);
 std::string FormatFixed6(double value);
 
 // A C string argument that may be null, as text (null reads as empty).
-inline std::string ArgText(const char* s) { return s ? std::string(s) : std::string(); }
+inline std::string ArgText(const char* s) {
+    return s ? std::string(s) : std::string();
+}
 
 }  // namespace comp_mgr
 

@@ -9,7 +9,9 @@
 
 namespace comp_mgr {
 
-inline bool IsPathSeparator(char c) { return c == '\\' || c == '/'; }
+inline bool IsPathSeparator(char c) {
+    return c == '\\' || c == '/';
+}
 
 struct SplitPathParts {
     std::string drive;  // "C:" or empty

@@ -67,13 +67,17 @@ std::string MemoryFiles::Get(const std::string& path) const {
 }
 
 void MemoryFiles::SetUnreadable(const std::string& path, bool unreadable) {
-    if (unreadable) unreadable_.insert(Key(path));
-    else unreadable_.erase(Key(path));
+    if (unreadable)
+        unreadable_.insert(Key(path));
+    else
+        unreadable_.erase(Key(path));
 }
 
 void MemoryFiles::SetReadOnlyFolder(const std::string& path, bool readOnly) {
-    if (readOnly) readOnlyFolders_.insert(Key(path));
-    else readOnlyFolders_.erase(Key(path));
+    if (readOnly)
+        readOnlyFolders_.insert(Key(path));
+    else
+        readOnlyFolders_.erase(Key(path));
 }
 
 void MemoryFiles::SetShortName(const std::string& path, const std::string& shortPath) {
@@ -92,7 +96,9 @@ bool MemoryFiles::CanOpen(const std::string& path) {
     return node && !node->isDirectory && !unreadable_.count(Key(path));
 }
 
-bool MemoryFiles::Exists(const std::string& path) { return Lookup(path) != nullptr; }
+bool MemoryFiles::Exists(const std::string& path) {
+    return Lookup(path) != nullptr;
+}
 
 bool MemoryFiles::FolderWritable(const std::string& path) {
     std::string parent = ParentKey(Key(path));
