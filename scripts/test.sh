@@ -5,6 +5,7 @@
 #      tests, including the parity of the hosted tool with the Windows tool,
 #   3. the native tests again under AddressSanitizer and UndefinedBehaviorSanitizer,
 #   4. a short run of every fuzz target, and the benchmarks' figures.
+# The formatting is checked first.
 # Exits non-zero on the first failure.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -14,6 +15,9 @@ scripts/setup.sh
 
 export COMP_MGR_WINEPREFIX="$root/build-mingw/wineprefix"
 step() { echo; echo "== $*"; }
+
+step "Formatting (clang-format)"
+git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run --Werror
 
 step "Windows build (MinGW-w64)"
 cmake -S . -B build-mingw -G Ninja -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" \
