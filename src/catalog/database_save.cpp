@@ -166,9 +166,13 @@ int ComponentDatabase::WriteEntry(const CatalogEntry* entry, const std::string& 
         // meet, in number order.
         const std::int64_t upper =
             std::max<std::int64_t>(maxPlugInNumber, static_cast<std::int64_t>(plugInNames.size()));
+        // A name linked twice in memory is written once, as the walk meets each number once.
+        const std::string* previous = nullptr;
         for (const std::string* name : InNumberOrder(entry->PlugInLst_GrpName, kPlugInPrefix, upper)) {
+            if (previous && *previous == *name) continue;
             if (!linked.empty()) linked += ',';
             linked += *name;
+            previous = name;
         }
     }
     AppendProperty(out, "PlugInLst_GrpName", linked);

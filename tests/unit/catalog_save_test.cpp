@@ -144,6 +144,15 @@ TEST_F(CatalogSaveTest, InstallationLinkRowKeepsOnlyPlugInNamesInNumberOrder) {
     EXPECT_EQ(linkRow("VntInstallation_3"), "");
 }
 
+TEST_F(CatalogSaveTest, PlugInLinkedTwiceInMemoryIsWrittenOnce) {
+    LoadFile(
+        "[VntInstallation_1]\r\nProgLocation=C:\\Vantrel\\bin\\vn_app.exe\r\nPlugInLst_GrpName=PlugIn_2,PlugIn_1\r\n"
+        "[PlugIn_1]\r\nx=1\r\n[PlugIn_2]\r\nx=1\r\n");
+    db->Entry("VntInstallation_1")->PlugInLst_GrpName.push_back("PlugIn_1");
+    ASSERT_EQ(SaveModified(), 1);
+    EXPECT_NE(SectionText("VntInstallation_1").find("PlugInLst_GrpName=PlugIn_1,PlugIn_2\r\n"), std::string::npos);
+}
+
 TEST_F(CatalogSaveTest, SdkVersionKeepsOneDecimalAtLeast) {
     LoadFile(HostSection() +
              "[PlugIn_1]\r\nSdkVersion=2.5\r\n[PlugIn_2]\r\nSdkVersion=10.125\r\n"
