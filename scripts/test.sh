@@ -13,7 +13,6 @@ root=$PWD
 jobs=${JOBS:-2}
 scripts/setup.sh
 
-export COMP_MGR_WINEPREFIX="$root/build-mingw/wineprefix"
 step() { echo; echo "== $*"; }
 
 step "Formatting (clang-format)"
@@ -24,7 +23,7 @@ cmake -S . -B build-mingw -G Ninja -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64
   -DCOMP_MGR_WERROR=ON -DCOMP_MGR_BENCH=OFF >/dev/null
 cmake --build build-mingw -j"$jobs"
 step "Windows tests under Wine"
-cmake/wine-run.sh cmd /c exit >/dev/null 2>&1 || true   # creates the prefix once, before tests run
+COMP_MGR_WINEPREFIX="$root/build-mingw/wineprefix" cmake/wine-run.sh cmd /c exit >/dev/null 2>&1 || true  # the prefix, once, before tests run in parallel
 ctest --test-dir build-mingw --output-on-failure -j"$jobs"
 
 step "Native build"
