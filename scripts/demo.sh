@@ -10,8 +10,17 @@ machine=$(mktemp -d /tmp/comp_mgr-demo.XXXXXX)
 cp -r examples/demo-machine/. "$machine"
 run() { echo; echo "\$ comp_mgr $*"; build/bin/comp_mgr --root "$machine" --ui none "$@"; }
 run list
-run show VntInstallation_1
+run link VntInstallation_1 PlugIn_5
 run links VntInstallation_1
-run flags
+run show PlugIn_5
+echo
+echo "\$ comp_mgr exec -   (raw calls of the exports, in one load of the library)"
+build/bin/comp_mgr --root "$machine" --ui none exec - <<'CALLS'
+iGetCatalogCount 0
+bGetKeyVNT "C:\Vantrel\bin\vn_app.exe" 3.0 260
+bLinkPlugIns VntInstallation_1 PlugIn_5 0
+bGetDbUpdateFlag
+bAbortDbUpdate
+CALLS
 echo
 echo "The demo machine is in $machine; try: build/bin/comp_mgr --root $machine --help"
