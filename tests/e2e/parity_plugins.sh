@@ -53,35 +53,11 @@ set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 started=$(date +%s)
 
-if [ -z "${COMP_MGR_MINGW_BUILD:-}" ]; then
-  echo "SKIP: COMP_MGR_MINGW_BUILD is not set; configure with -DCOMP_MGR_MINGW_BUILD=<MinGW-w64 build folder> to compare with Windows under Wine"
-  exit 77
-fi
-: "${COMP_MGR_BUILD:?COMP_MGR_BUILD must name the native build folder}"
-for f in "$COMP_MGR_BUILD/bin/comp_mgr" "$COMP_MGR_BUILD/bin/fixture_plugin.so" \
-  "$COMP_MGR_BUILD/bin/fixture_no_export.so" "$COMP_MGR_MINGW_BUILD/bin/COMP_MGR.EXE" \
-  "$COMP_MGR_MINGW_BUILD/bin/comp_mgr.dll" "$COMP_MGR_MINGW_BUILD/bin/fixture_plugin.dll" \
-  "$COMP_MGR_MINGW_BUILD/bin/fixture_no_export.dll"; do
-  [ -e "$f" ] || { echo "FAIL: $f is missing; build the tool, the library and the fixtures first"; exit 1; }
-done
-[ -x /usr/lib/wine/wine64 ] || { echo "SKIP: wine64 is not installed"; exit 77; }
-
 # shellcheck source=wine_lib.sh
 . "$here/wine_lib.sh"
-
-work=$(mktemp -d "${TMPDIR:-/tmp}/parity_plugins.XXXXXX")
-cleanup() { wine_end; if [ -n "${KEEP_WORK:-}" ]; then echo "-- outputs kept in $work"; else rm -rf "$work"; fi; }
-trap cleanup EXIT
-
-export VNT_NOW="2006-12-04 15:04:33"
-export TZ=UTC
-HOST_EXE='D:\Vantrel\bin\COMP_MGR.EXE'
-KOVRA='HKEY_LOCAL_MACHINE\SOFTWARE\KOVRA'
+parity_begin parity_plugins native:bin/comp_mgr native:bin/fixture_plugin.so native:bin/fixture_no_export.so \
+  windows:bin/COMP_MGR.EXE windows:bin/comp_mgr.dll windows:bin/fixture_plugin.dll windows:bin/fixture_no_export.dll
 CLSID_ROOT='HKEY_LOCAL_MACHINE\SOFTWARE\Classes\CLSID'
-failures=0
-
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
-crlf() { sed 's/$/\r/'; }
 
 # The class id the fixture registers for a file name (fixture_class_id.h).
 class_id() {

@@ -27,34 +27,11 @@ set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 started=$(date +%s)
 
-if [ -z "${COMP_MGR_MINGW_BUILD:-}" ]; then
-  echo "SKIP: COMP_MGR_MINGW_BUILD is not set; configure with -DCOMP_MGR_MINGW_BUILD=<MinGW-w64 build folder> to compare with Windows under Wine"
-  exit 77
-fi
-: "${COMP_MGR_BUILD:?COMP_MGR_BUILD must name the native build folder}"
-for f in "$COMP_MGR_BUILD/bin/comp_mgr" "$COMP_MGR_MINGW_BUILD/bin/COMP_MGR.EXE" "$COMP_MGR_MINGW_BUILD/bin/comp_mgr.dll"; do
-  [ -e "$f" ] || { echo "FAIL: $f is missing; build the tool and the library first"; exit 1; }
-done
-[ -x /usr/lib/wine/wine64 ] || { echo "SKIP: wine64 is not installed"; exit 77; }
-
 # shellcheck source=wine_lib.sh
 . "$here/wine_lib.sh"
-
-work=$(mktemp -d "${TMPDIR:-/tmp}/parity_spine.XXXXXX")
-cleanup() { wine_end; if [ -n "${KEEP_WORK:-}" ]; then echo "-- outputs kept in $work"; else rm -rf "$work"; fi; }
-trap cleanup EXIT
-
-export VNT_NOW="2006-12-04 15:04:33"
-export TZ=UTC
-HOST_EXE='D:\Vantrel\bin\COMP_MGR.EXE'
-KOVRA='HKEY_LOCAL_MACHINE\SOFTWARE\KOVRA'
-failures=0
-
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+parity_begin parity_spine native:bin/comp_mgr windows:bin/COMP_MGR.EXE windows:bin/comp_mgr.dll
 
 # ---- the machine ------------------------------------------------------------
-
-crlf() { sed 's/$/\r/'; }
 
 write_registry() {  # ROOT TARGET (as it appears between the quotes)
   crlf >"$1/registry.reg" <<REG

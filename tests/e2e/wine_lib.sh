@@ -31,6 +31,49 @@
 # Environment: COMP_MGR_MINGW_BUILD (the MinGW-w64 build folder, with
 # bin/COMP_MGR.EXE and bin/comp_mgr.dll).
 
+# ---- the common start of a parity script -----------------------------------
+
+# parity_begin NAME FILE...: skips the script (exit 77) without a MinGW build
+# folder or without Wine, fails when one of the files (paths relative to
+# $COMP_MGR_BUILD for "native:..." and to $COMP_MGR_MINGW_BUILD for
+# "windows:...") is missing, then makes the work folder $work (removed at exit
+# unless KEEP_WORK is set), fixes the clock and sets HOST_EXE and KOVRA.
+parity_begin() {
+  local name=$1 item path
+  shift
+  if [ -z "${COMP_MGR_MINGW_BUILD:-}" ]; then
+    echo "SKIP: COMP_MGR_MINGW_BUILD is not set; configure with -DCOMP_MGR_MINGW_BUILD=<MinGW-w64 build folder> to compare with Windows under Wine"
+    exit 77
+  fi
+  : "${COMP_MGR_BUILD:?COMP_MGR_BUILD must name the native build folder}"
+  for item in "$@"; do
+    case $item in
+      native:*) path=$COMP_MGR_BUILD/${item#native:} ;;
+      windows:*) path=$COMP_MGR_MINGW_BUILD/${item#windows:} ;;
+      *) path=$item ;;
+    esac
+    [ -e "$path" ] || { echo "FAIL: $path is missing; build the tool, the library and the fixtures first"; exit 1; }
+  done
+  [ -x "$WINE_BIN" ] || { echo "SKIP: wine64 is not installed"; exit 77; }
+  work=$(mktemp -d "${TMPDIR:-/tmp}/$name.XXXXXX")
+  trap parity_cleanup EXIT
+  export VNT_NOW="2006-12-04 15:04:33"
+  export TZ=UTC
+  HOST_EXE='D:\Vantrel\bin\COMP_MGR.EXE'
+  KOVRA='HKEY_LOCAL_MACHINE\SOFTWARE\KOVRA'
+  failures=0
+}
+
+parity_cleanup() {
+  wine_end
+  if [ -n "${KEEP_WORK:-}" ]; then echo "-- outputs kept in $work"; else rm -rf "$work"; fi
+}
+
+# A failed check: counted, the script goes on.
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+# Text with CR LF line ends, as Windows files have them.
+crlf() { sed 's/$/\r/'; }
+
 WINE_BIN=${WINE_BIN:-/usr/lib/wine/wine64}
 WINESERVER_BIN=${WINESERVER_BIN:-/usr/lib/wine/wineserver64}
 WINE_LIB_DIR=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
