@@ -167,4 +167,75 @@ TEST_F(ToolMachine, MissingSectionsAndLaterCommands) {
     EXPECT_EQ(r.out, "section: PlugIn_9\nresult:  not an installation of the catalog\n");
 }
 
+// Null pointers, empty texts, versions that are no numbers, modes and indexes
+// out of range, and zero and large capacities, through every export: each is
+// refused or answered safely, and the catalog loses nothing.
+TEST_F(ToolMachine, NullAndExtremeArgumentsToEveryExport) {
+    Touch("Ide/bin/vn_app.exe");
+    Catalog(
+        "[VntInstallation_1]\r\nProgLocation=C:\\Ide\\bin\\vn_app.exe\r\nDisplayName=Vantrel IDE\r\n"
+        "SdkVersion=3.0\r\nCpuSupport=alpha\r\nStatus=16\r\nSku=A,B\r\n");
+    ToolRun r = Run({"exec", "-"},
+                    "InstallVNT\n"
+                    "bInstallVNT NULL NULL NULL NULL NULL NULL NULL\n"
+                    "bInstallVNT \"\" \"\" \"\" \"\" \"\" \"\" \"\"\n"
+                    "bInstallVNT \"C:\\New\\vn_app.exe\" nan alpha A N F R\n"
+                    "bInstallVNT \"C:\\New\\vn_app.exe\" 1e400 alpha A N F R\n"
+                    "bInstallVNT \"C:\\Ide\\bin\\vn_app.exe\" 3.0 alpha A \"Vantrel IDE\" NULL NULL\n"
+                    "bUpdateVNT NULL NULL NULL NULL NULL\n"
+                    "bUpdateVNT \"C:\\Ide\\bin\\vn_app.exe\" 3.0 NULL B NULL\n"
+                    "bUpdateVNT \"C:\\Ide\\bin\\vn_app.exe\" 3.0 B C NULL\n"
+                    "bGetKeyVNT NULL NULL 260\n"
+                    "bGetKeyVNT \"C:\\Ide\\bin\\vn_app.exe\" inf 260\n"
+                    "bGetKeyVNT \"C:\\Ide\\bin\\vn_app.exe\" 3.0 0\n"
+                    "bGetKeyVNT \"C:\\Ide\\bin\\vn_app.exe\" 3.0 16777216\n"
+                    "bPrepareVNT NULL\n"
+                    "bPrepareVNT \"\"\n"
+                    "bPrepareVNT vntinstallation_1\n"
+                    "bLinkPlugIns NULL NULL 1\n"
+                    "bLinkPlugIns VntInstallation_1 PlugIn_99 1\n"
+                    "bLinkPlugIns VntInstallation_1 VntInstallation_1 2147483647\n"
+                    "iDetectNewPlugIns -2147483648\n"
+                    "iGetCatalogCount -1\n"
+                    "bGetCatalogByNdx 0 2147483647 0\n"
+                    "bGetCatalogByNdx 1 0 16777216\n"
+                    "bGetCatalogByNdx 0 0 16 NULLENTRY\n"
+                    "bGetCatalogByKey \"\" NULLENTRY\n"
+                    "bGetDbUpdateFlag\n"
+                    "vUnRegAllPlgN\n");
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out,
+              "InstallVNT -> 0\n"
+              "bInstallVNT -> 0\n"
+              "bInstallVNT -> 0\n"
+              "bInstallVNT -> 0\n"
+              "bInstallVNT -> 0\n"
+              "bInstallVNT -> 1\n"
+              "bUpdateVNT -> 0\n"
+              "bUpdateVNT -> 0\n"
+              "bUpdateVNT -> 1\n"
+              "bGetKeyVNT -> 0 size=260 text=\"\" nul=yes\n"
+              "bGetKeyVNT -> 0 size=260 text=\"\" nul=yes\n"
+              "bGetKeyVNT -> 0 size=0 text=\"\" nul=no\n"
+              "bGetKeyVNT -> 1 size=17 text=\"VntInstallation_1\" nul=yes\n"
+              "bPrepareVNT -> 0\n"
+              "bPrepareVNT -> 0\n"
+              "bPrepareVNT -> 0\n"
+              "bLinkPlugIns -> 0\n"
+              "bLinkPlugIns -> 0\n"
+              "bLinkPlugIns -> 0\n"
+              "iDetectNewPlugIns -> 0\n"
+              "iGetCatalogCount -> -1\n"
+              "bGetCatalogByNdx -> 0 size=0 text=\"\" nul=no\n"
+              "bGetCatalogByNdx -> 0 size=16777216 text=\"\" nul=yes\n"
+              "bGetCatalogByNdx -> 0 size=16 text=\"\" nul=yes\n"
+              "bGetCatalogByKey -> 0\n"
+              "bGetDbUpdateFlag -> 1 changes=0x00000800\n"
+              "vUnRegAllPlgN -> -\n");
+    const std::string saved = CatalogFile();
+    EXPECT_NE(saved.find("[VntInstallation_1]\r\nDisplayName      =Vantrel IDE\r\n"), std::string::npos) << saved;
+    EXPECT_NE(saved.find("Sku              =A,C\r\n"), std::string::npos) << saved;
+    EXPECT_EQ(saved.find("[VntInstallation_2]"), std::string::npos) << saved;
+}
+
 }  // namespace
