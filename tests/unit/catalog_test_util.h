@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "catalog/component_database.h"
+#include "support/saved_names.h"
 #include "support/test_machine.h"
 
 namespace comp_mgr {
@@ -22,24 +23,6 @@ namespace testing_support {
 // load does not go looking for VNTInstallEntry.ini.
 inline std::string HostSection(const std::string& name = "VntInstallation_1") {
     return "[" + name + "]\r\nProgLocation=C:\\Vantrel\\bin\\vn_app.exe\r\n";
-}
-
-// The names a save writes: plain decimal numbers from 1 to `max`, in number
-// order.
-inline std::vector<std::string> SavedNames(const StringList& names, const std::string& prefix, std::int64_t max) {
-    std::vector<std::pair<std::int64_t, std::string>> numbered;
-    for (const std::string& name : names) {
-        std::string digits = name.substr(prefix.size());
-        if (digits.empty() || digits.size() > 10 || digits[0] == '0' ||
-            digits.find_first_not_of("0123456789") != std::string::npos)
-            continue;
-        std::int64_t n = std::stoll(digits);
-        if (n <= max) numbered.emplace_back(n, name);
-    }
-    std::sort(numbered.begin(), numbered.end());
-    std::vector<std::string> out;
-    for (auto& item : numbered) out.push_back(item.second);
-    return out;
 }
 
 // `reloaded` holds what a save of `original` wrote: the same installations
