@@ -94,14 +94,25 @@ void ReplaceUnlessSameIgnoringCase(std::string& field, const std::string& value)
 }  // namespace
 
 int ComponentDatabase::SetProperty(const std::string& section, const std::string& key, const std::string& value) {
+    bool existed = false;
+    CatalogEntry& entry = EntryForProperty(section, &existed);
+    ApplyProperty(entry, existed, section, SectionKind(section), key, value);
+    return 1;
+}
+
+CatalogEntry& ComponentDatabase::EntryForProperty(const std::string& section, bool* existed) {
     CatalogEntry* entry = Entry(section);
-    const bool existed = entry != nullptr;
+    *existed = entry != nullptr;
     if (!entry) {
         entry = entries.set(section, std::make_unique<CatalogEntry>()).get();
         RegisterSectionName(section);
     }
-    const int kind = SectionKind(section);
+    return *entry;
+}
 
+void ComponentDatabase::ApplyProperty(CatalogEntry& target, bool existed, const std::string& section, int kind,
+                                      const std::string& key, const std::string& value) {
+    CatalogEntry* entry = &target;
     if (key == "ProgLocation") {
         if (existed && kind == kKindPlugIn && !EqualsNoCase(entry->ProgLocation, value)) ForgetPlugInLocations();
         ReplaceUnlessSameIgnoringCase(entry->ProgLocation, value);
@@ -140,7 +151,6 @@ int ComponentDatabase::SetProperty(const std::string& section, const std::string
 
     if (kind == kKindPlugIn) entry->Status &= ~(kStatusFoundOrCurrent | kStatusCreatedOrRelinked);
     entry->Status &= ~0x100;
-    return 1;
 }
 
 void ComponentDatabase::Clear() {

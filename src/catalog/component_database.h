@@ -176,6 +176,13 @@ public:
 private:
     friend class LinkScope;
 
+    // SetProperty in two steps, so that a load resolves each section once:
+    // the entry of a section (created and registered when new), and the
+    // property applied to it.
+    CatalogEntry& EntryForProperty(const std::string& section, bool* existed);
+    void ApplyProperty(CatalogEntry& entry, bool existed, const std::string& section, int kind, const std::string& key,
+                       const std::string& value);
+
     const Platform& platform_;
     // The database file's bytes, read when it is opened and parsed by Load().
     std::string fileContent_;

@@ -74,14 +74,27 @@ int ComponentDatabase::Load(std::string* pendingMessage) {
     if (!(flags & kFlagOpened)) return 0;
 
     std::string section;
+    int kind = SectionKind(section);
+    CatalogEntry* entry = nullptr;  // of `section`, once it has a property
+    bool existed = false;
     std::string key;
     std::string value;
     ParseIni(
-        fileContent_, [&](std::string name) { section = std::move(name); },
+        fileContent_,
+        [&](std::string name) {
+            section = std::move(name);
+            kind = SectionKind(section);
+            entry = nullptr;
+        },
         [&](std::string_view k, std::string_view v) {
             key.assign(k.data(), k.size());
             value.assign(v.data(), v.size());
-            SetProperty(section, key, value);
+            // As SetProperty, with the section looked up once rather than per line.
+            if (!entry)
+                entry = &EntryForProperty(section, &existed);
+            else
+                existed = true;
+            ApplyProperty(*entry, existed, section, kind, key, value);
         });
     // The text is parsed; keeping it would double the memory of a large catalog.
     std::string().swap(fileContent_);
