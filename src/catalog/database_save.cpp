@@ -5,6 +5,7 @@
 // Files::Replace, so a failure or a crash leaves the old file intact.
 #include <algorithm>
 #include <cstdint>
+#include <cstring>
 #include <string_view>
 #include <utility>
 #include <vector>
@@ -36,6 +37,7 @@ const char kHeader[] =
 void AppendText(std::string& out, std::string_view text) {
     std::size_t start = out.size();
     out.append(text.data(), text.size());
+    if (!std::memchr(text.data(), '\r', text.size()) && !std::memchr(text.data(), '\n', text.size())) return;
     for (std::size_t i = start; i < out.size(); ++i)
         if (out[i] == '\r' || out[i] == '\n') out[i] = ' ';
 }
@@ -109,7 +111,11 @@ std::string BackupPathOf(const std::string& path) {
 int ComponentDatabase::Save() {
     if (!(flags & kFlagModified)) return 0;
     if (iniPath.empty()) return 0;
-    std::string content(kHeader);
+    std::string content;
+    // About the size of the file as it was loaded: one allocation instead of
+    // a series of doublings that each copy what was written so far.
+    content.reserve(loadedFileSize_ + loadedFileSize_ / 8 + sizeof kHeader);
+    content += kHeader;
     WriteSections(maxInstallationNumber, installationNames, kInstallationPrefix, content, false);
     WriteSections(maxPlugInNumber, plugInNames, kPlugInPrefix, content, false);
     if (!platform_.files.Replace(iniPath, content, BackupPathOf(iniPath))) return 0;
