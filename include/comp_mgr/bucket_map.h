@@ -12,8 +12,8 @@
 #include <memory>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <utility>
+#include <vector>
 
 namespace comp_mgr {
 
@@ -155,7 +155,79 @@ public:
 
 private:
     static constexpr std::size_t kIndexThreshold = 24;
-    using Index = std::unordered_map<std::string_view, Node*>;
+
+    // Open addressing with linear probing over one array of (hash, node)
+    // slots: a look-up in a large catalog touches one slot line and the node,
+    // where a node-based hash table would chase two more pointers.
+    class Index {
+    public:
+        explicit Index(std::size_t expected) {
+            std::size_t capacity = 16;
+            while (capacity * 3 < expected * 4 + 4) capacity *= 2;
+            slots_.assign(capacity, Slot());
+        }
+        Node* find(std::string_view key) const {
+            const std::size_t h = std::hash<std::string_view>()(key);
+            const std::size_t mask = slots_.size() - 1;
+            for (std::size_t i = h & mask;; i = (i + 1) & mask) {
+                const Slot& slot = slots_[i];
+                if (!slot.node) {
+                    if (!slot.deleted) return nullptr;
+                } else if (slot.hash == h && slot.node->key == key) {
+                    return slot.node;
+                }
+            }
+        }
+        void insert(Node* node) {
+            if ((used_ + 1) * 4 > slots_.size() * 3) rehash();
+            place(node, std::hash<std::string_view>()(node->key));
+            ++used_;
+            ++live_;
+        }
+        void erase(const Node* node) {
+            const std::size_t h = std::hash<std::string_view>()(node->key);
+            const std::size_t mask = slots_.size() - 1;
+            for (std::size_t i = h & mask;; i = (i + 1) & mask) {
+                Slot& slot = slots_[i];
+                if (slot.node == node) {
+                    slot.node = nullptr;
+                    slot.deleted = true;
+                    --live_;
+                    return;
+                }
+                if (!slot.node && !slot.deleted) return;
+            }
+        }
+
+    private:
+        struct Slot {
+            std::size_t hash = 0;
+            Node* node = nullptr;
+            bool deleted = false;
+        };
+        void place(Node* node, std::size_t h) {
+            const std::size_t mask = slots_.size() - 1;
+            std::size_t i = h & mask;
+            while (slots_[i].node) i = (i + 1) & mask;
+            slots_[i] = Slot{h, node, false};
+        }
+        // Grows when live keys fill half the slots; otherwise only sweeps
+        // away the marks of erased keys.
+        void rehash() {
+            std::vector<Slot> old;
+            old.swap(slots_);
+            std::size_t capacity = old.size();
+            if (live_ * 2 >= capacity) capacity *= 2;
+            slots_.assign(capacity, Slot());
+            for (const Slot& slot : old)
+                if (slot.node) place(slot.node, slot.hash);
+            used_ = live_;
+        }
+
+        std::vector<Slot> slots_;
+        std::size_t used_ = 0;  // slots holding a key or the mark of an erased one
+        std::size_t live_ = 0;
+    };
 
     static Node* First(const BucketMap* m) {
         for (std::size_t b = 0; b < kBuckets; ++b)
@@ -170,10 +242,7 @@ private:
     }
 
     Node* lookup(std::string_view key) const {
-        if (index_) {
-            auto it = index_->find(key);
-            return it == index_->end() ? nullptr : it->second;
-        }
+        if (index_) return index_->find(key);
         for (Node* n = heads_[BucketOf(key)]; n; n = n->next)
             if (n->key == key) return n;
         return nullptr;
@@ -187,18 +256,17 @@ private:
         head = n;
         ++size_;
         if (index_) {
-            index_->emplace(std::string_view(n->key), n);
+            index_->insert(n);
         } else if (size_ >= kIndexThreshold) {
-            index_ = std::make_unique<Index>();
-            index_->reserve(size_ * 2);
+            index_ = std::make_unique<Index>(size_ * 2);
             for (Node* h : heads_)
-                for (Node* m = h; m; m = m->next) index_->emplace(std::string_view(m->key), m);
+                for (Node* m = h; m; m = m->next) index_->insert(m);
         }
         return n;
     }
 
     void unlink(Node* n) {
-        if (index_) index_->erase(std::string_view(n->key));
+        if (index_) index_->erase(n);
         if (n->prev)
             n->prev->next = n->next;
         else
