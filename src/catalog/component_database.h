@@ -57,6 +57,10 @@ constexpr int kKindOther = -1;
 extern const char kInstallationPrefix[];  // "VntInstallation_"
 extern const char kPlugInPrefix[];        // "PlugIn_"
 
+// False when the display form of `location` cannot be vn_app or vn_app.exe,
+// so that the host check need not ask the file system about it.
+bool CouldNameHostProgram(const std::string& location);
+
 // Appends the comma-separated items of `value` to `list`, each only if the
 // list does not hold an identical string yet; true if anything was appended.
 bool SplitIntoList(const std::string& value, StringList& list);

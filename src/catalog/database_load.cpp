@@ -119,8 +119,23 @@ bool ComponentDatabase::IsHostProgram(const std::string& path, const std::string
     return EqualsNoCase(folder, candidateFolder) && (EqualsNoCase(name, "vn_app.exe") || EqualsNoCase(name, "vn_app"));
 }
 
+bool CouldNameHostProgram(const std::string& location) {
+    // The shell shows a file under its own name, perhaps without extension,
+    // and a short 8.3 alias under the long name. So only a location whose last
+    // component starts with vn_app, holds a tilde, or is not a plain name
+    // ("", ".", "..") can be shown as vn_app or vn_app.exe.
+    const std::size_t cut = location.find_last_of("\\/:");
+    const std::string_view name =
+        cut == std::string::npos ? std::string_view(location) : std::string_view(location).substr(cut + 1);
+    if (name.empty() || name == "." || name == ".." || name.find('~') != std::string_view::npos) return true;
+    return name.size() >= 6 && EqualsNoCase(name.substr(0, 6), "vn_app");
+}
+
 bool ComponentDatabase::FindHostInstallation(const std::string& path) {
     for (const auto& item : entries) {
+        // Entries that cannot be the host are passed over without asking the
+        // file system for their display names.
+        if (!CouldNameHostProgram(item.value()->ProgLocation)) continue;
         if (IsHostProgram(path, DisplayPath(*item.value()))) return true;
     }
     return false;

@@ -56,7 +56,8 @@ bool ComponentDatabase::RecoverFromInstallEntry() {
         if (progLocation == std::string::npos) return;
         const std::string location = properties[progLocation].second;
         if (!indexed) {
-            for (const auto& item : entries) hostFolders.Add(DisplayPath(*item.value()));
+            for (const auto& item : entries)
+                if (CouldNameHostProgram(item.value()->ProgLocation)) hostFolders.Add(DisplayPath(*item.value()));
             indexed = true;
         }
         if (hostFolders.Holds(location)) return;

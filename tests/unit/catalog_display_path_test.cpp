@@ -49,12 +49,34 @@ TEST_F(CatalogDisplayPathTest, EachPathIsAskedAtMostOncePerRun) {
     }
     const int before = machine.files.displayNameCalls();
     ComponentDatabase& d = LoadFile(content);
-    // Host not in the catalog: every entry was shown once. Questions: C:\Vantrel,
-    // C:\Vantrel\plugins, 50 files; D:\Nowhere and its file.
+    // Host not in the catalog: only the entry that could be a vn_app.exe was
+    // shown: D:\Nowhere and its file.
+    EXPECT_EQ(machine.files.displayNameCalls() - before, 2);
+    // Showing every entry asks C:\Vantrel, C:\Vantrel\plugins and the 50 files once.
+    for (const auto& item : d.entries) d.DisplayPath(*item.value());
     const int asked = machine.files.displayNameCalls() - before;
     EXPECT_EQ(asked, 2 + 50 + 2);
     for (const auto& item : d.entries) d.DisplayPath(*item.value());
     EXPECT_EQ(machine.files.displayNameCalls() - before, asked);
+}
+
+TEST_F(CatalogDisplayPathTest, OnlyLocationsThatCanBeShownAsTheHostAreAsked) {
+    EXPECT_TRUE(CouldNameHostProgram("C:\\Ide\\bin\\vn_app.exe"));
+    EXPECT_TRUE(CouldNameHostProgram("C:\\Ide\\bin\\VN_APP"));
+    EXPECT_TRUE(CouldNameHostProgram("C:\\Ide\\bin\\vn_app.exe.lnk"));    // shortcuts hide their extension
+    EXPECT_TRUE(CouldNameHostProgram("C:\\PROGRA~1\\IDE\\VNAPP~1.EXE"));  // a short alias of any name
+    EXPECT_TRUE(CouldNameHostProgram("C:vn_app.exe"));                    // relative to C:'s directory
+    EXPECT_TRUE(CouldNameHostProgram("C:\\Ide\\vn_app.exe\\sub\\.."));    // the folder itself
+    EXPECT_TRUE(CouldNameHostProgram("C:\\Ide\\bin\\"));
+    EXPECT_FALSE(CouldNameHostProgram("C:\\Ide\\plugins\\scope.dll"));
+    EXPECT_FALSE(CouldNameHostProgram("C:\\Ide\\bin\\vn_ap.exe"));
+    EXPECT_FALSE(CouldNameHostProgram("vn_ap"));
+}
+
+TEST_F(CatalogDisplayPathTest, LocationEndingInDotsIsStillCheckedAsTheHost) {
+    // Only the absolute form shows that this names C:\Vantrel\bin\vn_app.exe.
+    LoadFile("[VntInstallation_1]\r\nProgLocation=C:\\Vantrel\\bin\\vn_app.exe\\sub\\..\r\n");
+    EXPECT_TRUE(pendingMessage.empty()) << pendingMessage;
 }
 
 TEST_F(CatalogDisplayPathTest, DisplayNameWithoutExtensionStillFindsTheHost) {
