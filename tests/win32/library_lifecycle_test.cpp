@@ -14,6 +14,7 @@ namespace comp_mgr {
 namespace {
 
 using win32_test::DeleteTree;
+using win32_test::Export;
 using win32_test::ReadFileBytes;
 using win32_test::ScopedEnv;
 using win32_test::ScratchFolder;
@@ -99,12 +100,6 @@ protected:
     bool hadTarget_ = false;
     std::string oldTarget_;
 };
-
-// GetProcAddress as a typed pointer (through void(*)(), the generic function type).
-template <class F>
-F Export(HMODULE library, const char* name) {
-    return reinterpret_cast<F>(reinterpret_cast<void (*)()>(GetProcAddress(library, name)));
-}
 
 struct Exports {
     decltype(&::iGetCatalogCount) count = nullptr;

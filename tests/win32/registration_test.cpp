@@ -20,6 +20,7 @@ namespace comp_mgr {
 namespace {
 
 using win32_test::DeleteTree;
+using win32_test::Export;
 using win32_test::ReadFileBytes;
 using win32_test::ScopedEnv;
 using win32_test::ScratchFolder;
@@ -77,11 +78,6 @@ int SavedStatus(const std::string& saved, const std::string& section) {
     if (at == std::string::npos) return -1;
     at = saved.find('=', at);
     return std::atoi(saved.c_str() + at + 1);
-}
-
-template <class F>
-F Export(HMODULE library, const char* name) {
-    return reinterpret_cast<F>(reinterpret_cast<void (*)()>(GetProcAddress(library, name)));
 }
 
 struct Exports {

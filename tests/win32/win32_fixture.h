@@ -53,6 +53,12 @@ bool RunningOnWine();
 // Deletes a registry key with everything below it.
 void DeleteTree(HKEY root, const std::string& subKey);
 
+// GetProcAddress as a typed pointer (through void(*)(), the generic function type).
+template <class F>
+F Export(HMODULE library, const char* name) {
+    return reinterpret_cast<F>(reinterpret_cast<void (*)()>(GetProcAddress(library, name)));
+}
+
 }  // namespace win32_test
 }  // namespace comp_mgr
 
