@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 #include "support/text.h"
 #include "support/win_path.h"
@@ -115,9 +116,10 @@ bool MemoryFiles::Replace(const std::string& path, const std::string& content, c
         if (!FolderWritable(backupPath)) return false;
         Node* oldBackup = Lookup(backupPath);
         if (oldBackup && oldBackup->isDirectory) return false;
-        Node copy = *old;
-        copy.path = comp_mgr::FullPath(currentDirectory_, backupPath, 1u << 20);
-        nodes_[Key(backupPath)] = copy;
+        // The old content moves to the backup: the file is replaced next, so
+        // a copy of a large database would be made only to be thrown away.
+        Node backup{comp_mgr::FullPath(currentDirectory_, backupPath, 1u << 20), false, std::move(old->content)};
+        nodes_[Key(backupPath)] = std::move(backup);
     }
     Put(path, content);
     return true;
