@@ -112,9 +112,11 @@ int ComponentDatabase::Save() {
     if (!(flags & kFlagModified)) return 0;
     if (iniPath.empty()) return 0;
     std::string content;
-    // About the size of the file as it was loaded: one allocation instead of
-    // a series of doublings that each copy what was written so far.
-    content.reserve(loadedFileSize_ + loadedFileSize_ / 8 + sizeof kHeader);
+    // One allocation instead of a series of doublings that each copy what was
+    // written so far. A file this library wrote comes back at about its
+    // loaded size; one written by hand (keys not padded, fixed keys left out)
+    // grows by up to about a third.
+    content.reserve(loadedFileSize_ + loadedFileSize_ / 2 + sizeof kHeader);
     content += kHeader;
     WriteSections(maxInstallationNumber, installationNames, kInstallationPrefix, content, false);
     WriteSections(maxPlugInNumber, plugInNames, kPlugInPrefix, content, false);
