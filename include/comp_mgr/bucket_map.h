@@ -6,8 +6,10 @@
 #ifndef COMP_MGR_BUCKET_MAP_H
 #define COMP_MGR_BUCKET_MAP_H
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <iterator>
 #include <memory>
 #include <string>
@@ -142,12 +144,31 @@ public:
     }
 
     void clear() {
-        for (auto& head : heads_) {
-            while (head) {
-                Node* n = head;
-                head = n->next;
-                delete n;
+        if (size_ < kIndexThreshold) {
+            for (auto& head : heads_) {
+                while (head) {
+                    Node* n = head;
+                    head = n->next;
+                    delete n;
+                }
             }
+        } else {
+            // Chains run through memory in hash order; freeing a large map in
+            // address order instead walks the heap front to back, which keeps
+            // the processor's caches and the allocator's free lists warm.
+            // The index holds every node in one array, so the chains need
+            // not be walked to find them.
+            std::vector<Node*> nodes;
+            nodes.reserve(size_);
+            if (index_) {
+                index_->collect(nodes);
+            } else {
+                for (Node* head : heads_)
+                    for (Node* n = head; n; n = n->next) nodes.push_back(n);
+            }
+            for (auto& head : heads_) head = nullptr;
+            std::sort(nodes.begin(), nodes.end(), std::less<Node*>());
+            for (Node* n : nodes) delete n;
         }
         size_ = 0;
         index_.reset();
@@ -197,6 +218,11 @@ private:
                 }
                 if (!slot.node && !slot.deleted) return;
             }
+        }
+
+        void collect(std::vector<Node*>& nodes) const {
+            for (const Slot& slot : slots_)
+                if (slot.node) nodes.push_back(slot.node);
         }
 
     private:
