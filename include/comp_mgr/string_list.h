@@ -1,18 +1,22 @@
 // An ordered list of strings that remembers insertion order and answers
-// "does it hold this text?" in constant time once it grows large.
+// "does it hold this text?" and "where is it first?" in constant time once it
+// grows large.
 //
 // Catalog lists (processor scopes, group names, linked plug-ins, section
 // names) are searched far more often than they change, and some grow to tens
-// of thousands of items, so a count index is built on the first search of a
-// large list and kept up to date by every change after that.
+// of thousands of items, so an index is built on the first search of a large
+// list and kept up to date by every change after that. The index is one flat
+// array of (hash, first position, count) slots: it holds no copy of the
+// strings and allocates nothing per item.
 #ifndef COMP_MGR_STRING_LIST_H
 #define COMP_MGR_STRING_LIST_H
 
 #include <algorithm>
 #include <cstddef>
+#include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
-#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -50,23 +54,20 @@ public:
 
     void push_back(const std::string& item) {
         items_.push_back(item);
-        if (index_) ++(*index_)[item];
+        if (index_) index_->add(items_, items_.size() - 1);
     }
 
     // Exact (case-sensitive) membership.
-    bool contains(const std::string& item) const {
-        if (items_.size() < kIndexThreshold) {
-            return std::find(items_.begin(), items_.end(), item) != items_.end();
-        }
-        buildIndex();
-        return index_->count(item) != 0;
-    }
+    bool contains(const std::string& item) const { return indexOf(item) != npos; }
 
     // Position of the first exact occurrence, or npos.
     std::size_t indexOf(const std::string& item) const {
-        if (items_.size() >= kIndexThreshold && !contains(item)) return npos;
-        auto it = std::find(items_.begin(), items_.end(), item);
-        return it == items_.end() ? npos : static_cast<std::size_t>(it - items_.begin());
+        if (items_.size() < kIndexThreshold) {
+            auto it = std::find(items_.begin(), items_.end(), item);
+            return it == items_.end() ? npos : static_cast<std::size_t>(it - items_.begin());
+        }
+        buildIndex();
+        return index_->find(items_, item);
     }
 
     // Appends unless an identical string is already present; true if appended.
@@ -77,8 +78,9 @@ public:
     }
 
     void removeAt(std::size_t i) {
-        if (index_) forget(items_[i]);
+        if (index_) index_->remove(items_, i);
         items_.erase(items_.begin() + static_cast<std::ptrdiff_t>(i));
+        if (index_) index_->closeGapAt(i);
     }
 
     // Removes the first exact occurrence; true if there was one.
@@ -90,11 +92,9 @@ public:
     }
 
     void replaceAt(std::size_t i, const std::string& item) {
-        if (index_) {
-            forget(items_[i]);
-            ++(*index_)[item];
-        }
+        if (index_) index_->remove(items_, i);
         items_[i] = item;
+        if (index_) index_->add(items_, i);
     }
 
     void clear() {
@@ -107,17 +107,113 @@ public:
 
 private:
     static constexpr std::size_t kIndexThreshold = 16;
-    using Index = std::unordered_map<std::string, std::size_t>;
+
+    // Open addressing with linear probing; a slot names its text by the
+    // position of its first occurrence, so comparing a candidate reads the
+    // list itself. Lists stay far below 2^32 items.
+    class Index {
+    public:
+        explicit Index(const std::vector<std::string>& items) {
+            std::size_t capacity = 16;
+            while (capacity < items.size() * 2) capacity *= 2;
+            slots_.assign(capacity, Slot());
+            for (std::size_t i = 0; i < items.size(); ++i) add(items, i);
+        }
+
+        std::size_t find(const std::vector<std::string>& items, const std::string& item) const {
+            const std::uint32_t h = Hash(item);
+            for (std::size_t i = h & mask();; i = (i + 1) & mask()) {
+                const Slot& slot = slots_[i];
+                if (slot.count == 0) return npos;
+                if (slot.hash == h && items[slot.first] == item) return slot.first;
+            }
+        }
+
+        // Notes that items[at] now holds its text.
+        void add(const std::vector<std::string>& items, std::size_t at) {
+            const std::string& item = items[at];
+            const std::uint32_t h = Hash(item);
+            std::size_t i = h & mask();
+            for (; slots_[i].count != 0; i = (i + 1) & mask()) {
+                Slot& slot = slots_[i];
+                if (slot.hash == h && items[slot.first] == item) {
+                    ++slot.count;
+                    if (at < slot.first) slot.first = static_cast<std::uint32_t>(at);
+                    return;
+                }
+            }
+            slots_[i] = Slot{h, static_cast<std::uint32_t>(at), 1};
+            if (++used_ * 4 > slots_.size() * 3) grow();
+        }
+
+        // Notes that items[at] is about to lose its text.
+        void remove(const std::vector<std::string>& items, std::size_t at) {
+            const std::string& item = items[at];
+            const std::uint32_t h = Hash(item);
+            std::size_t i = h & mask();
+            while (!(slots_[i].count != 0 && slots_[i].hash == h && items[slots_[i].first] == item))
+                i = (i + 1) & mask();
+            Slot& slot = slots_[i];
+            if (--slot.count == 0) {
+                erase(i);
+            } else if (slot.first == at) {
+                // A duplicate stays; the next occurrence becomes the first.
+                std::size_t next = at + 1;
+                while (items[next] != item) ++next;
+                slot.first = static_cast<std::uint32_t>(next);
+            }
+        }
+
+        // The item at `at` was taken out of the list: later ones moved down.
+        void closeGapAt(std::size_t at) {
+            for (Slot& slot : slots_)
+                if (slot.count != 0 && slot.first > at) --slot.first;
+        }
+
+    private:
+        struct Slot {
+            std::uint32_t hash = 0;
+            std::uint32_t first = 0;
+            std::uint32_t count = 0;  // 0: free
+        };
+
+        static std::uint32_t Hash(const std::string& item) {
+            return static_cast<std::uint32_t>(std::hash<std::string>()(item));
+        }
+        std::size_t mask() const { return slots_.size() - 1; }
+
+        // Backward-shift deletion keeps every probe run unbroken without
+        // leaving marks behind.
+        void erase(std::size_t i) {
+            --used_;
+            for (std::size_t j = (i + 1) & mask(); slots_[j].count != 0; j = (j + 1) & mask()) {
+                const std::size_t home = slots_[j].hash & mask();
+                // Slot j may move to i unless its home lies cyclically in (i, j].
+                const bool homeBetween = i <= j ? (i < home && home <= j) : (i < home || home <= j);
+                if (homeBetween) continue;
+                slots_[i] = slots_[j];
+                i = j;
+            }
+            slots_[i] = Slot();
+        }
+
+        void grow() {
+            std::vector<Slot> old(slots_.size() * 2);
+            old.swap(slots_);
+            for (const Slot& slot : old) {
+                if (slot.count == 0) continue;
+                std::size_t i = slot.hash & mask();
+                while (slots_[i].count != 0) i = (i + 1) & mask();
+                slots_[i] = slot;
+            }
+        }
+
+        std::vector<Slot> slots_;
+        std::size_t used_ = 0;
+    };
 
     void buildIndex() const {
-        if (index_) return;
-        index_ = std::make_unique<Index>();
-        index_->reserve(items_.size() * 2);
-        for (const auto& s : items_) ++(*index_)[s];
-    }
-    void forget(const std::string& item) {
-        auto it = index_->find(item);
-        if (it != index_->end() && --it->second == 0) index_->erase(it);
+        if (!index_) index_ = std::make_unique<Index>(items_);
     }
 
     std::vector<std::string> items_;

@@ -43,15 +43,50 @@ TEST(StringList, IndexedSearchAgreesWithALinearOneThroughChanges) {
                 break;
             }
             default:
-                if (!ref.empty()) {
-                    std::size_t at = rng() % ref.size();
+                if (ref.empty()) break;
+                std::size_t at = rng() % ref.size();
+                if (rng() % 2) {
                     ref[at] = s + "x";
                     l.replaceAt(at, s + "x");
+                } else {
+                    ref.erase(ref.begin() + static_cast<std::ptrdiff_t>(at));
+                    l.removeAt(at);
                 }
         }
-        std::string probe = "PlugIn_" + std::to_string(rng() % 60);
-        ASSERT_EQ(l.contains(probe), std::find(ref.begin(), ref.end(), probe) != ref.end()) << i;
+        std::string probe = "PlugIn_" + std::to_string(rng() % 60) + (rng() % 3 ? "" : "x");
+        auto first = std::find(ref.begin(), ref.end(), probe);
+        ASSERT_EQ(l.contains(probe), first != ref.end()) << i;
+        ASSERT_EQ(l.indexOf(probe), first == ref.end() ? StringList::npos : std::size_t(first - ref.begin())) << i;
     }
+    EXPECT_EQ(l.items(), ref);
+}
+
+// A densely filled index: removals shift probe runs back, and every text must
+// stay findable at its right place afterwards.
+TEST(StringList, DenseIndexSurvivesRemovalsInAnyOrder) {
+    StringList l;
+    std::vector<std::string> ref;
+    for (int i = 0; i < 3000; ++i) ref.push_back("S" + std::to_string(i * 7919 % 100003));
+    for (const auto& s : ref) l.push_back(s);
+    ASSERT_TRUE(l.contains(ref.back()));  // builds the index at about half full
+    for (int i = 3000; i < 6000; ++i) {
+        ref.push_back("T" + std::to_string(i));
+        l.push_back(ref.back());
+    }
+    std::mt19937 rng(5);
+    while (ref.size() > 100) {
+        std::size_t at = rng() % ref.size();
+        if (rng() % 2) {
+            ASSERT_TRUE(l.removeFirst(ref[at]));
+        } else {
+            l.removeAt(at);
+        }
+        ref.erase(ref.begin() + static_cast<std::ptrdiff_t>(at));
+        if (ref.size() % 97 == 0) {
+            for (std::size_t i = 0; i < ref.size(); ++i) ASSERT_EQ(l.indexOf(ref[i]), i);
+        }
+    }
+    EXPECT_FALSE(l.contains("S0x"));
     EXPECT_EQ(l.items(), ref);
 }
 
