@@ -28,14 +28,14 @@ const LinkIndex::Links* LinkScope::Working(const ComponentDatabase& db, const st
     return it == db.linkIndex_->links.end() ? nullptr : &it->second;
 }
 
-const LinkIndex::Names& LinkScope::GroupMembers(const std::string& group) {
-    static const LinkIndex::Names kNone;
+const LinkIndex::Members& LinkScope::GroupMembers(const std::string& group) {
+    static const LinkIndex::Members kNone;
     LinkIndex& idx = index();
     if (!idx.groupsBuilt) {
         for (const std::string& name : db_.plugInNames) {
-            const CatalogEntry* entry = db_.Entry(name);
+            CatalogEntry* entry = db_.Entry(name);
             if (entry && !entry->PlugInLst_GrpName.empty())
-                idx.groups[entry->PlugInLst_GrpName.front()].push_back(name);
+                idx.groups[entry->PlugInLst_GrpName.front()].push_back({name, entry});
         }
         idx.groupsBuilt = true;
     }
@@ -44,26 +44,31 @@ const LinkIndex::Names& LinkScope::GroupMembers(const std::string& group) {
 }
 
 LinkIndex::Links& LinkScope::Of(const std::string& installation, CatalogEntry& entry) {
+    if (lastEntry_ == &entry) return *lastLinks_;
     LinkIndex& idx = index();
-    auto found = idx.links.find(installation);
-    if (found != idx.links.end()) return found->second;
-    LinkIndex::Links& links = idx.links[installation];
-    links.entry = &entry;
-    links.items = entry.PlugInLst_GrpName.items();
-    links.alive.assign(links.items.size(), true);
-    links.aliveCount = links.items.size();
-    for (std::size_t i = 0; i < links.items.size(); ++i) {
-        const std::string& name = links.items[i];
-        links.places[name].push_back(i);
-        if (const CatalogEntry* linked = db_.Entry(name)) links.byDisplayName[linked->DisplayName].emplace(i, name);
+    auto found = idx.links.try_emplace(installation);
+    LinkIndex::Links& links = found.first->second;
+    if (found.second) {
+        links.entry = &entry;
+        for (const std::string& name : entry.PlugInLst_GrpName) Append(db_, links, name);
     }
+    lastEntry_ = &entry;
+    lastLinks_ = &links;
     return links;
 }
 
+void LinkScope::Append(const ComponentDatabase& db, LinkIndex::Links& links, const std::string& plugIn) {
+    const std::size_t place = links.items.size();
+    links.items.push_back(plugIn);
+    links.alive.push_back(true);
+    ++links.aliveCount;
+    const std::string* name = &links.items.back();
+    links.byName.Add(place, name);
+    if (const CatalogEntry* linked = db.Entry(*name)) links.byDisplayName.Add(place, &linked->DisplayName);
+}
+
 bool LinkScope::Contains(const std::string& installation, CatalogEntry& entry, const std::string& plugIn) {
-    LinkIndex::Links& links = Of(installation, entry);
-    auto it = links.places.find(plugIn);
-    return it != links.places.end() && !it->second.empty();
+    return Of(installation, entry).byName.First(plugIn) != PlaceGroups::npos;
 }
 
 std::size_t LinkScope::Count(const std::string& installation, CatalogEntry& entry) {
@@ -73,9 +78,9 @@ std::size_t LinkScope::Count(const std::string& installation, CatalogEntry& entr
 bool LinkScope::FirstLinkedWithName(const std::string& installation, CatalogEntry& entry,
                                     const std::string& displayName, std::string* linked) {
     LinkIndex::Links& links = Of(installation, entry);
-    auto it = links.byDisplayName.find(displayName);
-    if (it == links.byDisplayName.end() || it->second.empty()) return false;
-    *linked = it->second.begin()->second;
+    const std::size_t place = links.byDisplayName.First(displayName);
+    if (place == PlaceGroups::npos) return false;
+    *linked = links.items[place];
     return true;
 }
 
@@ -83,43 +88,30 @@ LinkIndex::Names LinkScope::LinkedWithName(const std::string& installation, Cata
                                            const std::string& displayName) {
     LinkIndex::Links& links = Of(installation, entry);
     LinkIndex::Names names;
-    auto it = links.byDisplayName.find(displayName);
-    if (it == links.byDisplayName.end()) return names;
-    for (const auto& placed : it->second) {
+    links.byDisplayName.ForEachLive(displayName, [&](std::size_t place) {
+        const std::string& name = links.items[place];
         bool seen = false;
-        for (const std::string& name : names) seen = seen || name == placed.second;
-        if (!seen) names.push_back(placed.second);
-    }
+        for (const std::string& known : names) seen = seen || known == name;
+        if (!seen) names.push_back(name);
+    });
     return names;
 }
 
 void LinkScope::AppendLink(const std::string& installation, CatalogEntry& entry, const std::string& plugIn) {
     LinkIndex::Links& links = Of(installation, entry);
-    const std::size_t place = links.items.size();
-    links.items.push_back(plugIn);
-    links.alive.push_back(true);
-    ++links.aliveCount;
-    links.places[plugIn].push_back(place);
-    if (const CatalogEntry* linked = db_.Entry(plugIn)) links.byDisplayName[linked->DisplayName].emplace(place, plugIn);
+    Append(db_, links, plugIn);
     links.changed = true;
 }
 
 bool LinkScope::RemoveLink(const std::string& installation, CatalogEntry& entry, const std::string& plugIn) {
     LinkIndex::Links& links = Of(installation, entry);
-    auto it = links.places.find(plugIn);
-    if (it == links.places.end() || it->second.empty()) return false;
-    const std::size_t place = it->second.front();
-    it->second.pop_front();
-    if (it->second.empty()) links.places.erase(it);
+    const std::size_t place = links.byName.First(plugIn);
+    if (place == PlaceGroups::npos) return false;
     links.alive[place] = false;
     --links.aliveCount;
-    if (const CatalogEntry* linked = db_.Entry(plugIn)) {
-        auto named = links.byDisplayName.find(linked->DisplayName);
-        if (named != links.byDisplayName.end()) {
-            named->second.erase({place, plugIn});
-            if (named->second.empty()) links.byDisplayName.erase(named);
-        }
-    }
+    // Tidies the name's chain now; the display name's chain is tidied when a
+    // walk meets the dead place.
+    links.byName.First(plugIn);
     links.changed = true;
     return true;
 }

@@ -10,36 +10,46 @@
 
 #include <cstddef>
 #include <deque>
-#include <set>
 #include <string>
 #include <unordered_map>
 #include <utility>
 #include <vector>
 
 #include "catalog/component_database.h"
+#include "plugins/place_groups.h"
 
 namespace comp_mgr {
 
 struct LinkIndex {
     using Names = std::vector<std::string>;
+    struct Member {
+        std::string name;
+        CatalogEntry* entry;
+    };
+    using Members = std::vector<Member>;
 
     // One installation's links: removed items stay in place as dead slots,
-    // so places only grow and keep the list's order.
+    // so places only grow and keep the list's order. A deque keeps every
+    // item where it is while the list grows, so the groups can point at it.
     struct Links {
+        Links() = default;
+        Links(const Links&) = delete;
+        Links& operator=(const Links&) = delete;
+
         CatalogEntry* entry = nullptr;
-        std::vector<std::string> items;
+        std::deque<std::string> items;
         std::vector<bool> alive;
         std::size_t aliveCount = 0;
-        // Live places of each linked name, ascending.
-        std::unordered_map<std::string, std::deque<std::size_t>> places;
-        // Live (place, name) of the linked names with an entry, by DisplayName.
-        std::unordered_map<std::string, std::set<std::pair<std::size_t, std::string>>> byDisplayName;
+        // Places by linked name.
+        PlaceGroups byName{alive};
+        // Places of the linked names with an entry, by that entry's DisplayName.
+        PlaceGroups byDisplayName{alive};
         bool changed = false;
     };
 
     bool groupsBuilt = false;
     // First group item -> plug-in sections carrying it, in plugInNames order.
-    std::unordered_map<std::string, Names> groups;
+    std::unordered_map<std::string, Members> groups;
     // By installation section.
     std::unordered_map<std::string, Links> links;
 };
@@ -52,8 +62,9 @@ public:
     LinkScope(const LinkScope&) = delete;
     LinkScope& operator=(const LinkScope&) = delete;
 
-    // Plug-in sections whose entry's first group item is `group`.
-    const LinkIndex::Names& GroupMembers(const std::string& group);
+    // Plug-in sections whose entry's first group item is `group`, with their
+    // entries; valid until the outermost scope ends.
+    const LinkIndex::Members& GroupMembers(const std::string& group);
 
     bool Contains(const std::string& installation, CatalogEntry& entry, const std::string& plugIn);
     std::size_t Count(const std::string& installation, CatalogEntry& entry);
@@ -65,6 +76,7 @@ public:
     LinkIndex::Names LinkedWithName(const std::string& installation, CatalogEntry& entry,
                                     const std::string& displayName);
     void AppendLink(const std::string& installation, CatalogEntry& entry, const std::string& plugIn);
+    static void Append(const ComponentDatabase& db, LinkIndex::Links& links, const std::string& plugIn);
     // Removes the first occurrence; false when the plug-in is not linked.
     bool RemoveLink(const std::string& installation, CatalogEntry& entry, const std::string& plugIn);
 
@@ -74,6 +86,10 @@ public:
 private:
     LinkIndex& index() { return *db_.linkIndex_; }
     LinkIndex::Links& Of(const std::string& installation, CatalogEntry& entry);
+    // The links asked for last, as one operation asks for one installation's
+    // links many times over.
+    const CatalogEntry* lastEntry_ = nullptr;
+    LinkIndex::Links* lastLinks_ = nullptr;
 
     ComponentDatabase& db_;
     LinkIndex own_;

@@ -62,8 +62,7 @@ int ComponentDatabase::IsLinked(const std::string& installationName, const std::
     if (!installation) return 0;
     // Inside a linking operation the list is held in its working copy.
     if (const LinkIndex::Links* working = LinkScope::Working(*this, installationName)) {
-        auto it = working->places.find(plugInName);
-        return it != working->places.end() && !it->second.empty() ? 1 : 0;
+        return working->byName.HasLive(plugInName) ? 1 : 0;
     }
     return installation->PlugInLst_GrpName.contains(plugInName) ? 1 : 0;
 }
@@ -98,13 +97,11 @@ int ComponentDatabase::LinkPlugIn(const std::string& installationName, const std
 
     // Plug-ins sharing the first group item are linked and unlinked together.
     const bool grouped = !plugIn->PlugInLst_GrpName.empty();
-    std::vector<std::string> members;
+    std::vector<const LinkIndex::Member*> members;
     if (grouped && (mode == 0 || mode == 1)) {
-        const std::string group = plugIn->PlugInLst_GrpName.front();
-        for (const std::string& member : scope.GroupMembers(group)) {
-            const CatalogEntry* entry = Entry(member);
-            if (mode == 0 && (entry->Status & kStatusNeverUnlink)) return 0;
-            if (installation->SdkVersion >= entry->SdkVersion) members.push_back(member);
+        for (const LinkIndex::Member& member : scope.GroupMembers(plugIn->PlugInLst_GrpName.front())) {
+            if (mode == 0 && (member.entry->Status & kStatusNeverUnlink)) return 0;
+            if (installation->SdkVersion >= member.entry->SdkVersion) members.push_back(&member);
         }
     }
 
@@ -115,22 +112,23 @@ int ComponentDatabase::LinkPlugIn(const std::string& installationName, const std
         } else {
             // Each member takes the place of a linked plug-in of its own
             // display name, so that no name ends up linked twice.
-            for (const std::string& member : members) {
-                if (scope.FirstLinkedWithName(installationName, *installation, Entry(member)->DisplayName, &sameName))
-                    UnlinkSameName(installationName, member);
+            for (const LinkIndex::Member* member : members) {
+                if (scope.FirstLinkedWithName(installationName, *installation, member->entry->DisplayName, &sameName))
+                    UnlinkSameName(installationName, member->name);
             }
             // Members that stayed linked (protected ones) are not added again:
             // a second copy would survive a later unlink.
-            for (const std::string& member : members)
-                if (!scope.Contains(installationName, *installation, member))
-                    scope.AppendLink(installationName, *installation, member);
+            for (const LinkIndex::Member* member : members)
+                if (!scope.Contains(installationName, *installation, member->name))
+                    scope.AppendLink(installationName, *installation, member->name);
         }
     } else if (mode == 0) {
         NoteLinksChanged(*installation);
         if (!grouped) {
             scope.RemoveLink(installationName, *installation, plugInName);
         } else {
-            for (const std::string& member : members) scope.RemoveLink(installationName, *installation, member);
+            for (const LinkIndex::Member* member : members)
+                scope.RemoveLink(installationName, *installation, member->name);
         }
     }
 
@@ -162,13 +160,12 @@ bool ComponentDatabase::UnlinkGroup(const std::string& installationName, const C
     CatalogEntry* installation = Entry(installationName);
     if (!installation || linked.PlugInLst_GrpName.empty()) return false;
     LinkScope scope(*this);
-    const std::string group = linked.PlugInLst_GrpName.front();
-    const std::vector<std::string> members = scope.GroupMembers(group);
-    for (const std::string& member : members)
-        if (Entry(member)->Status & kStatusNeverUnlink) return false;
+    const LinkIndex::Members& members = scope.GroupMembers(linked.PlugInLst_GrpName.front());
+    for (const LinkIndex::Member& member : members)
+        if (member.entry->Status & kStatusNeverUnlink) return false;
     bool removed = false;
-    for (const std::string& member : members)
-        removed = scope.RemoveLink(installationName, *installation, member) || removed;
+    for (const LinkIndex::Member& member : members)
+        removed = scope.RemoveLink(installationName, *installation, member.name) || removed;
     // Links removed here must reach the file even when the caller then
     // refuses its own request.
     if (removed) flags |= kFlagModified | kFlagLinksChanged;
@@ -207,11 +204,14 @@ int ComponentDatabase::ReplaceByCpuFit(const std::string& installationName, cons
 }
 
 void ComponentDatabase::LinkAllPlugIns(const std::string& installationName) {
-    if (plugInNames.empty() || !Entry(installationName)) return;
+    CatalogEntry* installation = Entry(installationName);
+    if (plugInNames.empty() || !installation) return;
     LinkScope scope(*this);
     for (std::size_t i = 0; i < plugInNames.size(); ++i) {
         const std::string name = plugInNames[i];
-        if (Entry(name) && !IsLinked(installationName, name)) LinkPlugIn(installationName, name, 1, 1);
+        // As IsLinked, asking the working copy this scope holds.
+        if (Entry(name) && !scope.Contains(installationName, *installation, name))
+            LinkPlugIn(installationName, name, 1, 1);
     }
 }
 
