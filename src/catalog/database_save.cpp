@@ -42,21 +42,26 @@ void AppendText(std::string& out, std::string_view text) {
         if (out[i] == '\r' || out[i] == '\n') out[i] = ' ';
 }
 
-void AppendProperty(std::string& out, std::string_view key, std::string_view value) {
+void AppendKey(std::string& out, std::string_view key) {
     AppendText(out, key);
     if (key.size() < kKeyWidth) out.append(kKeyWidth - key.size(), ' ');
     out += '=';
+}
+
+void AppendProperty(std::string& out, std::string_view key, std::string_view value) {
+    AppendKey(out, key);
     AppendText(out, value);
     out += kLineEnd;
 }
 
-std::string JoinList(const StringList& list) {
-    std::string joined;
+// The items joined by commas, written straight into the file.
+void AppendListProperty(std::string& out, std::string_view key, const StringList& list) {
+    AppendKey(out, key);
     for (std::size_t i = 0; i < list.size(); ++i) {
-        if (i) joined += ',';
-        joined += list[i];
+        if (i) out += ',';
+        AppendText(out, list[i]);
     }
-    return joined;
+    out += kLineEnd;
 }
 
 // "%f", then trailing zeros dropped down to one digit after the point.
@@ -92,7 +97,10 @@ std::vector<const std::string*> InNumberOrder(const StringList& names, std::stri
         std::int64_t n = PlainSectionNumber(name, prefix, max);
         if (n > 0) numbered.emplace_back(n, &name);
     }
-    std::sort(numbered.begin(), numbered.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    const auto byNumber = [](const auto& a, const auto& b) { return a.first < b.first; };
+    // Sections usually come in number order already, as the file lists them.
+    if (!std::is_sorted(numbered.begin(), numbered.end(), byNumber))
+        std::sort(numbered.begin(), numbered.end(), byNumber);
     std::vector<const std::string*> ordered;
     ordered.reserve(numbered.size());
     for (const auto& item : numbered) ordered.push_back(item.second);
@@ -164,26 +172,26 @@ int ComponentDatabase::WriteEntry(const CatalogEntry* entry, const std::string& 
     AppendProperty(out, "LastAccessDate", entry->LastAccessDate);
     AppendProperty(out, "Status", FormatInt(entry->Status));
     AppendProperty(out, "SdkVersion", FormatSdkVersion(entry->SdkVersion));
-    AppendProperty(out, "CpuSupport", JoinList(entry->CpuSupport));
+    AppendListProperty(out, "CpuSupport", entry->CpuSupport);
 
-    std::string linked;
     if (SectionKind(sectionName) == kKindPlugIn) {
-        linked = JoinList(entry->PlugInLst_GrpName);
-    } else if (!entry->PlugInLst_GrpName.empty()) {
+        AppendListProperty(out, "PlugInLst_GrpName", entry->PlugInLst_GrpName);
+    } else {
         // Only the plug-in names that a walk over the plug-in numbers would
         // meet, in number order.
+        AppendKey(out, "PlugInLst_GrpName");
         const std::int64_t upper =
             std::max<std::int64_t>(maxPlugInNumber, static_cast<std::int64_t>(plugInNames.size()));
         // A name linked twice in memory is written once, as the walk meets each number once.
         const std::string* previous = nullptr;
         for (const std::string* name : InNumberOrder(entry->PlugInLst_GrpName, kPlugInPrefix, upper)) {
             if (previous && *previous == *name) continue;
-            if (!linked.empty()) linked += ',';
-            linked += *name;
+            if (previous) out += ',';
+            AppendText(out, *name);
             previous = name;
         }
+        out += kLineEnd;
     }
-    AppendProperty(out, "PlugInLst_GrpName", linked);
 
     AppendProperty(out, "GroupDescription", entry->GroupDescription);
     AppendProperty(out, "HelpFile", entry->HelpFile);
