@@ -21,12 +21,14 @@ namespace comp_mgr {
 
 template <class V>
 class BucketMap {
+    // The key and the links come first: a look-up or a walk reads one line,
+    // and a large value sits right behind its key.
     struct Node {
         std::string key;
-        V value;
         Node* prev = nullptr;
         Node* next = nullptr;
         std::size_t bucket = 0;
+        V value;
     };
 
 public:
@@ -117,7 +119,25 @@ public:
     // The value of a key, inserting a default one at the front of its bucket.
     V& operator[](const std::string& key) {
         if (Node* n = lookup(key)) return n->value;
-        return insertNew(key, V())->value;
+        return insertNew(key)->value;
+    }
+
+    // Moves the value of `from` to the key `to`, as take() followed by set():
+    // an existing `to` keeps its place and takes the value, a new one goes to
+    // the front of its bucket. The value is not copied when `to` is new.
+    bool rename(std::string_view from, const std::string& to) {
+        Node* n = lookup(from);
+        if (!n) return false;
+        if (Node* target = n->key == to ? nullptr : lookup(to)) {
+            target->value = std::move(n->value);
+            unlink(n);
+            return true;
+        }
+        detach(n);
+        n->key = to;
+        n->bucket = BucketOf(to);
+        attach(n);
+        return true;
     }
 
     bool erase(std::string_view key) {
@@ -274,9 +294,18 @@ private:
         return nullptr;
     }
 
-    Node* insertNew(const std::string& key, V value) {
-        auto* n = new Node{key, std::move(value), nullptr, nullptr, BucketOf(key)};
+    // The value is built in place from `args`.
+    template <class... Args>
+    Node* insertNew(const std::string& key, Args&&... args) {
+        auto* n = new Node{key, nullptr, nullptr, BucketOf(key), V(std::forward<Args>(args)...)};
+        attach(n);
+        return n;
+    }
+
+    // Puts a node at the front of its bucket and into the index.
+    void attach(Node* n) {
         Node*& head = heads_[n->bucket];
+        n->prev = nullptr;
         n->next = head;
         if (head) head->prev = n;
         head = n;
@@ -288,10 +317,10 @@ private:
             for (Node* h : heads_)
                 for (Node* m = h; m; m = m->next) index_->insert(m);
         }
-        return n;
     }
 
-    void unlink(Node* n) {
+    // Takes a node out of its chain and the index without freeing it.
+    void detach(Node* n) {
         if (index_) index_->erase(n);
         if (n->prev)
             n->prev->next = n->next;
@@ -299,6 +328,10 @@ private:
             heads_[n->bucket] = n->next;
         if (n->next) n->next->prev = n->prev;
         --size_;
+    }
+
+    void unlink(Node* n) {
+        detach(n);
         delete n;
     }
 

@@ -83,8 +83,8 @@ std::string ComponentDatabase::MakeNewSectionName(int kind) {
 }
 
 CatalogEntry* ComponentDatabase::Entry(const std::string& name) const {
-    const std::unique_ptr<CatalogEntry>* e = entries.find(name);
-    return e ? e->get() : nullptr;
+    // The catalog hands out its entries for change also through a const look-up.
+    return const_cast<CatalogEntry*>(entries.find(name));
 }
 
 namespace {
@@ -104,7 +104,7 @@ CatalogEntry& ComponentDatabase::EntryForProperty(const std::string& section, bo
     CatalogEntry* entry = Entry(section);
     *existed = entry != nullptr;
     if (!entry) {
-        entry = entries.set(section, std::make_unique<CatalogEntry>()).get();
+        entry = &entries[section];
         RegisterSectionName(section);
     }
     return *entry;

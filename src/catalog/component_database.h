@@ -167,7 +167,7 @@ public:
     StringList installationNames;
     StringList plugInNames;
     StringList newPlugInNames;
-    BucketMap<std::unique_ptr<CatalogEntry>> entries;
+    BucketMap<CatalogEntry> entries;
 
     const Platform& platform() const { return platform_; }
 

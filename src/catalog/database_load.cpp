@@ -135,8 +135,8 @@ bool ComponentDatabase::FindHostInstallation(const std::string& path) {
     for (const auto& item : entries) {
         // Entries that cannot be the host are passed over without asking the
         // file system for their display names.
-        if (!CouldNameHostProgram(item.value()->ProgLocation)) continue;
-        if (IsHostProgram(path, DisplayPath(*item.value()))) return true;
+        if (!CouldNameHostProgram(item.value().ProgLocation)) continue;
+        if (IsHostProgram(path, DisplayPath(item.value()))) return true;
     }
     return false;
 }

@@ -57,7 +57,7 @@ bool ComponentDatabase::RecoverFromInstallEntry() {
         const std::string location = properties[progLocation].second;
         if (!indexed) {
             for (const auto& item : entries)
-                if (CouldNameHostProgram(item.value()->ProgLocation)) hostFolders.Add(DisplayPath(*item.value()));
+                if (CouldNameHostProgram(item.value().ProgLocation)) hostFolders.Add(DisplayPath(item.value()));
             indexed = true;
         }
         if (hostFolders.Holds(location)) return;

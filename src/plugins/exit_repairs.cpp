@@ -72,9 +72,7 @@ int ComponentDatabase::RenumberSections() {
                 consumed[nextEntry] = true;
                 const std::string oldName = names[from.position];
                 const std::string newName = prefix + FormatInt(i);
-                std::unique_ptr<CatalogEntry> entry;
-                entries.take(oldName, &entry);
-                entries.set(newName, std::move(entry));
+                entries.rename(oldName, newName);
                 names.replaceAt(from.position, newName);
                 moved = true;
                 ++found;

@@ -41,7 +41,7 @@ int ComponentDatabase::DropMissingFiles() {
     if (!(flags & (kFlagLoaded | kFlagScanned))) return 0;
     int result = 0;
     for (auto it = entries.begin(); it != entries.end();) {
-        const CatalogEntry* entry = it.value().get();
+        const CatalogEntry* entry = &it.value();
         if (!entry->ProgLocation.empty() && platform_.files.CanOpen(entry->ProgLocation)) {
             ++it;
             continue;

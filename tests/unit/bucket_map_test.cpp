@@ -113,5 +113,32 @@ TEST(BucketMap, TakeMovesTheValueOut) {
     EXPECT_FALSE(m.take("a", &out));
 }
 
+// Renaming is taking the value out and setting it under the new key: the same
+// values, the same iteration order, in small maps and in indexed large ones.
+TEST(BucketMap, RenameActsAsTakeThenSet) {
+    for (int keys : {12, 400}) {
+        BucketMap<int> renamed;
+        BucketMap<int> reference;
+        std::mt19937 rng(static_cast<unsigned>(keys));
+        for (int i = 0; i < keys; ++i) {
+            renamed.set("S" + std::to_string(i), i);
+            reference.set("S" + std::to_string(i), i);
+        }
+        for (int step = 0; step < 4 * keys; ++step) {
+            const std::string from = "S" + std::to_string(rng() % (2 * keys));
+            const std::string to = step % 5 == 0 ? from : "S" + std::to_string(rng() % (2 * keys));
+            int value = 0;
+            const bool had = reference.take(from, &value);
+            if (had) reference.set(to, value);
+            ASSERT_EQ(renamed.rename(from, to), had) << from << " -> " << to;
+        }
+        std::vector<std::pair<std::string, int>> a, b;
+        for (const auto& e : renamed) a.emplace_back(e.key(), e.value());
+        for (const auto& e : reference) b.emplace_back(e.key(), e.value());
+        EXPECT_EQ(a, b) << keys;
+        for (const auto& e : reference) EXPECT_EQ(*renamed.find(e.key()), e.value()) << e.key();
+    }
+}
+
 }  // namespace
 }  // namespace comp_mgr

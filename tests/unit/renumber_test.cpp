@@ -81,9 +81,9 @@ int ReferenceRenumber(ComponentDatabase& db) {
                 for (std::int32_t j = i + 1; j <= max; ++j) {
                     const std::string old = prefix + FormatInt(j);
                     if (!names.contains(old) || !db.entries.contains(old)) continue;
-                    std::unique_ptr<CatalogEntry> entry;
-                    db.entries.take(old, &entry);
-                    db.entries.set(name, std::move(entry));
+                    CatalogEntry entry = *db.Entry(old);
+                    db.entries.erase(old);
+                    db.entries.set(name, entry);
                     names.replaceAt(names.indexOf(old), name);
                     moved = true;
                     ++found;
@@ -153,8 +153,8 @@ TEST_F(Renumber, SameResultAsTheWalkOverEveryNumber) {
         for (const auto& item : expected.entries) {
             const CatalogEntry* mine = actual.Entry(item.key());
             ASSERT_NE(mine, nullptr) << seed << " " << item.key();
-            EXPECT_EQ(mine->ProgLocation, item.value()->ProgLocation) << seed << " " << item.key();
-            EXPECT_EQ(mine->PlugInLst_GrpName, item.value()->PlugInLst_GrpName) << seed << " " << item.key();
+            EXPECT_EQ(mine->ProgLocation, item.value().ProgLocation) << seed << " " << item.key();
+            EXPECT_EQ(mine->PlugInLst_GrpName, item.value().PlugInLst_GrpName) << seed << " " << item.key();
         }
     }
 }
