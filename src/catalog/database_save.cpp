@@ -128,7 +128,7 @@ int ComponentDatabase::Save() {
     content += kHeader;
     WriteSections(maxInstallationNumber, installationNames, kInstallationPrefix, content, false);
     WriteSections(maxPlugInNumber, plugInNames, kPlugInPrefix, content, false);
-    if (!platform_.files.Replace(iniPath, content, BackupPathOf(iniPath))) return 0;
+    if (!platform_.files.Replace(iniPath, std::move(content), BackupPathOf(iniPath))) return 0;
     flags |= kFlagOpened | kFlagWritten;
     flags &= ~kFlagModified;
     return 1;
@@ -139,7 +139,7 @@ void ComponentDatabase::WriteInstallEntry() {
     if (HostDirectory(platform_).empty()) return;
     std::string content;
     WriteSections(maxInstallationNumber, installationNames, kInstallationPrefix, content, true);
-    platform_.files.Replace(InstallEntryPath(platform_), content, std::string());
+    platform_.files.Replace(InstallEntryPath(platform_), std::move(content), std::string());
 }
 
 void ComponentDatabase::WriteSections(int maxNumber, const StringList& names, const std::string& prefix,

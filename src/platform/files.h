@@ -32,8 +32,9 @@ public:
     // name at every moment: the content goes to a temporary file in the same
     // folder, is flushed, and then takes the place of the old file. With a
     // non-empty `backupPath` the previous file ends up there (an older backup
-    // is removed). On failure both old files are left as they were.
-    virtual bool Replace(const std::string& path, const std::string& content, const std::string& backupPath) = 0;
+    // is removed). On failure both old files are left as they were. The
+    // content is handed over, so a store kept in memory need not copy it.
+    virtual bool Replace(const std::string& path, std::string content, const std::string& backupPath) = 0;
 
     virtual bool Remove(const std::string& path) = 0;
 

@@ -34,7 +34,7 @@ bool HostedFiles::Exists(const std::string& path) {
     return machine_.Locate(path, &loc) && loc.exists;
 }
 
-bool HostedFiles::Replace(const std::string& path, const std::string& content, const std::string& backupPath) {
+bool HostedFiles::Replace(const std::string& path, std::string content, const std::string& backupPath) {
     HostedMachine::Location target;
     if (!machine_.Locate(path, &target) || !target.folderExists || target.isDirectory || target.isDriveRoot) {
         return false;

@@ -45,7 +45,7 @@ void MemoryFiles::EnsureFolders(const std::string& absolutePath) {
     }
 }
 
-void MemoryFiles::Put(const std::string& path, const std::string& content) {
+void MemoryFiles::Put(const std::string& path, std::string content) {
     std::string full = comp_mgr::FullPath(currentDirectory_, path, 1u << 20);
     std::string key = Key(path);
     if (key.empty()) return;
@@ -54,7 +54,7 @@ void MemoryFiles::Put(const std::string& path, const std::string& content) {
     Node& node = nodes_[key];
     if (node.path.empty()) node.path = full;
     node.isDirectory = false;
-    node.content = content;
+    node.content = std::move(content);
 }
 
 void MemoryFiles::MakeFolder(const std::string& path) {
@@ -108,7 +108,7 @@ bool MemoryFiles::FolderWritable(const std::string& path) {
     return it != nodes_.end() && it->second.isDirectory;
 }
 
-bool MemoryFiles::Replace(const std::string& path, const std::string& content, const std::string& backupPath) {
+bool MemoryFiles::Replace(const std::string& path, std::string content, const std::string& backupPath) {
     if (Key(path).empty() || !FolderWritable(path)) return false;
     Node* old = Lookup(path);
     if (old && old->isDirectory) return false;
@@ -121,7 +121,7 @@ bool MemoryFiles::Replace(const std::string& path, const std::string& content, c
         Node backup{comp_mgr::FullPath(currentDirectory_, backupPath, 1u << 20), false, std::move(old->content)};
         nodes_[Key(backupPath)] = std::move(backup);
     }
-    Put(path, content);
+    Put(path, std::move(content));
     return true;
 }
 

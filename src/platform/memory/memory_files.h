@@ -18,7 +18,7 @@ public:
 
     // ---- setting up a test machine ----------------------------------------
     // Creates a file (and its folders) with the given content.
-    void Put(const std::string& path, const std::string& content);
+    void Put(const std::string& path, std::string content);
     void MakeFolder(const std::string& path);
     // Reads a file back; empty when missing.
     std::string Get(const std::string& path) const;
@@ -35,7 +35,7 @@ public:
     bool ReadAll(const std::string& path, std::string* content) override;
     bool CanOpen(const std::string& path) override;
     bool Exists(const std::string& path) override;
-    bool Replace(const std::string& path, const std::string& content, const std::string& backupPath) override;
+    bool Replace(const std::string& path, std::string content, const std::string& backupPath) override;
     bool Remove(const std::string& path) override;
     std::vector<FoundFile> Find(const std::string& pattern) override;
     bool FullPath(const std::string& path, std::string* result, std::uint32_t capacity) override;

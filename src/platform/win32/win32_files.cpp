@@ -56,7 +56,7 @@ bool Win32Files::Exists(const std::string& path) {
     return !path.empty() && GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
-bool Win32Files::Replace(const std::string& path, const std::string& content, const std::string& backupPath) {
+bool Win32Files::Replace(const std::string& path, std::string content, const std::string& backupPath) {
     return win32::ReplaceFileContent(path, content, backupPath);
 }
 
