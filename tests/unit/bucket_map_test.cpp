@@ -4,6 +4,7 @@
 
 #include <map>
 #include <random>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -70,6 +71,33 @@ TEST(BucketMap, LargeMapsStayConsistentThroughInsertsAndErasures) {
         EXPECT_EQ(ref.at(e.key()), e.value());
     }
     EXPECT_EQ(visited, ref.size());
+}
+
+// Keys that share stem and number but not their digits (leading zeros, or
+// more digits than a number holds), keys with no number, and many stems over
+// the same numbers: all stay distinct through the index.
+TEST(BucketMap, NumberedKeysStayDistinctInALargeMap) {
+    BucketMap<std::string> m;
+    std::vector<std::string> keys;
+    for (const char* stem : {"PlugIn_", "VntInstallation_", "", "x", "PlugIn_0"})
+        for (int n : {0, 1, 7, 15, 16, 17, 255, 256, 1000, 99999})
+            for (const char* zeros : {"", "0", "00"}) keys.push_back(stem + std::string(zeros) + std::to_string(n));
+    keys.push_back("PlugIn_");
+    keys.push_back("PlugIn_123456789012345678901234567890");
+    keys.push_back("PlugIn_223456789012345678901234567890");
+    for (const auto& k : keys) m.set(k, k);
+    std::size_t distinct = std::set<std::string>(keys.begin(), keys.end()).size();
+    EXPECT_EQ(m.size(), distinct);
+    for (const auto& k : keys) {
+        ASSERT_NE(m.find(k), nullptr) << k;
+        EXPECT_EQ(*m.find(k), k);
+    }
+    for (std::size_t i = 0; i < keys.size(); i += 2) m.erase(keys[i]);
+    std::set<std::string> kept;
+    for (std::size_t i = 1; i < keys.size(); i += 2) kept.insert(keys[i]);
+    for (std::size_t i = 0; i < keys.size(); i += 2) kept.erase(keys[i]);
+    for (const auto& k : keys) EXPECT_EQ(m.contains(k), kept.count(k) == 1) << k;
+    EXPECT_EQ(m.size(), kept.size());
 }
 
 TEST(BucketMap, EraseDuringIterationVisitsEveryOtherKeyOnce) {
