@@ -1,8 +1,12 @@
 // A string-keyed map whose iteration order is that of a chained hash table of
 // 17 buckets: buckets from 0 upward, and inside a bucket the key inserted most
 // recently first. The catalog's file layout and several walks depend on this
-// order, so it is kept exactly; a side index makes look-ups in large maps
-// constant-time without touching the order.
+// order, so it is kept exactly.
+//
+// The nodes form one list in that order, so a map costs three words plus its
+// nodes (every catalog entry holds one, mostly with a few keys). A large map
+// adds the first node of each bucket, where new keys go in, and an index that
+// makes look-ups constant-time without touching the order.
 #ifndef COMP_MGR_BUCKET_MAP_H
 #define COMP_MGR_BUCKET_MAP_H
 
@@ -55,7 +59,7 @@ public:
         const std::string& key() const { return node_->key; }
         V& value() const { return node_->value; }
         iterator& operator++() {
-            node_ = Next(map_, node_);
+            node_ = node_->next;
             return *this;
         }
         bool operator==(const iterator& o) const { return node_ == o.node_; }
@@ -65,8 +69,7 @@ public:
 
     private:
         friend class BucketMap;
-        iterator(const BucketMap* m, Node* n) : map_(m), node_(n) {}
-        const BucketMap* map_ = nullptr;
+        explicit iterator(Node* n) : node_(n) {}
         Node* node_ = nullptr;
     };
     using const_iterator = iterator;
@@ -92,8 +95,8 @@ public:
         return *this;
     }
 
-    iterator begin() const { return iterator(this, First(this)); }
-    iterator end() const { return iterator(this, nullptr); }
+    iterator begin() const { return iterator(first_); }
+    iterator end() const { return iterator(nullptr); }
     std::size_t size() const { return size_; }
     bool empty() const { return size_ == 0; }
 
@@ -149,9 +152,9 @@ public:
 
     // Removes the element at `it` and returns the one after it.
     iterator erase(iterator it) {
-        Node* next = Next(this, it.node_);
+        Node* next = it.node_->next;
         unlink(it.node_);
-        return iterator(this, next);
+        return iterator(next);
     }
 
     // Removes a key and hands back its value.
@@ -164,34 +167,26 @@ public:
     }
 
     void clear() {
-        if (size_ < kIndexThreshold) {
-            for (auto& head : heads_) {
-                while (head) {
-                    Node* n = head;
-                    head = n->next;
-                    delete n;
-                }
-            }
-        } else {
-            // Chains run through memory in hash order; freeing a large map in
-            // address order instead walks the heap front to back, which keeps
-            // the processor's caches and the allocator's free lists warm.
-            // The index holds every node in one array, so the chains need
-            // not be walked to find them.
+        if (large_) {
+            // The list runs through memory in hash order; freeing a large map
+            // in address order instead walks the heap front to back, which
+            // keeps the processor's caches and the allocator's free lists
+            // warm. The index holds every node in one array to sort.
             std::vector<Node*> nodes;
             nodes.reserve(size_);
-            if (index_) {
-                index_->collect(nodes);
-            } else {
-                for (Node* head : heads_)
-                    for (Node* n = head; n; n = n->next) nodes.push_back(n);
-            }
-            for (auto& head : heads_) head = nullptr;
+            large_->index.collect(nodes);
             std::sort(nodes.begin(), nodes.end(), std::less<Node*>());
             for (Node* n : nodes) delete n;
+        } else {
+            while (first_) {
+                Node* n = first_;
+                first_ = n->next;
+                delete n;
+            }
         }
+        first_ = nullptr;
         size_ = 0;
-        index_.reset();
+        large_.reset();
     }
 
 private:
@@ -301,22 +296,20 @@ private:
         std::size_t live_ = 0;
     };
 
-    static Node* First(const BucketMap* m) {
-        for (std::size_t b = 0; b < kBuckets; ++b)
-            if (m->heads_[b]) return m->heads_[b];
-        return nullptr;
-    }
-    static Node* Next(const BucketMap* m, Node* n) {
-        if (n->next) return n->next;
-        for (std::size_t b = n->bucket + 1; b < kBuckets; ++b)
-            if (m->heads_[b]) return m->heads_[b];
-        return nullptr;
-    }
+    // What a large map keeps besides its list.
+    struct Large {
+        explicit Large(std::size_t expected) : index(expected) {}
+        Node* heads[kBuckets] = {};  // the first node of each bucket
+        Node* last = nullptr;
+        Index index;
+    };
 
     Node* lookup(std::string_view key) const {
-        if (index_) return index_->find(key);
-        for (Node* n = heads_[BucketOf(key)]; n; n = n->next)
-            if (n->key == key) return n;
+        if (large_) return large_->index.find(key);
+        // The list is sorted by bucket.
+        const std::size_t bucket = BucketOf(key);
+        for (Node* n = first_; n && n->bucket <= bucket; n = n->next)
+            if (n->bucket == bucket && n->key == key) return n;
         return nullptr;
     }
 
@@ -328,30 +321,54 @@ private:
         return n;
     }
 
-    // Puts a node at the front of its bucket and into the index.
+    // Puts a node at the front of its bucket (and into the index).
     void attach(Node* n) {
-        Node*& head = heads_[n->bucket];
-        n->prev = nullptr;
-        n->next = head;
-        if (head) head->prev = n;
-        head = n;
+        Node* before = nullptr;  // the node n goes in front of; none: n goes last
+        Node* after = nullptr;
+        if (large_) {
+            for (std::size_t b = n->bucket; b < kBuckets && !before; ++b) before = large_->heads[b];
+            after = before ? before->prev : large_->last;
+        } else {
+            for (before = first_; before && before->bucket < n->bucket; before = before->next) after = before;
+        }
+        n->prev = after;
+        n->next = before;
+        if (after)
+            after->next = n;
+        else
+            first_ = n;
+        if (before) before->prev = n;
         ++size_;
-        if (index_) {
-            index_->insert(n);
+        if (large_) {
+            large_->heads[n->bucket] = n;
+            if (!before) large_->last = n;
+            large_->index.insert(n);
         } else if (size_ >= kIndexThreshold) {
-            index_ = std::make_unique<Index>(size_ * 2);
-            for (Node* h : heads_)
-                for (Node* m = h; m; m = m->next) index_->insert(m);
+            makeLarge();
         }
     }
 
-    // Takes a node out of its chain and the index without freeing it.
+    void makeLarge() {
+        large_ = std::make_unique<Large>(size_ * 2);
+        for (Node* n = first_; n; n = n->next) {
+            if (!large_->heads[n->bucket]) large_->heads[n->bucket] = n;
+            large_->index.insert(n);
+            large_->last = n;
+        }
+    }
+
+    // Takes a node out of the list (and the index) without freeing it.
     void detach(Node* n) {
-        if (index_) index_->erase(n);
+        if (large_) {
+            large_->index.erase(n);
+            if (large_->heads[n->bucket] == n)
+                large_->heads[n->bucket] = n->next && n->next->bucket == n->bucket ? n->next : nullptr;
+            if (large_->last == n) large_->last = n->prev;
+        }
         if (n->prev)
             n->prev->next = n->next;
         else
-            heads_[n->bucket] = n->next;
+            first_ = n->next;
         if (n->next) n->next->prev = n->prev;
         --size_;
     }
@@ -361,28 +378,33 @@ private:
         delete n;
     }
 
+    // Appends copies of the other map's nodes in its order, which is already
+    // the order they must have here.
     void copyFrom(const BucketMap& other) {
-        // Rebuild each chain back to front so the copy's chains match.
-        for (std::size_t b = 0; b < kBuckets; ++b) {
-            Node* tail = other.heads_[b];
-            while (tail && tail->next) tail = tail->next;
-            for (Node* n = tail; n; n = n->prev) insertNew(n->key, n->value);
+        Node* last = nullptr;
+        for (Node* o = other.first_; o; o = o->next) {
+            auto* n = new Node{o->key, last, nullptr, o->bucket, V(o->value)};
+            if (last)
+                last->next = n;
+            else
+                first_ = n;
+            last = n;
+            ++size_;
         }
+        if (size_ >= kIndexThreshold) makeLarge();
     }
 
     void steal(BucketMap& other) {
-        for (std::size_t b = 0; b < kBuckets; ++b) {
-            heads_[b] = other.heads_[b];
-            other.heads_[b] = nullptr;
-        }
+        first_ = other.first_;
         size_ = other.size_;
+        large_ = std::move(other.large_);
+        other.first_ = nullptr;
         other.size_ = 0;
-        index_ = std::move(other.index_);
     }
 
-    Node* heads_[kBuckets] = {};
+    Node* first_ = nullptr;
     std::size_t size_ = 0;
-    std::unique_ptr<Index> index_;
+    std::unique_ptr<Large> large_;
 };
 
 }  // namespace comp_mgr

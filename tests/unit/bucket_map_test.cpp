@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <random>
 #include <set>
@@ -98,6 +99,44 @@ TEST(BucketMap, NumberedKeysStayDistinctInALargeMap) {
     for (std::size_t i = 0; i < keys.size(); i += 2) kept.erase(keys[i]);
     for (const auto& k : keys) EXPECT_EQ(m.contains(k), kept.count(k) == 1) << k;
     EXPECT_EQ(m.size(), kept.size());
+}
+
+// The order through inserts, replacements and erasures, in maps that grow
+// past the size at which they keep bucket heads and an index, against a model
+// of 17 chains; copies keep the same order.
+TEST(BucketMap, OrderHoldsThroughChangesInSmallAndLargeMaps) {
+    for (int range : {10, 60, 900}) {
+        BucketMap<int> m;
+        std::vector<std::vector<std::string>> chains(BucketMap<int>::kBuckets);
+        std::mt19937 rng(static_cast<unsigned>(range));
+        auto model = [&] {
+            std::vector<std::string> order;
+            for (const auto& chain : chains) order.insert(order.end(), chain.begin(), chain.end());
+            return order;
+        };
+        auto keys = [&](const BucketMap<int>& map) {
+            std::vector<std::string> out;
+            for (const auto& e : map) out.push_back(e.key());
+            return out;
+        };
+        for (int step = 0; step < 6 * range; ++step) {
+            const std::string k = "K" + std::to_string(rng() % static_cast<unsigned>(range));
+            auto& chain = chains[BucketMap<int>::BucketOf(k)];
+            auto at = std::find(chain.begin(), chain.end(), k);
+            if (rng() % 3 == 0) {
+                ASSERT_EQ(m.erase(k), at != chain.end());
+                if (at != chain.end()) chain.erase(at);
+            } else {
+                m.set(k, step);
+                if (at == chain.end()) chain.insert(chain.begin(), k);
+            }
+            if (step % 7 == 0) {
+                ASSERT_EQ(keys(m), model()) << range << " " << step;
+            }
+        }
+        EXPECT_EQ(keys(m), model()) << range;
+        EXPECT_EQ(keys(BucketMap<int>(m)), model()) << range;
+    }
 }
 
 TEST(BucketMap, EraseDuringIterationVisitsEveryOtherKeyOnce) {
