@@ -4,9 +4,9 @@
 #define COMP_MGR_PLATFORM_WIN32_WIN32_CLOCK_H
 
 #include <ctime>
-#include <string>
 
 #include "platform/clock.h"
+#include "support/fixed_time.h"  // ParseFixedTime, which VNT_NOW is read with
 
 namespace comp_mgr {
 
@@ -14,10 +14,6 @@ class Win32Clock : public Clock {
 public:
     std::tm Now() override;
 };
-
-// Reads "YYYY-MM-DD HH:MM:SS" into a broken-down time with its weekday and
-// day of the year; false for any other text or an impossible date.
-bool ParseFixedTime(const std::string& text, std::tm* result);
 
 }  // namespace comp_mgr
 
