@@ -50,21 +50,21 @@ LinkIndex::Links& LinkScope::Of(const std::string& installation, CatalogEntry& e
     LinkIndex::Links& links = found.first->second;
     if (found.second) {
         links.entry = &entry;
-        for (const std::string& name : entry.PlugInLst_GrpName) Append(db_, links, name);
+        for (const std::string& name : entry.PlugInLst_GrpName) Append(links, name);
     }
     lastEntry_ = &entry;
     lastLinks_ = &links;
     return links;
 }
 
-void LinkScope::Append(const ComponentDatabase& db, LinkIndex::Links& links, const std::string& plugIn) {
+void LinkScope::Append(LinkIndex::Links& links, const std::string& plugIn) {
     const std::size_t place = links.items.size();
     links.items.push_back(plugIn);
     links.alive.push_back(true);
     ++links.aliveCount;
     const std::string* name = &links.items.back();
     links.byName.Add(place, name);
-    if (const CatalogEntry* linked = db.Entry(*name)) links.byDisplayName.Add(place, &linked->DisplayName);
+    if (const CatalogEntry* linked = db_.Entry(*name)) links.byDisplayName.Add(place, &linked->DisplayName);
 }
 
 bool LinkScope::Contains(const std::string& installation, CatalogEntry& entry, const std::string& plugIn) {
@@ -99,7 +99,7 @@ LinkIndex::Names LinkScope::LinkedWithName(const std::string& installation, Cata
 
 void LinkScope::AppendLink(const std::string& installation, CatalogEntry& entry, const std::string& plugIn) {
     LinkIndex::Links& links = Of(installation, entry);
-    Append(db_, links, plugIn);
+    Append(links, plugIn);
     links.changed = true;
 }
 

@@ -76,7 +76,6 @@ public:
     LinkIndex::Names LinkedWithName(const std::string& installation, CatalogEntry& entry,
                                     const std::string& displayName);
     void AppendLink(const std::string& installation, CatalogEntry& entry, const std::string& plugIn);
-    static void Append(const ComponentDatabase& db, LinkIndex::Links& links, const std::string& plugIn);
     // Removes the first occurrence; false when the plug-in is not linked.
     bool RemoveLink(const std::string& installation, CatalogEntry& entry, const std::string& plugIn);
 
@@ -86,6 +85,8 @@ public:
 private:
     LinkIndex& index() { return *db_.linkIndex_; }
     LinkIndex::Links& Of(const std::string& installation, CatalogEntry& entry);
+    // Puts a link at the end of a working copy.
+    void Append(LinkIndex::Links& links, const std::string& plugIn);
     // The links asked for last, as one operation asks for one installation's
     // links many times over.
     const CatalogEntry* lastEntry_ = nullptr;
