@@ -102,7 +102,7 @@ public:
     int Save();
     void WriteInstallEntry();
     void WriteSections(int maxNumber, const StringList& names, const std::string& prefix, std::string& out,
-                       bool onlyHostProgram);
+                       ContentSink& sink, bool onlyHostProgram);
     int WriteEntry(const CatalogEntry* entry, const std::string& sectionName, std::string& out);
 
     // ---- records -----------------------------------------------------------
@@ -190,8 +190,6 @@ private:
     const Platform& platform_;
     // The database file's bytes, read when it is opened and parsed by Load().
     std::string fileContent_;
-    // Their number, a size hint for the save.
-    std::size_t loadedFileSize_ = 0;
     // Display names the shell gave in this run, by absolute path, so that the
     // host check does not ask the file system the same question twice.
     std::unordered_map<std::string, std::string> displayNameCache_;

@@ -97,7 +97,6 @@ int ComponentDatabase::Load(std::string* pendingMessage) {
             ApplyProperty(*entry, existed, section, kind, key, value);
         });
     // The text is parsed; keeping it would double the memory of a large catalog.
-    loadedFileSize_ = fileContent_.size();
     std::string().swap(fileContent_);
 
     if (!IsInstallerProcess(platform_) && !FindHostInstallation(HostProgramPath(platform_))) {

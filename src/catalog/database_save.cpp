@@ -1,8 +1,10 @@
 // Writing the catalog back to vnt_Compdb.ini (keeping the previous file as
 // vnt_Compdb.bak) and the per-installation copy VNTInstallEntry.ini.
 //
-// Every file is built whole in memory and then put in place with
-// Files::Replace, so a failure or a crash leaves the old file intact.
+// Every file is written through Files::ReplaceWith, which puts it in place
+// only once it is complete, so a failure or a crash leaves the old file
+// intact. The text goes out in pieces of about kPieceSize bytes: a database
+// of 100,000 sections is 40 MB, which need never be in memory whole.
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
@@ -20,6 +22,7 @@ namespace {
 
 const char kLineEnd[] = "\r\n";
 const std::size_t kKeyWidth = 17;  // the longest fixed key, PlugInLst_GrpName
+const std::size_t kPieceSize = 64 * 1024;
 
 const char kHeader[] =
     ";---------------------------------------------------------------------------\r\n"
@@ -119,16 +122,15 @@ std::string BackupPathOf(const std::string& path) {
 int ComponentDatabase::Save() {
     if (!(flags & kFlagModified)) return 0;
     if (iniPath.empty()) return 0;
-    std::string content;
-    // One allocation instead of a series of doublings that each copy what was
-    // written so far. A file this library wrote comes back at about its
-    // loaded size; one written by hand (keys not padded, fixed keys left out)
-    // grows by up to about a third.
-    content.reserve(loadedFileSize_ + loadedFileSize_ / 2 + sizeof kHeader);
-    content += kHeader;
-    WriteSections(maxInstallationNumber, installationNames, kInstallationPrefix, content, false);
-    WriteSections(maxPlugInNumber, plugInNames, kPlugInPrefix, content, false);
-    if (!platform_.files.Replace(iniPath, std::move(content), BackupPathOf(iniPath))) return 0;
+    const auto produce = [this](ContentSink& sink) {
+        std::string out;
+        out.reserve(2 * kPieceSize);
+        out += kHeader;
+        WriteSections(maxInstallationNumber, installationNames, kInstallationPrefix, out, sink, false);
+        WriteSections(maxPlugInNumber, plugInNames, kPlugInPrefix, out, sink, false);
+        sink.Write(out);
+    };
+    if (!platform_.files.ReplaceWith(iniPath, produce, BackupPathOf(iniPath))) return 0;
     flags |= kFlagOpened | kFlagWritten;
     flags &= ~kFlagModified;
     return 1;
@@ -137,13 +139,17 @@ int ComponentDatabase::Save() {
 void ComponentDatabase::WriteInstallEntry() {
     // Without the host's folder there is no place for the copy.
     if (HostDirectory(platform_).empty()) return;
-    std::string content;
-    WriteSections(maxInstallationNumber, installationNames, kInstallationPrefix, content, true);
-    platform_.files.Replace(InstallEntryPath(platform_), std::move(content), std::string());
+    const auto produce = [this](ContentSink& sink) {
+        std::string out;
+        WriteSections(maxInstallationNumber, installationNames, kInstallationPrefix, out, sink, true);
+        sink.Write(out);
+    };
+    platform_.files.ReplaceWith(InstallEntryPath(platform_), produce, std::string());
 }
 
+// Sections go into `out`, which is handed to `sink` whenever it holds a piece.
 void ComponentDatabase::WriteSections(int maxNumber, const StringList& names, const std::string& prefix,
-                                      std::string& out, bool onlyHostProgram) {
+                                      std::string& out, ContentSink& sink, bool onlyHostProgram) {
     const std::int64_t limit = std::max<std::int64_t>(maxNumber, static_cast<std::int64_t>(names.size()));
     if (limit <= 0) return;
     const std::string host = onlyHostProgram ? ToUpper(HostProgramPath(platform_)) : std::string();
@@ -161,6 +167,10 @@ void ComponentDatabase::WriteSections(int maxNumber, const StringList& names, co
         out += kLineEnd;
         WriteEntry(entry, *name, out);
         out += kLineEnd;
+        if (out.size() >= kPieceSize) {
+            sink.Write(out);
+            out.clear();
+        }
         if (++count >= limit) break;
     }
 }

@@ -4,7 +4,9 @@
 #define COMP_MGR_PLATFORM_FILES_H
 
 #include <cstdint>
+#include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace comp_mgr {
@@ -13,6 +15,17 @@ struct FoundFile {
     std::string name;  // the name as stored, without folder
     bool isDirectory = false;
 };
+
+// Takes a file's content piece by piece, as it is produced, so that a large
+// file never has to be held in memory whole.
+class ContentSink {
+public:
+    virtual ~ContentSink() = default;
+    virtual void Write(std::string_view piece) = 0;
+};
+
+// Produces a file's content into the sink it is given.
+using ContentWriter = std::function<void(ContentSink&)>;
 
 class Files {
 public:
@@ -28,13 +41,18 @@ public:
     // True when a file or folder exists under that name.
     virtual bool Exists(const std::string& path) = 0;
 
-    // Replaces `path` by `content` so that a complete file stays under the
-    // name at every moment: the content goes to a temporary file in the same
-    // folder, is flushed, and then takes the place of the old file. With a
-    // non-empty `backupPath` the previous file ends up there (an older backup
-    // is removed). On failure both old files are left as they were. The
-    // content is handed over, so a store kept in memory need not copy it.
-    virtual bool Replace(const std::string& path, std::string content, const std::string& backupPath) = 0;
+    // Replaces `path` by what `produce` writes, so that a complete file stays
+    // under the name at every moment: the content goes to a temporary file in
+    // the same folder, is flushed, and then takes the place of the old file.
+    // With a non-empty `backupPath` the previous file ends up there (an older
+    // backup is removed). On failure both old files are left as they were.
+    virtual bool ReplaceWith(const std::string& path, const ContentWriter& produce, const std::string& backupPath) = 0;
+
+    // The same with the content given whole.
+    bool Replace(const std::string& path, std::string_view content, const std::string& backupPath) {
+        return ReplaceWith(
+            path, [content](ContentSink& sink) { sink.Write(content); }, backupPath);
+    }
 
     virtual bool Remove(const std::string& path) = 0;
 

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -184,6 +185,37 @@ TEST(HostedFiles, ReplaceWritesWholeFilesAndKeepsTheBackup) {
     EXPECT_EQ("four", root.Read("drive_c/Db/Cat.ini"));
 }
 
+TEST(HostedFiles, ReplaceWithWritesEveryPieceAndCleansUpAfterAThrow) {
+    TestRoot root;
+    root.Write("drive_c/Db/Cat.ini", "current");
+    root.Write("drive_c/Db/Cat.bak", "older");
+    HostedMachine machine(root.path(), "C:\\x.exe", "");
+    HostedFiles files(machine);
+
+    const std::string large(300000, 'L');
+    EXPECT_TRUE(files.ReplaceWith(
+        "C:\\Db\\Cat.ini",
+        [&](ContentSink& sink) {
+            sink.Write("head|");
+            sink.Write("");
+            sink.Write(large);
+            sink.Write("|tail");
+        },
+        "C:\\Db\\Cat.bak"));
+    EXPECT_EQ("head|" + large + "|tail", root.Read("drive_c/Db/Cat.ini"));
+    EXPECT_EQ("current", root.Read("drive_c/Db/Cat.bak"));
+
+    // A producer that gives up half-way changes nothing and leaves nothing.
+    const auto throwing = [](ContentSink& sink) {
+        sink.Write("partial");
+        throw std::runtime_error("out of memory");
+    };
+    EXPECT_THROW(files.ReplaceWith("C:\\Db\\Cat.ini", throwing, "C:\\Db\\Cat.bak"), std::runtime_error);
+    EXPECT_EQ("head|" + large + "|tail", root.Read("drive_c/Db/Cat.ini"));
+    EXPECT_EQ("current", root.Read("drive_c/Db/Cat.bak"));
+    EXPECT_EQ(2u, root.EntryCount("drive_c/Db"));
+}
+
 TEST(HostedFiles, FailedReplaceLeavesOldFileAndBackupIntact) {
     TestRoot root;
     root.Write("drive_c/Db/Cat.ini", "current");
@@ -202,10 +234,18 @@ TEST(HostedFiles, FailedReplaceLeavesOldFileAndBackupIntact) {
     small.rlim_cur = 16;
     ASSERT_EQ(0, setrlimit(RLIMIT_FSIZE, &small));
     bool replaced = files.Replace("C:\\Db\\Cat.ini", std::string(4096, 'n'), "C:\\Db\\Cat.bak");
+    // The same when the limit is hit by a later piece, not the first.
+    bool replacedInPieces = files.ReplaceWith(
+        "C:\\Db\\Cat.ini",
+        [](ContentSink& sink) {
+            for (int i = 0; i < 5; ++i) sink.Write("0123456789");
+        },
+        "C:\\Db\\Cat.bak");
     setrlimit(RLIMIT_FSIZE, &saved);
     sigaction(SIGXFSZ, &previous, nullptr);
 
     EXPECT_FALSE(replaced);
+    EXPECT_FALSE(replacedInPieces);
     EXPECT_EQ("current", root.Read("drive_c/Db/Cat.ini"));
     EXPECT_EQ("older", root.Read("drive_c/Db/Cat.bak"));
     EXPECT_EQ(2u, root.EntryCount("drive_c/Db"));  // no temporary file left

@@ -252,6 +252,34 @@ TEST_F(CatalogSaveTest, SavedCatalogReadsBackTheSame) {
     ExpectSameCatalog(d, again);
 }
 
+// A large catalog is written in many pieces; none may be lost or doubled.
+TEST_F(CatalogSaveTest, LargeCatalogComesOutWholeAndSavesAgainTheSame) {
+    std::string content = HostSection();
+    for (int i = 1; i <= 2000; ++i) {
+        const std::string n = std::to_string(i);
+        content += "[PlugIn_" + n + "]\r\nDisplayName=P" + n + "\r\nCpuSupport=A,B" + n + "\r\nk" + n + "=v\r\n";
+        if (i == 1000) content += "Huge=" + std::string(200000, 'h') + "\r\n";
+    }
+    ComponentDatabase& d = LoadFile(content);
+    ASSERT_EQ(SaveModified(), 1);
+    const std::string first = Saved();
+    ASSERT_GT(first.size(), 4u * 65536);
+    std::size_t sections = 0;
+    for (std::size_t at = first.find("\r\n[PlugIn_"); at != std::string::npos; at = first.find("\r\n[PlugIn_", at + 1))
+        ++sections;
+    EXPECT_EQ(sections, 2000u);
+
+    ComponentDatabase again(machine.platform);
+    ASSERT_EQ(again.Load(nullptr), 1);
+    ExpectSameCatalog(d, again);
+    ASSERT_NE(again.Entry("PlugIn_1000")->extraProperties.find("Huge"), nullptr);
+    EXPECT_EQ(*again.Entry("PlugIn_1000")->extraProperties.find("Huge"), std::string(200000, 'h'));
+    again.flags |= kFlagModified;
+    ASSERT_EQ(again.Save(), 1);
+    EXPECT_EQ(Saved(), first);
+    EXPECT_EQ(machine.files.Get(TestMachine::kBakPath), first);
+}
+
 TEST_F(CatalogSaveTest, InstallEntryHoldsOnlyTheHostsInstallations) {
     ComponentDatabase& d =
         LoadFile("[VntInstallation_2]\r\nProgLocation=D:\\Other\\vn_app.exe\r\n" + HostSection("VntInstallation_1") +

@@ -1,6 +1,7 @@
 // The file adapter against the file system of the (Wine) system.
 #include <gtest/gtest.h>
 
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -67,6 +68,38 @@ TEST_F(Win32FilesTest, ReplaceWritesNewFilesAndKeepsTheOldOneAsBackup) {
     EXPECT_EQ(std::string(200000, 'x'), ReadFileBytes(path));
     EXPECT_EQ("second", ReadFileBytes(backup));
     EXPECT_EQ(2, CountEntries(dir_.path()));  // no temporary file left behind
+}
+
+TEST_F(Win32FilesTest, ReplaceWithWritesEveryPieceAndCleansUpAfterAThrow) {
+    const std::string path = dir_ / "vnt_Compdb.ini";
+    const std::string backup = dir_ / "vnt_Compdb.bak";
+    WriteFileBytes(path, "current");
+    WriteFileBytes(backup, "previous");
+
+    // One piece larger than a single WriteFile call takes.
+    const std::string large(0x100000 + 12345, 'L');
+    ASSERT_TRUE(files_.ReplaceWith(
+        path,
+        [&](ContentSink& sink) {
+            sink.Write("head|");
+            sink.Write("");
+            sink.Write(large);
+            sink.Write("|tail");
+        },
+        backup));
+    EXPECT_EQ("head|" + large + "|tail", ReadFileBytes(path));
+    EXPECT_EQ("current", ReadFileBytes(backup));
+
+    // A producer that gives up half-way changes nothing and leaves nothing.
+    const auto throwing = [](ContentSink& sink) {
+        sink.Write("partial");
+        throw std::runtime_error("out of memory");
+    };
+    EXPECT_THROW(files_.ReplaceWith(path, throwing, backup), std::runtime_error);
+    EXPECT_THROW(files_.ReplaceWith(dir_ / "new.ini", throwing, ""), std::runtime_error);
+    EXPECT_EQ("head|" + large + "|tail", ReadFileBytes(path));
+    EXPECT_EQ("current", ReadFileBytes(backup));
+    EXPECT_EQ(2, CountEntries(dir_.path()));
 }
 
 TEST_F(Win32FilesTest, FailedReplaceLeavesBothOldFilesAndNoTemporaryFile) {

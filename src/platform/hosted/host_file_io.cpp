@@ -30,16 +30,37 @@ std::string BaseName(const std::string& path) {
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
+// Writes each piece straight to an open file; after a failed write the rest
+// is dropped and the failure remembered.
+class FileSink : public ContentSink {
+public:
+    explicit FileSink(int fd) : fd_(fd) {}
+    void Write(std::string_view piece) override { ok_ = ok_ && WriteAll(fd_, piece.data(), piece.size()); }
+    bool ok() const { return ok_; }
+
+private:
+    int fd_;
+    bool ok_ = true;
+};
+
 // Writes a new file next to `near` and returns its name, or "" on failure.
-std::string WriteTemporary(const std::string& near, const std::string& content) {
+std::string WriteTemporary(const std::string& near, const ContentWriter& produce) {
     std::string pattern = Folder(near) + "/." + BaseName(near) + ".XXXXXX";
     std::vector<char> name(pattern.begin(), pattern.end());
     name.push_back('\0');
     int fd = ::mkstemp(name.data());
     if (fd < 0) return std::string();
-    bool ok = WriteAll(fd, content.data(), content.size()) && ::fsync(fd) == 0;
-    ok = (::close(fd) == 0) && ok;
     std::string made(name.data());
+    FileSink sink(fd);
+    try {
+        produce(sink);
+    } catch (...) {
+        ::close(fd);
+        ::unlink(made.c_str());
+        throw;
+    }
+    bool ok = sink.ok() && ::fsync(fd) == 0;
+    ok = (::close(fd) == 0) && ok;
     if (!ok) {
         ::unlink(made.c_str());
         return std::string();
@@ -94,8 +115,8 @@ bool ReadFile(const std::string& path, std::string* content) {
     return true;
 }
 
-bool ReplaceFile(const std::string& path, const std::string& content, const std::string& backupPath) {
-    std::string temp = WriteTemporary(path, content);
+bool ReplaceFile(const std::string& path, const ContentWriter& produce, const std::string& backupPath) {
+    std::string temp = WriteTemporary(path, produce);
     if (temp.empty()) return false;
     if (!backupPath.empty() && ::access(path.c_str(), F_OK) == 0) {
         // The current file gets a second name first, which then replaces the
@@ -107,7 +128,8 @@ bool ReplaceFile(const std::string& path, const std::string& content, const std:
             // No hard links here (or another file system): copy instead.
             std::string current;
             std::string copy;
-            if (ReadFile(path, &current)) copy = WriteTemporary(backupPath, current);
+            if (ReadFile(path, &current))
+                copy = WriteTemporary(backupPath, [&current](ContentSink& sink) { sink.Write(current); });
             linked = !copy.empty() && ::rename(copy.c_str(), backupTemp.c_str()) == 0;
             if (!linked && !copy.empty()) ::unlink(copy.c_str());
         }

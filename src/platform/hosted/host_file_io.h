@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "platform/files.h"
+
 namespace comp_mgr {
 namespace host_io {
 
@@ -11,11 +13,11 @@ namespace host_io {
 bool ReadFile(const std::string& path, std::string* content);
 
 // Replaces `path` so that a complete file stays under the name at every
-// moment: the content goes to a temporary file in the same folder, is
+// moment: what `produce` writes goes to a temporary file in the same folder, is
 // flushed to disk and renamed over `path`. With a non-empty `backupPath`,
 // the current file (if any) first becomes the backup (replacing an older
 // one). On failure `path` is left as it was and nothing temporary remains.
-bool ReplaceFile(const std::string& path, const std::string& content, const std::string& backupPath);
+bool ReplaceFile(const std::string& path, const ContentWriter& produce, const std::string& backupPath);
 
 // Appends one line (a line feed is added) to a file, making its folder.
 bool AppendLine(const std::string& path, const std::string& line);

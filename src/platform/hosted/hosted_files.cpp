@@ -34,7 +34,7 @@ bool HostedFiles::Exists(const std::string& path) {
     return machine_.Locate(path, &loc) && loc.exists;
 }
 
-bool HostedFiles::Replace(const std::string& path, std::string content, const std::string& backupPath) {
+bool HostedFiles::ReplaceWith(const std::string& path, const ContentWriter& produce, const std::string& backupPath) {
     HostedMachine::Location target;
     if (!machine_.Locate(path, &target) || !target.folderExists || target.isDirectory || target.isDriveRoot) {
         return false;
@@ -47,7 +47,7 @@ bool HostedFiles::Replace(const std::string& path, std::string content, const st
         }
         backupHost = backup.hostPath;
     }
-    return host_io::ReplaceFile(target.hostPath, content, backupHost);
+    return host_io::ReplaceFile(target.hostPath, produce, backupHost);
 }
 
 bool HostedFiles::Remove(const std::string& path) {

@@ -14,7 +14,7 @@ public:
     bool ReadAll(const std::string& path, std::string* content) override;
     bool CanOpen(const std::string& path) override;
     bool Exists(const std::string& path) override;
-    bool Replace(const std::string& path, std::string content, const std::string& backupPath) override;
+    bool ReplaceWith(const std::string& path, const ContentWriter& produce, const std::string& backupPath) override;
     bool Remove(const std::string& path) override;
     std::vector<FoundFile> Find(const std::string& pattern) override;
     bool FullPath(const std::string& path, std::string* result, std::uint32_t capacity = 260) override;

@@ -54,7 +54,8 @@ void HostedRegistry::Flush() {
     if (!loaded_ || readOnly_ || memory_.changeCount() == savedCount_) return;
     const std::uint64_t count = memory_.changeCount();
     if (!host_io::MakeDirectories(host_io::Folder(file_)) ||
-        !host_io::ReplaceFile(file_, WriteRegFile(memory_), std::string())) {
+        !host_io::ReplaceFile(
+            file_, [this](ContentSink& sink) { sink.Write(WriteRegFile(memory_)); }, std::string())) {
         if (!writeFailed_) report_(file_ + ": cannot be written; will try again");
         writeFailed_ = true;
         return;

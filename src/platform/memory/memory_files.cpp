@@ -108,7 +108,17 @@ bool MemoryFiles::FolderWritable(const std::string& path) {
     return it != nodes_.end() && it->second.isDirectory;
 }
 
-bool MemoryFiles::Replace(const std::string& path, std::string content, const std::string& backupPath) {
+namespace {
+
+struct AppendingSink : ContentSink {
+    explicit AppendingSink(std::string& text) : out(text) {}
+    void Write(std::string_view piece) override { out.append(piece.data(), piece.size()); }
+    std::string& out;
+};
+
+}  // namespace
+
+bool MemoryFiles::ReplaceWith(const std::string& path, const ContentWriter& produce, const std::string& backupPath) {
     if (Key(path).empty() || !FolderWritable(path)) return false;
     Node* old = Lookup(path);
     if (old && old->isDirectory) return false;
@@ -116,10 +126,21 @@ bool MemoryFiles::Replace(const std::string& path, std::string content, const st
         if (!FolderWritable(backupPath)) return false;
         Node* oldBackup = Lookup(backupPath);
         if (oldBackup && oldBackup->isDirectory) return false;
+    }
+    // The new content is written into the memory of the last backup dropped,
+    // so a file saved again and again keeps reusing the same buffers.
+    std::string content = std::move(spare_);
+    content.clear();
+    // A replaced file usually comes back at about its old size.
+    if (old) content.reserve(old->content.size());
+    AppendingSink sink(content);
+    produce(sink);
+    if (!backupPath.empty() && old) {
+        Node& backup = nodes_[Key(backupPath)];
+        if (&backup != old) spare_ = std::move(backup.content);
         // The old content moves to the backup: the file is replaced next, so
         // a copy of a large database would be made only to be thrown away.
-        Node backup{comp_mgr::FullPath(currentDirectory_, backupPath, 1u << 20), false, std::move(old->content)};
-        nodes_[Key(backupPath)] = std::move(backup);
+        backup = Node{comp_mgr::FullPath(currentDirectory_, backupPath, 1u << 20), false, std::move(old->content)};
     }
     Put(path, std::move(content));
     return true;

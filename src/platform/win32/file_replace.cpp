@@ -28,19 +28,40 @@ std::string NewTempFile(const std::string& folder) {
     return name;
 }
 
-bool WriteAndFlush(const std::string& path, const std::string& content) {
+// Writes each piece straight to an open file; after a failed write the rest
+// is dropped and the failure remembered.
+class HandleSink : public ContentSink {
+public:
+    explicit HandleSink(HANDLE file) : file_(file) {}
+    void Write(std::string_view piece) override {
+        std::string_view::size_type done = 0;
+        while (ok_ && done < piece.size()) {
+            std::string_view::size_type left = piece.size() - done;
+            DWORD chunk = left > 0x100000 ? 0x100000 : static_cast<DWORD>(left);
+            DWORD written = 0;
+            ok_ = WriteFile(file_, piece.data() + done, chunk, &written, nullptr) && written == chunk;
+            done += written;
+        }
+    }
+    bool ok() const { return ok_; }
+
+private:
+    HANDLE file_;
+    bool ok_ = true;
+};
+
+bool WriteAndFlush(const std::string& path, const ContentWriter& produce) {
     HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return false;
-    bool ok = true;
-    std::string::size_type done = 0;
-    while (ok && done < content.size()) {
-        std::string::size_type left = content.size() - done;
-        DWORD chunk = left > 0x100000 ? 0x100000 : static_cast<DWORD>(left);
-        DWORD written = 0;
-        ok = WriteFile(file, content.data() + done, chunk, &written, nullptr) && written == chunk;
-        done += written;
+    HandleSink sink(file);
+    try {
+        produce(sink);
+    } catch (...) {
+        CloseHandle(file);
+        DeleteFileA(path.c_str());
+        throw;
     }
-    if (ok) ok = FlushFileBuffers(file) != 0;
+    bool ok = sink.ok() && FlushFileBuffers(file) != 0;
     if (!CloseHandle(file)) ok = false;
     return ok;
 }
@@ -89,11 +110,11 @@ bool SwapInWithoutBackup(const std::string& path, const std::string& temp) {
 
 }  // namespace
 
-bool ReplaceFileContent(const std::string& path, const std::string& content, const std::string& backupPath) {
+bool ReplaceFileContent(const std::string& path, const ContentWriter& produce, const std::string& backupPath) {
     if (path.empty()) return false;
     std::string temp = NewTempFile(FolderOf(path));
     if (temp.empty()) return false;
-    bool ok = WriteAndFlush(temp, content);
+    bool ok = WriteAndFlush(temp, produce);
     if (ok) {
         if (!IsFile(path)) {
             ok = MoveFileExA(temp.c_str(), path.c_str(), MOVEFILE_WRITE_THROUGH) != 0;

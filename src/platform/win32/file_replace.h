@@ -4,16 +4,18 @@
 
 #include <string>
 
+#include "platform/files.h"
+
 namespace comp_mgr {
 namespace win32 {
 
-// Writes `content` to a temporary file in the folder of `path`, flushes it,
+// Writes what `produce` writes to a temporary file in the folder of `path`, flushes it,
 // then puts it in the place of `path` (ReplaceFileA when `path` exists, which
 // moves the old file to `backupPath` when that is not empty; MoveFileExA
 // otherwise). An older backup is set aside first and put back on failure, so
 // on any failure `path` and `backupPath` are as they were and no temporary
 // file remains.
-bool ReplaceFileContent(const std::string& path, const std::string& content, const std::string& backupPath);
+bool ReplaceFileContent(const std::string& path, const ContentWriter& produce, const std::string& backupPath);
 
 }  // namespace win32
 }  // namespace comp_mgr

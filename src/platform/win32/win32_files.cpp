@@ -56,8 +56,8 @@ bool Win32Files::Exists(const std::string& path) {
     return !path.empty() && GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
-bool Win32Files::Replace(const std::string& path, std::string content, const std::string& backupPath) {
-    return win32::ReplaceFileContent(path, content, backupPath);
+bool Win32Files::ReplaceWith(const std::string& path, const ContentWriter& produce, const std::string& backupPath) {
+    return win32::ReplaceFileContent(path, produce, backupPath);
 }
 
 bool Win32Files::Remove(const std::string& path) {
