@@ -21,6 +21,8 @@
 #include <utility>
 #include <vector>
 
+#include "comp_mgr/numbered_key_hash.h"
+
 namespace comp_mgr {
 
 template <class V>
@@ -191,45 +193,20 @@ public:
 
 private:
     static constexpr std::size_t kIndexThreshold = 24;
-    static constexpr unsigned kBlockBits = 4;
 
     // Open addressing with linear probing over one array of (hash, node)
     // slots: a look-up in a large catalog touches one slot line and the node,
-    // where a node-based hash table would chase two more pointers.
+    // where a node-based hash table would chase two more pointers. Keys are
+    // placed by NumberedKeyHash, so a walk in number order stays local.
     class Index {
     public:
-        // Catalog keys are a stem and a number (PlugIn_1, PlugIn_2, ...).
-        // Keys that differ only in the number fall into blocks of 16
-        // neighbouring slots, and the blocks are spread over the table by a
-        // hash of the stem and the number's upper part: a walk in number
-        // order reads the table a block at a time instead of jumping for
-        // every key.
-        static std::size_t KeyHash(std::string_view key) {
-            std::size_t digits = 0;
-            std::uint64_t number = 0;
-            while (digits < 18 && digits < key.size()) {
-                const char c = key[key.size() - 1 - digits];
-                if (c < '0' || c > '9') break;
-                ++digits;
-            }
-            for (std::size_t i = key.size() - digits; i < key.size(); ++i)
-                number = number * 10 + static_cast<std::uint64_t>(key[i] - '0');
-            std::uint64_t z = std::hash<std::string_view>()(key.substr(0, key.size() - digits)) +
-                              (number >> kBlockBits) * 0x9E3779B97F4A7C15ull;
-            // Mixes every input bit into the bits that pick the block.
-            z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
-            z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
-            z ^= z >> 31;
-            return static_cast<std::size_t>((z << kBlockBits) | (number & ((1u << kBlockBits) - 1)));
-        }
-
         explicit Index(std::size_t expected) {
             std::size_t capacity = 16;
             while (capacity * 3 < expected * 4 + 4) capacity *= 2;
             slots_.assign(capacity, Slot());
         }
         Node* find(std::string_view key) const {
-            const std::size_t h = KeyHash(key);
+            const std::size_t h = NumberedKeyHash(key);
             const std::size_t mask = slots_.size() - 1;
             for (std::size_t i = h & mask;; i = (i + 1) & mask) {
                 const Slot& slot = slots_[i];
@@ -242,12 +219,12 @@ private:
         }
         void insert(Node* node) {
             if ((used_ + 1) * 4 > slots_.size() * 3) rehash();
-            place(node, KeyHash(node->key));
+            place(node, NumberedKeyHash(node->key));
             ++used_;
             ++live_;
         }
         void erase(const Node* node) {
-            const std::size_t h = KeyHash(node->key);
+            const std::size_t h = NumberedKeyHash(node->key);
             const std::size_t mask = slots_.size() - 1;
             for (std::size_t i = h & mask;; i = (i + 1) & mask) {
                 Slot& slot = slots_[i];

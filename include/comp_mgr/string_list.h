@@ -20,6 +20,8 @@
 #include <utility>
 #include <vector>
 
+#include "comp_mgr/numbered_key_hash.h"
+
 namespace comp_mgr {
 
 class StringList {
@@ -177,9 +179,8 @@ private:
             std::uint32_t count = 0;  // 0: free
         };
 
-        static std::uint32_t Hash(const std::string& item) {
-            return static_cast<std::uint32_t>(std::hash<std::string>()(item));
-        }
+        // Section names in number order land in neighbouring slots.
+        static std::uint32_t Hash(const std::string& item) { return static_cast<std::uint32_t>(NumberedKeyHash(item)); }
         std::size_t mask() const { return slots_.size() - 1; }
 
         // Backward-shift deletion keeps every probe run unbroken without
