@@ -16,8 +16,8 @@ TEST(MemoryFiles, ReplacementsKeepExactContentsWhileReusingDroppedBackups) {
     const std::string backup = "C:\\Db\\Cat.bak";
     // Shrinking and growing contents: memory handed on from a longer file
     // must never show through in a shorter one.
-    const std::string contents[] = {std::string(5000, 'a'), std::string(7000, 'b'), "c", std::string(6000, 'd'),
-                                    "", "ff", std::string(9000, 'g')};
+    const std::string contents[] = {
+        std::string(5000, 'a'), std::string(7000, 'b'), "c", std::string(6000, 'd'), "", "ff", std::string(9000, 'g')};
     std::string previous;
     bool first = true;
     for (const std::string& content : contents) {
@@ -48,7 +48,8 @@ TEST(MemoryFiles, ReplacementsKeepExactContentsWhileReusingDroppedBackups) {
 
     files.SetReadOnlyFolder("C:\\Db");
     bool produced = false;
-    EXPECT_FALSE(files.ReplaceWith(path, [&](ContentSink&) { produced = true; }, backup));
+    EXPECT_FALSE(files.ReplaceWith(
+        path, [&](ContentSink&) { produced = true; }, backup));
     EXPECT_FALSE(produced);
     EXPECT_EQ(files.Get(path), "self");
 }
