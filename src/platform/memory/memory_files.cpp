@@ -131,8 +131,9 @@ bool MemoryFiles::ReplaceWith(const std::string& path, const ContentWriter& prod
     // so a file saved again and again keeps reusing the same buffers.
     std::string content = std::move(spare_);
     content.clear();
-    // A replaced file usually comes back at about its old size.
-    if (old) content.reserve(old->content.size());
+    // A replaced file comes back at about its old size; a database written by
+    // hand grows by up to a third when the library first saves it.
+    if (old) content.reserve(old->content.size() + old->content.size() / 2);
     AppendingSink sink(content);
     produce(sink);
     if (!backupPath.empty() && old) {
