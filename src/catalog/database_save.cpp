@@ -94,20 +94,19 @@ std::int64_t PlainSectionNumber(const std::string& name, std::string_view prefix
 // The items of `names` that are plain section names numbered 1..max, in
 // ascending number: the order of a walk over the numbers 1..max, without
 // visiting numbers nobody uses.
-std::vector<const std::string*> InNumberOrder(const StringList& names, std::string_view prefix, std::int64_t max) {
-    std::vector<std::pair<std::int64_t, const std::string*>> numbered;
+using NumberedName = std::pair<std::int64_t, const std::string*>;
+std::vector<NumberedName> InNumberOrder(const StringList& names, std::string_view prefix, std::int64_t max) {
+    std::vector<NumberedName> numbered;
+    numbered.reserve(names.size());
     for (const std::string& name : names) {
         std::int64_t n = PlainSectionNumber(name, prefix, max);
         if (n > 0) numbered.emplace_back(n, &name);
     }
-    const auto byNumber = [](const auto& a, const auto& b) { return a.first < b.first; };
+    const auto byNumber = [](const NumberedName& a, const NumberedName& b) { return a.first < b.first; };
     // Sections usually come in number order already, as the file lists them.
     if (!std::is_sorted(numbered.begin(), numbered.end(), byNumber))
         std::sort(numbered.begin(), numbered.end(), byNumber);
-    std::vector<const std::string*> ordered;
-    ordered.reserve(numbered.size());
-    for (const auto& item : numbered) ordered.push_back(item.second);
-    return ordered;
+    return numbered;
 }
 
 std::string BackupPathOf(const std::string& path) {
@@ -154,7 +153,8 @@ void ComponentDatabase::WriteSections(int maxNumber, const StringList& names, co
     if (limit <= 0) return;
     const std::string host = onlyHostProgram ? ToUpper(HostProgramPath(platform_)) : std::string();
     std::int64_t count = 0;
-    for (const std::string* name : InNumberOrder(names, prefix, maxNumber)) {
+    for (const NumberedName& numbered : InNumberOrder(names, prefix, maxNumber)) {
+        const std::string* name = numbered.second;
         const CatalogEntry* entry = Entry(*name);
         if (!entry) continue;
         if (onlyHostProgram) {
@@ -194,7 +194,8 @@ int ComponentDatabase::WriteEntry(const CatalogEntry* entry, const std::string& 
             std::max<std::int64_t>(maxPlugInNumber, static_cast<std::int64_t>(plugInNames.size()));
         // A name linked twice in memory is written once, as the walk meets each number once.
         const std::string* previous = nullptr;
-        for (const std::string* name : InNumberOrder(entry->PlugInLst_GrpName, kPlugInPrefix, upper)) {
+        for (const NumberedName& numbered : InNumberOrder(entry->PlugInLst_GrpName, kPlugInPrefix, upper)) {
+            const std::string* name = numbered.second;
             if (previous && *previous == *name) continue;
             if (previous) out += ',';
             AppendText(out, *name);

@@ -133,7 +133,7 @@ bool MemoryFiles::ReplaceWith(const std::string& path, const ContentWriter& prod
     content.clear();
     // A replaced file comes back at about its old size; a database written by
     // hand grows by up to a third when the library first saves it.
-    if (old) content.reserve(old->content.size() + old->content.size() / 2);
+    if (old && content.capacity() < old->content.size()) content.reserve(old->content.size() + old->content.size() / 2);
     AppendingSink sink(content);
     produce(sink);
     if (!backupPath.empty() && old) {
