@@ -12,6 +12,7 @@
 #include "platform/clock.h"
 #include "platform/process.h"
 #include "platform/ui.h"
+#include "support/fixed_time.h"
 
 namespace comp_mgr {
 
@@ -40,18 +41,10 @@ public:
 class FixedClock : public Clock {
 public:
     FixedClock() { Set(2006, 12, 4, 15, 4, 33); }
+    // The weekday and day of the year are worked out as for the clocks'
+    // VNT_NOW, without asking the system's time zone.
     void Set(int year, int month, int day, int hour, int minute, int second) {
-        std::tm t{};
-        t.tm_year = year - 1900;
-        t.tm_mon = month - 1;
-        t.tm_mday = day;
-        t.tm_hour = hour;
-        t.tm_min = minute;
-        t.tm_sec = second;
-        t.tm_isdst = -1;
-        std::time_t when = std::mktime(&t);  // fills in the weekday
-        std::tm* local = std::localtime(&when);
-        now = local ? *local : t;
+        now = BrokenDownTime(year, month, day, hour, minute, second, 0);
     }
     std::tm Now() override { return now; }
     std::tm now{};
