@@ -13,10 +13,12 @@
 #include <vector>
 
 #include "catalog/component_database.h"
+#include "platform/memory/memory_clock.h"
 #include "platform/memory/memory_files.h"
 #include "platform/memory/memory_loader.h"
 #include "platform/memory/memory_process.h"
 #include "platform/memory/memory_registry.h"
+#include "platform/memory/memory_ui.h"
 
 namespace comp_mgr {
 namespace {
@@ -33,8 +35,8 @@ struct BenchMachine {
     MemoryFiles files;
     MemoryProcess process;
     MemoryLoader loader;
-    RecordingUi ui;
-    FixedClock clock;
+    MemoryUi ui;
+    MemoryClock clock;
     Platform platform;
 };
 

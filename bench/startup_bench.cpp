@@ -10,10 +10,12 @@
 #include <string>
 
 #include "catalog/component_database.h"
+#include "platform/memory/memory_clock.h"
 #include "platform/memory/memory_files.h"
 #include "platform/memory/memory_loader.h"
 #include "platform/memory/memory_process.h"
 #include "platform/memory/memory_registry.h"
+#include "platform/memory/memory_ui.h"
 
 namespace comp_mgr {
 namespace {
@@ -80,8 +82,8 @@ struct StartupMachine {
     MemoryFiles files;
     MemoryProcess process;
     MemoryLoader loader;
-    RecordingUi ui;
-    FixedClock clock;
+    MemoryUi ui;
+    MemoryClock clock;
     Platform platform;
 };
 

@@ -5,10 +5,12 @@
 
 #include <string>
 
+#include "platform/memory/memory_clock.h"
 #include "platform/memory/memory_files.h"
 #include "platform/memory/memory_loader.h"
 #include "platform/memory/memory_process.h"
 #include "platform/memory/memory_registry.h"
+#include "platform/memory/memory_ui.h"
 #include "platform/platform.h"
 
 namespace comp_mgr {
@@ -35,8 +37,8 @@ public:
     MemoryFiles files;
     MemoryProcess process;
     MemoryLoader loader;
-    RecordingUi ui;
-    FixedClock clock;
+    MemoryUi ui;
+    MemoryClock clock;
     Platform platform;
 };
 

@@ -1,18 +1,13 @@
-// Small in-memory ports for tests: the process, the clock and the user.
+// The in-memory process port for tests: a module path and an environment.
 #ifndef COMP_MGR_PLATFORM_MEMORY_MEMORY_PROCESS_H
 #define COMP_MGR_PLATFORM_MEMORY_MEMORY_PROCESS_H
 
+#include <cstdint>
 #include <cstring>
-#include <ctime>
 #include <map>
 #include <string>
-#include <utility>
-#include <vector>
 
-#include "platform/clock.h"
 #include "platform/process.h"
-#include "platform/ui.h"
-#include "support/fixed_time.h"
 
 namespace comp_mgr {
 
@@ -36,26 +31,6 @@ public:
         *value = it->second;
         return true;
     }
-};
-
-class FixedClock : public Clock {
-public:
-    FixedClock() { Set(2006, 12, 4, 15, 4, 33); }
-    // The weekday and day of the year are worked out as for the clocks'
-    // VNT_NOW, without asking the system's time zone.
-    void Set(int year, int month, int day, int hour, int minute, int second) {
-        now = BrokenDownTime(year, month, day, hour, minute, second, 0);
-    }
-    std::tm Now() override { return now; }
-    std::tm now{};
-};
-
-class RecordingUi : public Ui {
-public:
-    void MessageBox(const std::string& caption, const std::string& text) override {
-        messages.emplace_back(caption, text);
-    }
-    std::vector<std::pair<std::string, std::string>> messages;
 };
 
 }  // namespace comp_mgr
