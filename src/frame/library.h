@@ -6,19 +6,9 @@
 #include <memory>
 
 #include "frame/component_manager_app.h"
-#include "platform/platform.h"
+#include "platform/process_platform.h"
 
 namespace comp_mgr {
-
-// The ports of the running process, owned for the life of the library.
-class ProcessPlatform {
-public:
-    virtual ~ProcessPlatform() = default;
-    virtual const Platform& platform() = 0;
-};
-
-// Supplied by the adapter the library is built with.
-std::unique_ptr<ProcessPlatform> CreateProcessPlatform();
 
 namespace library {
 

@@ -5,7 +5,6 @@
 
 #include <string>
 
-#include "frame/library.h"
 #include "platform/hosted/hosted_clock.h"
 #include "platform/hosted/hosted_files.h"
 #include "platform/hosted/hosted_loader.h"
@@ -13,6 +12,7 @@
 #include "platform/hosted/hosted_process.h"
 #include "platform/hosted/hosted_registry.h"
 #include "platform/hosted/hosted_ui.h"
+#include "platform/process_platform.h"
 
 namespace comp_mgr {
 

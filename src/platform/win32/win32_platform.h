@@ -2,7 +2,7 @@
 #ifndef COMP_MGR_PLATFORM_WIN32_WIN32_PLATFORM_H
 #define COMP_MGR_PLATFORM_WIN32_WIN32_PLATFORM_H
 
-#include "frame/library.h"
+#include "platform/process_platform.h"
 #include "platform/win32/win32_clock.h"
 #include "platform/win32/win32_files.h"
 #include "platform/win32/win32_loader.h"
