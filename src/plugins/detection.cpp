@@ -4,6 +4,7 @@
 #include <string>
 
 #include "catalog/component_database.h"
+#include "platform/scoped_current_directory.h"
 #include "plugins/link_index.h"
 
 namespace comp_mgr {
@@ -11,7 +12,6 @@ namespace comp_mgr {
 namespace {
 constexpr int kDetectLink = 0;
 constexpr int kDetectUnregister = 1;
-constexpr std::uint32_t kCurrentDirectoryCapacity = 1024;
 }  // namespace
 
 int ComponentDatabase::DetectNewPlugIns(int mode) {
@@ -39,10 +39,10 @@ int ComponentDatabase::DetectNewPlugIns(int mode) {
             const CatalogEntry* entry = Entry(plugIn);
             if (entry && (entry->Status & kStatusFoundOrCurrent)) servers.appendUnique(entry->ProgLocation);
         }
-        std::string currentDirectory;
-        const bool saved = platform_.files.GetCurrentDirectory(&currentDirectory, kCurrentDirectoryCapacity);
-        for (const std::string& server : servers) RegisterServer(server, 0);
-        if (saved) platform_.files.SetCurrentDirectory(currentDirectory);
+        {
+            ScopedCurrentDirectory currentDirectory(platform_.files);
+            for (const std::string& server : servers) RegisterServer(server, 0);
+        }
         newPlugInNames.clear();
     }
     // Mode 3 (asking the user) is not available yet: like any other mode it

@@ -6,13 +6,12 @@
 #include <vector>
 
 #include "catalog/component_database.h"
+#include "platform/scoped_current_directory.h"
 #include "support/text.h"
 
 namespace comp_mgr {
 
 namespace {
-constexpr std::uint32_t kCurrentDirectoryCapacity = 1024;
-
 struct Numbered {
     std::int64_t number;
     std::size_t position;  // in the names list
@@ -120,10 +119,10 @@ void ComponentDatabase::UnregisterAllPlugIns() {
         const CatalogEntry* entry = Entry(name);
         if (entry && (entry->Status & kStatusFoundOrCurrent)) servers.appendUnique(entry->ProgLocation);
     }
-    std::string currentDirectory;
-    const bool saved = platform_.files.GetCurrentDirectory(&currentDirectory, kCurrentDirectoryCapacity);
-    for (const std::string& server : servers) RegisterServer(server, 0);
-    if (saved) platform_.files.SetCurrentDirectory(currentDirectory);
+    {
+        ScopedCurrentDirectory currentDirectory(platform_.files);
+        for (const std::string& server : servers) RegisterServer(server, 0);
+    }
     ClearCurrentInstallation();
 }
 
