@@ -14,6 +14,7 @@
 
 #include "catalog/component_database.h"
 #include "frame/paths.h"
+#include "support/path_parts.h"
 #include "support/text.h"
 
 namespace comp_mgr {
@@ -109,13 +110,6 @@ std::vector<NumberedName> InNumberOrder(const StringList& names, std::string_vie
     return numbered;
 }
 
-std::string BackupPathOf(const std::string& path) {
-    std::size_t slash = path.find_last_of("\\/");
-    std::size_t dot = path.rfind('.');
-    if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return path + ".bak";
-    return path.substr(0, dot + 1) + "bak";
-}
-
 }  // namespace
 
 int ComponentDatabase::Save() {
@@ -129,7 +123,7 @@ int ComponentDatabase::Save() {
         WriteSections(maxPlugInNumber, plugInNames, kPlugInPrefix, out, sink, false);
         sink.Write(out);
     };
-    if (!platform_.files.ReplaceWith(iniPath, produce, BackupPathOf(iniPath))) return 0;
+    if (!platform_.files.ReplaceWith(iniPath, produce, WithExtension(iniPath, "bak"))) return 0;
     flags |= kFlagOpened | kFlagWritten;
     flags &= ~kFlagModified;
     return 1;

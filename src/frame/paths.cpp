@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "support/path_parts.h"
 #include "support/text.h"
 
 namespace comp_mgr {
@@ -25,9 +26,7 @@ std::string HostExecutablePath(const Platform& platform) {
 }
 
 std::string HostDirectory(const Platform& platform) {
-    std::string path = HostExecutablePath(platform);
-    std::size_t slash = path.rfind('\\');
-    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+    return ThroughLastBackslash(HostExecutablePath(platform));
 }
 
 std::string HostProgramPath(const Platform& platform) {

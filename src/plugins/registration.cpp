@@ -8,6 +8,8 @@
 #include <vector>
 
 #include "catalog/component_database.h"
+#include "platform/scoped_current_directory.h"
+#include "support/path_parts.h"
 #include "support/text.h"
 
 namespace comp_mgr {
@@ -16,9 +18,6 @@ namespace {
 
 // DllRegisterServer / DllUnregisterServer: no arguments, an HRESULT result.
 using ServerExport = std::int32_t (*)();
-
-// GetCurrentDirectoryA's buffer while servers are registered.
-constexpr std::uint32_t kCurrentDirectoryCapacity = 1024;
 
 enum class PrepareMode { kFresh, kCurrent, kSwitch };
 
@@ -41,21 +40,13 @@ bool MayUnregister(const CatalogEntry& plugIn) {
     return Registered(plugIn) && (plugIn.Status & kStatusNeverUnlink) == 0;
 }
 
-// Cuts a path at its last backslash, keeping what comes before; a path
-// without one becomes empty.
-std::string CutAtLastBackslash(const std::string& path) {
-    std::size_t slash = path.rfind('\\');
-    return slash == std::string::npos ? std::string() : path.substr(0, slash);
-}
-
 }  // namespace
 
 void ComponentDatabase::RegisterServer(const std::string& serverPath, int mode) {
     // The server's own folder becomes the current directory, so that a server
     // loading helper libraries next to it by bare name finds them.
     std::string cleaned = CollapseDoubleBackslashes(serverPath);
-    std::size_t slash = cleaned.rfind('\\');
-    if (slash != std::string::npos) platform_.files.SetCurrentDirectory(cleaned.substr(0, slash));
+    if (cleaned.find('\\') != std::string::npos) platform_.files.SetCurrentDirectory(BeforeLastBackslash(cleaned));
 
     LibraryHandle library = platform_.loader.Load(serverPath);
     if (!library) return;
@@ -154,15 +145,14 @@ int ComponentDatabase::PrepareInstallation(const std::string& sectionName) {
         lists.unregisterPaths = std::move(remaining);
     }
 
-    std::string savedDirectory;
-    const bool saved = platform_.files.GetCurrentDirectory(&savedDirectory, kCurrentDirectoryCapacity);
+    ScopedCurrentDirectory currentDirectory(platform_.files);
     if (!lists.unregisterPaths.empty() || !lists.registerPaths.empty()) {
         for (const std::string& path : lists.unregisterPaths) RegisterServer(path, 0);
         for (const std::string& path : lists.registerPaths) RegisterServer(path, 1);
         lists.unregisterPaths.clear();
         lists.registerPaths.clear();
     }
-    if (saved) platform_.files.SetCurrentDirectory(savedDirectory);
+    currentDirectory.Restore();
 
     if (mode == PrepareMode::kSwitch) {
         target->Status |= kStatusFoundOrCurrent;
@@ -175,15 +165,14 @@ int ComponentDatabase::PrepareInstallation(const std::string& sectionName) {
     // Servers an update moved into <installation root>\plugins\obsolete are
     // unregistered every time, controls before libraries. Folders that happen
     // to carry such a name are not libraries and are left alone.
-    std::string obsolete = CutAtLastBackslash(CutAtLastBackslash(CutAtLastBackslash(target->ProgLocation)));
+    std::string obsolete = BeforeLastBackslash(BeforeLastBackslash(BeforeLastBackslash(target->ProgLocation)));
     obsolete += "\\plugins\\obsolete\\";
     for (const char* pattern : {"*.ocx", "*.dll"}) {
         for (const FoundFile& found : platform_.files.Find(obsolete + pattern)) {
             if (!found.isDirectory) RegisterServer(obsolete + found.name, 0);
         }
     }
-    if (saved) platform_.files.SetCurrentDirectory(savedDirectory);
-
+    // The directory is made current again once more as the preparation ends.
     flags |= kFlagPrepared;
     return 1;
 }

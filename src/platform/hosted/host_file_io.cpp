@@ -8,6 +8,8 @@
 #include <cstdlib>
 #include <vector>
 
+#include "support/path_parts.h"
+
 namespace comp_mgr {
 namespace host_io {
 namespace {
@@ -25,11 +27,6 @@ bool WriteAll(int fd, const char* data, std::size_t size) {
     return true;
 }
 
-std::string BaseName(const std::string& path) {
-    std::size_t slash = path.rfind('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
 // Writes each piece straight to an open file; after a failed write the rest
 // is dropped and the failure remembered.
 class FileSink : public ContentSink {
@@ -45,7 +42,7 @@ private:
 
 // Writes a new file next to `near` and returns its name, or "" on failure.
 std::string WriteTemporary(const std::string& near, const ContentWriter& produce) {
-    std::string pattern = Folder(near) + "/." + BaseName(near) + ".XXXXXX";
+    std::string pattern = PosixFolder(near) + "/." + PosixBaseName(near) + ".XXXXXX";
     std::vector<char> name(pattern.begin(), pattern.end());
     name.push_back('\0');
     int fd = ::mkstemp(name.data());
@@ -73,7 +70,7 @@ std::string WriteTemporary(const std::string& near, const ContentWriter& produce
 }
 
 void SyncFolder(const std::string& path) {
-    int fd = ::open(Folder(path).c_str(), O_RDONLY | O_DIRECTORY);
+    int fd = ::open(PosixFolder(path).c_str(), O_RDONLY | O_DIRECTORY);
     if (fd >= 0) {
         ::fsync(fd);
         ::close(fd);
@@ -81,13 +78,6 @@ void SyncFolder(const std::string& path) {
 }
 
 }  // namespace
-
-std::string Folder(const std::string& path) {
-    std::size_t slash = path.rfind('/');
-    if (slash == std::string::npos) return ".";
-    if (slash == 0) return "/";
-    return path.substr(0, slash);
-}
 
 bool ReadFile(const std::string& path, std::string* content) {
     int fd = ::open(path.c_str(), O_RDONLY);
@@ -121,7 +111,7 @@ bool ReplaceFile(const std::string& path, const ContentWriter& produce, const st
     if (!backupPath.empty() && ::access(path.c_str(), F_OK) == 0) {
         // The current file gets a second name first, which then replaces the
         // old backup in one step: at no moment is either name without a file.
-        std::string backupTemp = Folder(backupPath) + "/." + BaseName(backupPath) + ".link";
+        std::string backupTemp = PosixFolder(backupPath) + "/." + PosixBaseName(backupPath) + ".link";
         ::unlink(backupTemp.c_str());
         bool linked = ::link(path.c_str(), backupTemp.c_str()) == 0;
         if (!linked) {
@@ -151,7 +141,7 @@ bool ReplaceFile(const std::string& path, const ContentWriter& produce, const st
 }
 
 bool AppendLine(const std::string& path, const std::string& line) {
-    if (!MakeDirectories(Folder(path))) return false;
+    if (!MakeDirectories(PosixFolder(path))) return false;
     int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0666);
     if (fd < 0) return false;
     std::string text = line + "\n";
@@ -163,7 +153,7 @@ bool MakeDirectories(const std::string& path) {
     if (path.empty()) return false;
     struct stat st;
     if (::stat(path.c_str(), &st) == 0) return S_ISDIR(st.st_mode);
-    std::string parent = Folder(path);
+    std::string parent = PosixFolder(path);
     if (parent != path && parent != "." && parent != "/" && !MakeDirectories(parent)) return false;
     return ::mkdir(path.c_str(), 0777) == 0 || errno == EEXIST;
 }

@@ -25,9 +25,6 @@ bool AppendLine(const std::string& path, const std::string& line);
 // mkdir -p.
 bool MakeDirectories(const std::string& path);
 
-// "a/b/c" -> "a/b"; "c" -> ".".
-std::string Folder(const std::string& path);
-
 }  // namespace host_io
 }  // namespace comp_mgr
 

@@ -6,6 +6,7 @@
 
 #include <vector>
 
+#include "support/path_parts.h"
 #include "support/text.h"
 #include "support/win_path.h"
 
@@ -20,16 +21,6 @@ std::string AbsoluteHostPath(std::string path) {
     }
     while (path.size() > 1 && path.back() == '/') path.pop_back();
     return path;
-}
-
-// The folder of a Windows file path, without a trailing backslash except at a
-// drive root.
-std::string WindowsFolder(const std::string& path) {
-    std::size_t slash = path.find_last_of("\\/");
-    if (slash == std::string::npos) return std::string();
-    std::string folder = path.substr(0, slash);
-    if (folder.size() == 2 && folder[1] == ':') folder += '\\';
-    return folder;
 }
 
 // The entry of `folder` that stands for `name`: the exact name if it is

@@ -8,6 +8,7 @@
 
 #include "platform/hosted/host_file_io.h"
 #include "platform/memory/reg_file.h"
+#include "support/path_parts.h"
 
 namespace comp_mgr {
 
@@ -53,7 +54,7 @@ void HostedRegistry::Load() {
 void HostedRegistry::Flush() {
     if (!loaded_ || readOnly_ || memory_.changeCount() == savedCount_) return;
     const std::uint64_t count = memory_.changeCount();
-    if (!host_io::MakeDirectories(host_io::Folder(file_)) ||
+    if (!host_io::MakeDirectories(PosixFolder(file_)) ||
         !host_io::ReplaceFile(
             file_, [this](ContentSink& sink) { sink.Write(WriteRegFile(memory_)); }, std::string())) {
         if (!writeFailed_) report_(file_ + ": cannot be written; will try again");

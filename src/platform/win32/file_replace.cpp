@@ -1,6 +1,7 @@
 #include "platform/win32/file_replace.h"
 
 #include "platform/win32/windows_api.h"
+#include "support/path_parts.h"
 
 namespace comp_mgr {
 namespace win32 {
@@ -9,16 +10,6 @@ namespace {
 bool IsFile(const std::string& path) {
     DWORD attributes = GetFileAttributesA(path.c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
-}
-
-std::string FolderOf(const std::string& path) {
-    std::string::size_type slash = path.find_last_of("\\/");
-    if (slash == std::string::npos) {
-        // "C:name" lives in the current folder of drive C.
-        if (path.size() >= 2 && path[1] == ':') return path.substr(0, 2);
-        return ".";
-    }
-    return path.substr(0, slash + 1);
 }
 
 // A new empty file with a unique name in `folder`; empty on failure.
@@ -78,7 +69,7 @@ bool SwapIn(const std::string& path, const std::string& temp, const std::string&
 bool SwapInWithBackup(const std::string& path, const std::string& temp, const std::string& backup) {
     std::string aside;
     if (GetFileAttributesA(backup.c_str()) != INVALID_FILE_ATTRIBUTES) {
-        aside = NewTempFile(FolderOf(backup));
+        aside = NewTempFile(WindowsFolderForJoin(backup));
         if (aside.empty()) return false;
         if (!MoveFileExA(backup.c_str(), aside.c_str(), MOVEFILE_REPLACE_EXISTING)) {
             DeleteFileA(aside.c_str());
@@ -100,7 +91,7 @@ bool SwapInWithBackup(const std::string& path, const std::string& temp, const st
 // ReplaceFileA without a backup name leaves a temporary file of its own behind
 // when it fails, so the old file goes to a backup of ours.
 bool SwapInWithoutBackup(const std::string& path, const std::string& temp) {
-    std::string scratch = NewTempFile(FolderOf(path));
+    std::string scratch = NewTempFile(WindowsFolderForJoin(path));
     if (scratch.empty()) return false;
     bool ok = SwapIn(path, temp, scratch);
     // Unless the old file could not be put back, the scratch file is ours.
@@ -112,7 +103,7 @@ bool SwapInWithoutBackup(const std::string& path, const std::string& temp) {
 
 bool ReplaceFileContent(const std::string& path, const ContentWriter& produce, const std::string& backupPath) {
     if (path.empty()) return false;
-    std::string temp = NewTempFile(FolderOf(path));
+    std::string temp = NewTempFile(WindowsFolderForJoin(path));
     if (temp.empty()) return false;
     bool ok = WriteAndFlush(temp, produce);
     if (ok) {
