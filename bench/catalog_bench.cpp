@@ -8,16 +8,18 @@
 #include <string>
 
 #include "allocation_counter.h"
-#include "catalog/component_database.h"
 #include "platform/memory/memory_clock.h"
 #include "platform/memory/memory_files.h"
 #include "platform/memory/memory_loader.h"
 #include "platform/memory/memory_process.h"
 #include "platform/memory/memory_registry.h"
 #include "platform/memory/memory_ui.h"
+#include "support/test_catalog.h"
 
 namespace comp_mgr {
 namespace {
+
+using testing_support::TestCatalog;
 
 const char kDbFolder[] = "C:\\Vantrel\\db";
 const char kDbPath[] = "C:\\Vantrel\\db\\vnt_Compdb.ini";
@@ -86,11 +88,11 @@ void BM_CatalogLoad(benchmark::State& state) {
     for (auto _ : state) {
         const std::size_t base = bench::HeapInUse();
         bench::ResetHeapPeak();
-        auto db = std::make_unique<ComponentDatabase>(machine.platform);
+        auto db = std::make_unique<TestCatalog>(machine.platform);
         db->Load(nullptr);
         kept = bench::HeapInUse() - base;
         peak = bench::HeapPeak() - base;
-        benchmark::DoNotOptimize(db->entries.size());
+        benchmark::DoNotOptimize(db->entries().size());
         state.PauseTiming();
         db.reset();
         state.ResumeTiming();
@@ -100,18 +102,18 @@ void BM_CatalogLoad(benchmark::State& state) {
 
 void BM_CatalogSave(benchmark::State& state) {
     BenchMachine machine(static_cast<int>(state.range(0)));
-    ComponentDatabase db(machine.platform);
+    TestCatalog db(machine.platform);
     db.Load(nullptr);
     // Saves before timing, until the in-memory store holds the buffers it
     // reuses (the file, its backup and a spare), as a disk holds its blocks:
     // what is timed is the save, not the store's first allocations.
     for (int i = 0; i < 3; ++i) {
-        db.flags |= kFlagModified;
+        db.SetFlags(kFlagModified);
         if (!db.Save()) state.SkipWithError("save failed");
     }
     std::size_t peak = 0;
     for (auto _ : state) {
-        db.flags |= kFlagModified;
+        db.SetFlags(kFlagModified);
         const std::size_t base = bench::HeapInUse();
         bench::ResetHeapPeak();
         if (!db.Save()) state.SkipWithError("save failed");
@@ -123,9 +125,9 @@ void BM_CatalogSave(benchmark::State& state) {
 void BM_CatalogLoadAndSave(benchmark::State& state) {
     BenchMachine machine(static_cast<int>(state.range(0)));
     for (auto _ : state) {
-        auto db = std::make_unique<ComponentDatabase>(machine.platform);
+        auto db = std::make_unique<TestCatalog>(machine.platform);
         db->Load(nullptr);
-        db->flags |= kFlagModified;
+        db->SetFlags(kFlagModified);
         if (!db->Save()) state.SkipWithError("save failed");
         // Freeing the catalog is timed on its own below.
         state.PauseTiming();
@@ -139,7 +141,7 @@ void BM_CatalogTeardown(benchmark::State& state) {
     BenchMachine machine(static_cast<int>(state.range(0)));
     for (auto _ : state) {
         state.PauseTiming();
-        auto db = std::make_unique<ComponentDatabase>(machine.platform);
+        auto db = std::make_unique<TestCatalog>(machine.platform);
         db->Load(nullptr);
         state.ResumeTiming();
         db.reset();
@@ -149,7 +151,7 @@ void BM_CatalogTeardown(benchmark::State& state) {
 
 void BM_CatalogQueries(benchmark::State& state) {
     BenchMachine machine(static_cast<int>(state.range(0)));
-    ComponentDatabase db(machine.platform);
+    TestCatalog db(machine.platform);
     db.Load(nullptr);
     for (auto _ : state) {
         CatalogEntry entry;

@@ -1,7 +1,7 @@
 // Linking at catalog scale on the in-memory machine:
 // - LinkAllPlugIns of n plug-ins (groups of five, three processor families)
 //   into one installation, n = 1,000 and 10,000;
-// - DetectNewPlugIns(0) of m new plug-ins against 20 installations that
+// - DetectNewPlugIns(DetectionMode::kLink) of m new plug-ins against 20 installations that
 //   already link m older plug-ins, half of the new ones sharing a display
 //   name with an older one (so that refusals and replacements by processor
 //   fit happen too), m = 200 and 2,000.
@@ -12,16 +12,18 @@
 #include <string>
 #include <vector>
 
-#include "catalog/component_database.h"
 #include "platform/memory/memory_clock.h"
 #include "platform/memory/memory_files.h"
 #include "platform/memory/memory_loader.h"
 #include "platform/memory/memory_process.h"
 #include "platform/memory/memory_registry.h"
 #include "platform/memory/memory_ui.h"
+#include "support/test_catalog.h"
 
 namespace comp_mgr {
 namespace {
+
+using testing_support::TestCatalog;
 
 const char* const kFamilies[] = {"FamA", "FamB", "FamC"};
 
@@ -64,7 +66,7 @@ void AddPlugIn(ComponentDatabase& db, int number, const std::string& displayName
 void BM_LinkAllPlugIns(benchmark::State& state) {
     const int n = static_cast<int>(state.range(0));
     BenchMachine machine;
-    ComponentDatabase db(machine.platform);
+    TestCatalog db(machine.platform);
     AddInstallation(db, "VntInstallation_1", "FamA,FamB,FamC", 3.0);
     for (int i = 1; i <= n; ++i)
         AddPlugIn(db, i, "Plug-in " + std::to_string(i), "Group" + std::to_string((i - 1) / 5), (i - 1) / 5,
@@ -74,7 +76,7 @@ void BM_LinkAllPlugIns(benchmark::State& state) {
         state.PauseTiming();
         installation.PlugInLst_GrpName.clear();
         state.ResumeTiming();
-        db.LinkAllPlugIns("VntInstallation_1");
+        db.services.linker.LinkAllPlugIns("VntInstallation_1");
     }
     if (installation.PlugInLst_GrpName.size() != static_cast<std::size_t>(n))
         state.SkipWithError("not every plug-in was linked");
@@ -86,8 +88,8 @@ void BM_DetectNewPlugIns(benchmark::State& state) {
     const int m = static_cast<int>(state.range(0));
     constexpr int kInstallations = 20;
     BenchMachine machine;
-    ComponentDatabase db(machine.platform);
-    db.flags |= kFlagLoaded;
+    TestCatalog db(machine.platform);
+    db.SetFlags(kFlagLoaded);
     for (int k = 1; k <= kInstallations; ++k) {
         // Every third installation takes one family, the others two, one in
         // seven takes every processor; versions 2.0 to 3.0.
@@ -98,27 +100,28 @@ void BM_DetectNewPlugIns(benchmark::State& state) {
     }
     for (int i = 1; i <= m; ++i)
         AddPlugIn(db, i, "Plug-in " + std::to_string(i), "Old" + std::to_string((i - 1) / 5), (i - 1) / 5, 1.0);
-    db.flags |= kFlagScanned;
-    db.newPlugInNames.clear();
-    for (int k = 1; k <= kInstallations; ++k) db.LinkAllPlugIns("VntInstallation_" + std::to_string(k));
+    db.SetFlags(kFlagScanned);
+    db.ClearNewPlugIns();
+    for (int k = 1; k <= kInstallations; ++k) db.services.linker.LinkAllPlugIns("VntInstallation_" + std::to_string(k));
     for (int i = 1; i <= m; ++i) {
         // Half of the new plug-ins are newer versions of old ones.
         const std::string displayName = i % 2 ? "Plug-in " + std::to_string(i) : "New plug-in " + std::to_string(i);
         AddPlugIn(db, m + i, displayName, "New" + std::to_string((i - 1) / 5), (i - 1) / 5 + i % 2, 1.0 + (i % 3));
     }
     std::vector<StringList> links;
-    for (const std::string& name : db.installationNames) links.push_back(db.Entry(name)->PlugInLst_GrpName);
+    for (const std::string& name : db.installationNames()) links.push_back(db.Entry(name)->PlugInLst_GrpName);
     std::size_t linked = 0;
     for (auto _ : state) {
         state.PauseTiming();
-        for (std::size_t k = 0; k < links.size(); ++k) db.Entry(db.installationNames[k])->PlugInLst_GrpName = links[k];
-        db.newPlugInNames.clear();
-        for (int i = 1; i <= m; ++i) db.newPlugInNames.push_back("PlugIn_" + std::to_string(m + i));
+        for (std::size_t k = 0; k < links.size(); ++k)
+            db.Entry(db.installationNames()[k])->PlugInLst_GrpName = links[k];
+        db.ClearNewPlugIns();
+        for (int i = 1; i <= m; ++i) db.AddNewPlugIn("PlugIn_" + std::to_string(m + i));
         state.ResumeTiming();
-        benchmark::DoNotOptimize(db.DetectNewPlugIns(0));
+        benchmark::DoNotOptimize(db.services.detection.DetectNewPlugIns(DetectionMode::kLink));
         state.PauseTiming();
         linked = 0;
-        for (const std::string& name : db.installationNames) linked += db.Entry(name)->PlugInLst_GrpName.size();
+        for (const std::string& name : db.installationNames()) linked += db.Entry(name)->PlugInLst_GrpName.size();
         state.ResumeTiming();
     }
     state.counters["links_after"] = static_cast<double>(linked);

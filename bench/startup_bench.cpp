@@ -9,16 +9,18 @@
 #include <memory>
 #include <string>
 
-#include "catalog/component_database.h"
 #include "platform/memory/memory_clock.h"
 #include "platform/memory/memory_files.h"
 #include "platform/memory/memory_loader.h"
 #include "platform/memory/memory_process.h"
 #include "platform/memory/memory_registry.h"
 #include "platform/memory/memory_ui.h"
+#include "support/test_catalog.h"
 
 namespace comp_mgr {
 namespace {
+
+using testing_support::TestCatalog;
 
 constexpr int kPlugIns = 5000;
 const char kDbFolder[] = "C:\\Vantrel\\db";
@@ -97,24 +99,24 @@ void BM_Startup5000PlugIns(benchmark::State& state) {
     std::size_t plugIns = 0;
     for (auto _ : state) {
         auto start = std::chrono::steady_clock::now();
-        auto db = std::make_unique<ComponentDatabase>(machine.platform);
+        auto db = std::make_unique<TestCatalog>(machine.platform);
         db->Load(nullptr);
         load += MillisecondsSince(start);
 
         auto phase = std::chrono::steady_clock::now();
-        db->ScanRegistryPlugins();
+        db->services.scan.ScanRegistryPlugins();
         scan += MillisecondsSince(phase);
 
         phase = std::chrono::steady_clock::now();
-        db->DropMissingFiles();
+        db->services.startupRepairs.DropMissingFiles();
         drop += MillisecondsSince(phase);
 
         phase = std::chrono::steady_clock::now();
-        db->ReconcileGroups();
+        db->services.startupRepairs.ReconcileGroups();
         reconcile += MillisecondsSince(phase);
 
         state.SetIterationTime(MillisecondsSince(start) / 1000.0);
-        plugIns = db->plugInNames.size();
+        plugIns = db->plugInNames().size();
         state.PauseTiming();
         db.reset();
         state.ResumeTiming();

@@ -9,6 +9,10 @@
 
 namespace comp_mgr {
 
+// Appends the comma-separated items of `value` to `list`, each only if the
+// list does not hold an identical string yet; true if anything was appended.
+bool SplitIntoList(const std::string& value, StringList& list);
+
 // A leading and a trailing comma each become a blank, then every blank in
 // the text is removed (blanks inside items too).
 std::string NormaliseCommaText(const std::string& text);

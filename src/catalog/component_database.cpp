@@ -5,39 +5,22 @@
 #include <cstring>
 #include <limits>
 
+#include "catalog/comma_list.h"
+#include "catalog/plug_in_location_index.h"
 #include "support/text.h"
 
 namespace comp_mgr {
 
 const char kInstallationPrefix[] = "VntInstallation_";
 const char kPlugInPrefix[] = "PlugIn_";
+const char kMessageCaption[] = "comp_mgr";
 
 namespace {
 constexpr std::size_t kInstallationPrefixLength = sizeof(kInstallationPrefix) - 1;
 constexpr std::size_t kPlugInPrefixLength = sizeof(kPlugInPrefix) - 1;
 }  // namespace
 
-bool SplitIntoList(const std::string& value, StringList& list) {
-    bool appended = false;
-    std::size_t start = 0;
-    while (true) {
-        std::size_t comma = value.find(',', start);
-        std::string item = value.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
-        if (list.appendUnique(item)) appended = true;
-        if (comma == std::string::npos) break;
-        start = comma + 1;
-    }
-    return appended;
-}
-
-ComponentDatabase::ComponentDatabase(const Platform& platform) : platform_(platform) {
-    NotifyEngineOfHost();
-    LocateDatabaseFile();
-    flags = 0;
-    maxInstallationNumber = 0;
-    maxPlugInNumber = 0;
-    OpenDatabaseFile();
-}
+ComponentDatabase::ComponentDatabase(const Platform& platform) : platform_(platform) {}
 
 ComponentDatabase::~ComponentDatabase() {
     Clear();
@@ -55,28 +38,28 @@ int ComponentDatabase::SectionKind(const std::string& name) {
 void ComponentDatabase::RegisterSectionName(const std::string& name) {
     int kind = SectionKind(name);
     if (kind == kKindInstallation) {
-        if (installationNames.appendUnique(name)) {
+        if (installationNames_.appendUnique(name)) {
             std::int32_t n = AtoI(std::string_view(name).substr(kInstallationPrefixLength));
-            if (n > maxInstallationNumber) maxInstallationNumber = n;
+            if (n > maxInstallationNumber_) maxInstallationNumber_ = n;
         }
     } else if (kind == kKindPlugIn) {
-        if (plugInNames.appendUnique(name)) {
+        if (plugInNames_.appendUnique(name)) {
             std::int32_t n = AtoI(std::string_view(name).substr(kPlugInPrefixLength));
-            if (n > maxPlugInNumber) maxPlugInNumber = n;
+            if (n > maxPlugInNumber_) maxPlugInNumber_ = n;
         }
     }
 }
 
 std::string ComponentDatabase::MakeNewSectionName(int kind) {
     const bool installation = kind == kKindInstallation;
-    std::int32_t& max = installation ? maxInstallationNumber : maxPlugInNumber;
+    std::int32_t& max = installation ? maxInstallationNumber_ : maxPlugInNumber_;
     const char* prefix = installation ? kInstallationPrefix : kPlugInPrefix;
     // Counted in 64 bits and never handing out a name already taken, so that
     // a file holding the largest 32-bit number cannot make two records share
     // a section.
     std::int64_t next = static_cast<std::int64_t>(max) + 1;
     std::string name = prefix + FormatInt(next);
-    while (entries.contains(name)) name = prefix + FormatInt(++next);
+    while (entries_.contains(name)) name = prefix + FormatInt(++next);
     max = next > std::numeric_limits<std::int32_t>::max() ? std::numeric_limits<std::int32_t>::max()
                                                           : static_cast<std::int32_t>(next);
     return name;
@@ -84,7 +67,7 @@ std::string ComponentDatabase::MakeNewSectionName(int kind) {
 
 CatalogEntry* ComponentDatabase::Entry(const std::string& name) const {
     // The catalog hands out its entries for change also through a const look-up.
-    return const_cast<CatalogEntry*>(entries.find(name));
+    return const_cast<CatalogEntry*>(entries_.find(name));
 }
 
 namespace {
@@ -104,7 +87,7 @@ CatalogEntry& ComponentDatabase::EntryForProperty(const std::string& section, bo
     CatalogEntry* entry = Entry(section);
     *existed = entry != nullptr;
     if (!entry) {
-        entry = &entries[section];
+        entry = &entries_[section];
         RegisterSectionName(section);
     }
     return *entry;
@@ -153,13 +136,42 @@ void ComponentDatabase::ApplyProperty(CatalogEntry& target, bool existed, const 
     entry->Status &= ~0x100;
 }
 
+void ComponentDatabase::RemoveSection(const std::string& name) {
+    const int kind = SectionKind(name);
+    if (kind == kKindInstallation) {
+        installationNames_.removeFirst(name);
+    } else if (kind == kKindPlugIn) {
+        plugInNames_.removeFirst(name);
+    }
+    entries_.erase(name);
+}
+
+void ComponentDatabase::RenameSection(int kind, std::size_t position, const std::string& newName) {
+    StringList& names = kind == kKindInstallation ? installationNames_ : plugInNames_;
+    entries_.rename(names[position], newName);
+    names.replaceAt(position, newName);
+}
+
+void ComponentDatabase::SetMaxNumber(int kind, std::int32_t number) {
+    (kind == kKindInstallation ? maxInstallationNumber_ : maxPlugInNumber_) = number;
+}
+
+void ComponentDatabase::ForgetPlugInLocations() {
+    plugInLocations_.reset();
+}
+
+const std::vector<std::string>& ComponentDatabase::PlugInsAt(const std::string& location) {
+    if (!plugInLocations_) plugInLocations_ = std::make_unique<PlugInLocationIndex>();
+    return plugInLocations_->Candidates(*this, location);
+}
+
 void ComponentDatabase::Clear() {
-    flags = 0;
-    iniPath.clear();
-    installationNames.clear();
-    plugInNames.clear();
-    newPlugInNames.clear();
-    entries.clear();
+    flags_ = 0;
+    iniPath_.clear();
+    installationNames_.clear();
+    plugInNames_.clear();
+    newPlugInNames_.clear();
+    entries_.clear();
     ForgetPlugInLocations();
     fileContent_.clear();
     displayNameCache_.clear();

@@ -3,9 +3,7 @@
 #include <string_view>
 
 #include "catalog/component_database.h"
-#include "frame/component_manager_app.h"
-#include "frame/paths.h"
-#include "plugins/component_engine.h"
+#include "catalog/host_paths.h"
 #include "support/ini_grammar.h"
 #include "support/text.h"
 
@@ -16,7 +14,6 @@ namespace {
 const char kDatabaseKey[] = "SOFTWARE\\KOVRA\\Vantrel\\ComponentManager";
 const char kDatabaseFileName[] = "vnt_Compdb.ini";
 const std::uint32_t kTargetCapacity = 512;
-const unsigned kEngineModulePathCapacity = 512;
 
 const char kOpenErrorBefore[] =
     "Error opening Component Manager INI file - path in registry is missing or incorrect.\nPath: \"";
@@ -31,15 +28,8 @@ const char kNotRecoveredMessage[] =
 
 }  // namespace
 
-void ComponentDatabase::NotifyEngineOfHost() {
-    std::string module = ModulePath(platform_, kEngineModulePathCapacity);
-    if (module.empty()) return;
-    ComponentEngine engine(platform_);
-    engine.QueryHost(EngineHostPath(module));
-}
-
 int ComponentDatabase::LocateDatabaseFile() {
-    iniPath.clear();
+    iniPath_.clear();
     Registry& registry = platform_.registry;
     ScopedKey key(registry);
     if (registry.OpenKey(kHkeyLocalMachine, kDatabaseKey, kKeyRead, key.out()) != kErrorSuccess) return 0;
@@ -53,25 +43,25 @@ int ComponentDatabase::LocateDatabaseFile() {
     std::string_view target(reinterpret_cast<const char*>(buffer), size);
     std::size_t nul = target.find('\0');
     if (nul != std::string_view::npos) target = target.substr(0, nul);
-    iniPath = CollapseDoubleBackslashes(target) + "\\" + kDatabaseFileName;
+    iniPath_ = CollapseDoubleBackslashes(target) + "\\" + kDatabaseFileName;
     return 1;
 }
 
 int ComponentDatabase::OpenDatabaseFile() {
-    if (flags & kFlagOpened) return 1;
+    if (flags_ & kFlagOpened) return 1;
     // The whole file is read now, so it cannot change between here and the load.
-    if (iniPath.empty() || !platform_.files.ReadAll(iniPath, &fileContent_)) {
+    if (iniPath_.empty() || !platform_.files.ReadAll(iniPath_, &fileContent_)) {
         fileContent_.clear();
-        platform_.ui.MessageBox(kMessageCaption, kOpenErrorBefore + iniPath + kOpenErrorAfter);
+        platform_.ui.MessageBox(kMessageCaption, kOpenErrorBefore + iniPath_ + kOpenErrorAfter);
         return 0;
     }
-    flags |= kFlagOpened;
+    flags_ |= kFlagOpened;
     return 1;
 }
 
 int ComponentDatabase::Load(std::string* pendingMessage) {
-    if (flags & kFlagLoaded) return 1;
-    if (!(flags & kFlagOpened)) return 0;
+    if (flags_ & kFlagLoaded) return 1;
+    if (!(flags_ & kFlagOpened)) return 0;
 
     std::string section;
     int kind = SectionKind(section);
@@ -103,7 +93,7 @@ int ComponentDatabase::Load(std::string* pendingMessage) {
         bool restored = RecoverFromInstallEntry();
         if (pendingMessage) *pendingMessage = restored ? kRecoveredMessage : kNotRecoveredMessage;
     }
-    flags |= kFlagLoaded;
+    flags_ |= kFlagLoaded;
     return 1;
 }
 
@@ -118,20 +108,8 @@ bool ComponentDatabase::IsHostProgram(const std::string& path, const std::string
     return EqualsNoCase(folder, candidateFolder) && (EqualsNoCase(name, "vn_app.exe") || EqualsNoCase(name, "vn_app"));
 }
 
-bool CouldNameHostProgram(const std::string& location) {
-    // The shell shows a file under its own name, perhaps without extension,
-    // and a short 8.3 alias under the long name. So only a location whose last
-    // component starts with vn_app, holds a tilde, or is not a plain name
-    // ("", ".", "..") can be shown as vn_app or vn_app.exe.
-    const std::size_t cut = location.find_last_of("\\/:");
-    const std::string_view name =
-        cut == std::string::npos ? std::string_view(location) : std::string_view(location).substr(cut + 1);
-    if (name.empty() || name == "." || name == ".." || name.find('~') != std::string_view::npos) return true;
-    return name.size() >= 6 && EqualsNoCase(name.substr(0, 6), "vn_app");
-}
-
 bool ComponentDatabase::FindHostInstallation(const std::string& path) {
-    for (const auto& item : entries) {
+    for (const auto& item : entries_) {
         // Entries that cannot be the host are passed over without asking the
         // file system for their display names.
         if (!CouldNameHostProgram(item.value().ProgLocation)) continue;

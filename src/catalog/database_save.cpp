@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "catalog/component_database.h"
-#include "frame/paths.h"
+#include "catalog/host_paths.h"
 #include "support/path_parts.h"
 #include "support/text.h"
 
@@ -113,19 +113,19 @@ std::vector<NumberedName> InNumberOrder(const StringList& names, std::string_vie
 }  // namespace
 
 int ComponentDatabase::Save() {
-    if (!(flags & kFlagModified)) return 0;
-    if (iniPath.empty()) return 0;
+    if (!(flags_ & kFlagModified)) return 0;
+    if (iniPath_.empty()) return 0;
     const auto produce = [this](ContentSink& sink) {
         std::string out;
         out.reserve(2 * kPieceSize);
         out += kHeader;
-        WriteSections(maxInstallationNumber, installationNames, kInstallationPrefix, out, sink, false);
-        WriteSections(maxPlugInNumber, plugInNames, kPlugInPrefix, out, sink, false);
+        WriteSections(maxInstallationNumber_, installationNames_, kInstallationPrefix, out, sink, false);
+        WriteSections(maxPlugInNumber_, plugInNames_, kPlugInPrefix, out, sink, false);
         sink.Write(out);
     };
-    if (!platform_.files.ReplaceWith(iniPath, produce, WithExtension(iniPath, "bak"))) return 0;
-    flags |= kFlagOpened | kFlagWritten;
-    flags &= ~kFlagModified;
+    if (!platform_.files.ReplaceWith(iniPath_, produce, WithExtension(iniPath_, "bak"))) return 0;
+    flags_ |= kFlagOpened | kFlagWritten;
+    flags_ &= ~kFlagModified;
     return 1;
 }
 
@@ -134,7 +134,7 @@ void ComponentDatabase::WriteInstallEntry() {
     if (HostDirectory(platform_).empty()) return;
     const auto produce = [this](ContentSink& sink) {
         std::string out;
-        WriteSections(maxInstallationNumber, installationNames, kInstallationPrefix, out, sink, true);
+        WriteSections(maxInstallationNumber_, installationNames_, kInstallationPrefix, out, sink, true);
         sink.Write(out);
     };
     platform_.files.ReplaceWith(InstallEntryPath(platform_), produce, std::string());
@@ -185,7 +185,7 @@ int ComponentDatabase::WriteEntry(const CatalogEntry* entry, const std::string& 
         // meet, in number order.
         AppendKey(out, "PlugInLst_GrpName");
         const std::int64_t upper =
-            std::max<std::int64_t>(maxPlugInNumber, static_cast<std::int64_t>(plugInNames.size()));
+            std::max<std::int64_t>(maxPlugInNumber_, static_cast<std::int64_t>(plugInNames_.size()));
         // A name linked twice in memory is written once, as the walk meets each number once.
         const std::string* previous = nullptr;
         for (const NumberedName& numbered : InNumberOrder(entry->PlugInLst_GrpName, kPlugInPrefix, upper)) {

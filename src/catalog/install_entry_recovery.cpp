@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "catalog/component_database.h"
-#include "frame/paths.h"
+#include "catalog/host_paths.h"
 #include "support/ini_grammar.h"
 #include "support/text.h"
 
@@ -56,7 +56,7 @@ bool ComponentDatabase::RecoverFromInstallEntry() {
         if (progLocation == std::string::npos) return;
         const std::string location = properties[progLocation].second;
         if (!indexed) {
-            for (const auto& item : entries)
+            for (const auto& item : entries_)
                 if (CouldNameHostProgram(item.value().ProgLocation)) hostFolders.Add(DisplayPath(item.value()));
             indexed = true;
         }
@@ -64,7 +64,7 @@ bool ComponentDatabase::RecoverFromInstallEntry() {
         // The file's own section name is not kept: it may be taken in this catalog.
         const std::string name = MakeNewSectionName(kKindInstallation);
         for (const auto& property : properties) SetProperty(name, property.first, property.second);
-        flags |= kFlagModified;
+        flags_ |= kFlagModified;
         if (const CatalogEntry* restored = Entry(name)) hostFolders.Add(DisplayPath(*restored));
         if (!ownInstallationRestored) ownInstallationRestored = IsHostProgram(executable, location);
     };

@@ -13,7 +13,7 @@ void PlugInLocationIndex::Reset() {
 }
 
 void PlugInLocationIndex::Sync(const ComponentDatabase& db) {
-    const StringList& names = db.plugInNames;
+    const StringList& names = db.plugInNames();
     // plugInNames only grows at its end; any other change (a removal, a
     // cleared catalog) shows as a different name at the last indexed place.
     bool stale = indexed_ > names.size() || (indexed_ > 0 && names[indexed_ - 1] != lastIndexed_);

@@ -7,8 +7,8 @@
 namespace comp_mgr {
 
 int ComponentDatabase::CountByKind(int kind) const {
-    if (kind == kKindInstallation) return static_cast<int>(installationNames.size());
-    if (kind == kKindPlugIn) return static_cast<int>(plugInNames.size());
+    if (kind == kKindInstallation) return static_cast<int>(installationNames_.size());
+    if (kind == kKindPlugIn) return static_cast<int>(plugInNames_.size());
     return -1;
 }
 
@@ -17,8 +17,8 @@ int ComponentDatabase::GetEntryByIndex(int kind, int index, std::string& name, C
     // Compared as unsigned numbers: a negative index is never in range, and
     // for a bad kind (count -1) every index passes on to the name look-up.
     if (static_cast<std::uint32_t>(index) > static_cast<std::uint32_t>(count)) return 0;
-    const StringList* names = kind == kKindInstallation ? &installationNames
-                              : kind == kKindPlugIn     ? &plugInNames
+    const StringList* names = kind == kKindInstallation ? &installationNames_
+                              : kind == kKindPlugIn     ? &plugInNames_
                                                         : nullptr;
     if (names) {
         if (static_cast<std::size_t>(index) >= names->size()) return 0;
@@ -33,7 +33,7 @@ int ComponentDatabase::GetEntryByIndex(int kind, int index, std::string& name, C
 int ComponentDatabase::FindCatalogEntry(const char* name, CatalogEntry** found) const {
     if (!name) return 0;
     const std::string key(name);
-    if (!plugInNames.contains(key) && !installationNames.contains(key)) return 0;
+    if (!plugInNames_.contains(key) && !installationNames_.contains(key)) return 0;
     CatalogEntry* stored = Entry(key);
     if (!stored) return 0;
     if (found) *found = stored;

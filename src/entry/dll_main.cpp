@@ -6,9 +6,9 @@
 // registry scan, the engine) runs on the first export call. The detach runs
 // the exit hook, which only does memory and file work, and only if the
 // start-up ran.
-#include "frame/library.h"
 #include "platform/win32/win32_platform.h"
 #include "platform/win32/windows_api.h"
+#include "shell/library.h"
 
 extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
     (void)reserved;

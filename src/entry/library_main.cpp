@@ -1,6 +1,6 @@
 // Loading libcomp_mgr.so runs the start-up and unloading it runs the exit
 // hook, as DLL_PROCESS_ATTACH and DLL_PROCESS_DETACH do on Windows.
-#include "frame/library.h"
+#include "shell/library.h"
 
 namespace {
 

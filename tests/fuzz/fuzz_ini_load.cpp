@@ -11,8 +11,8 @@
 #include <string>
 #include <string_view>
 
-#include "catalog/component_database.h"
 #include "support/saved_names.h"
+#include "support/test_catalog.h"
 #include "support/test_machine.h"
 
 using namespace comp_mgr;
@@ -28,20 +28,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (split != std::string_view::npos)
         machine.files.Put(TestMachine::kInstallEntryPath, std::string(input.substr(split + 3)));
 
-    ComponentDatabase db(machine.platform);
+    TestCatalog db(machine.platform);
     std::string message;
     if (db.Load(&message) != 1) std::abort();
     db.WriteInstallEntry();
-    db.flags |= kFlagModified;
+    db.SetFlags(kFlagModified);
     if (db.Save() != 1) std::abort();
 
     // Read back without a backup, so that only what was saved comes in.
     machine.files.Remove(TestMachine::kInstallEntryPath);
-    ComponentDatabase again(machine.platform);
+    TestCatalog again(machine.platform);
     if (again.Load(nullptr) != 1) std::abort();
-    if (again.installationNames.items() !=
-        SavedNames(db.installationNames, kInstallationPrefix, db.maxInstallationNumber))
+    if (again.installationNames().items() !=
+        SavedNames(db.installationNames(), kInstallationPrefix, db.maxInstallationNumber()))
         std::abort();
-    if (again.plugInNames.items() != SavedNames(db.plugInNames, kPlugInPrefix, db.maxPlugInNumber)) std::abort();
+    if (again.plugInNames().items() != SavedNames(db.plugInNames(), kPlugInPrefix, db.maxPlugInNumber())) std::abort();
     return 0;
 }

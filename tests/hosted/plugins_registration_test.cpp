@@ -12,14 +12,15 @@
 #include <string>
 #include <vector>
 
-#include "catalog/component_database.h"
 #include "hosted_test_root.h"
 #include "platform/hosted/hosted_platform.h"
+#include "support/test_catalog.h"
 
 namespace comp_mgr {
 namespace {
 
 using hosted_test::TestRoot;
+using testing_support::TestCatalog;
 using Lines = std::vector<std::string>;
 
 class HostedRegistrationTest : public ::testing::Test {
@@ -41,7 +42,7 @@ protected:
         settings.currentDirectory = "C:\\Work";
         settings.ui = "none";
         hosted = std::make_unique<HostedPlatform>(settings);
-        db = std::make_unique<ComponentDatabase>(hosted->platform());
+        db = std::make_unique<TestCatalog>(hosted->platform());
     }
     ~HostedRegistrationTest() override { unsetenv("VNT_PLUGIN_LOG"); }
 
@@ -70,16 +71,16 @@ protected:
     TestRoot root;
     std::string processDirectory;
     std::unique_ptr<HostedPlatform> hosted;
-    std::unique_ptr<ComponentDatabase> db;
+    std::unique_ptr<TestCatalog> db;
 };
 
 TEST_F(HostedRegistrationTest, TheServersOwnExportRunsAndItsFolderBecomesTheMachinesDirectory) {
     Copy(VNT_FIXTURE_PLUGIN, "Ide/plugins/a.dll");
     Copy(VNT_FIXTURE_PLUGIN, "Ide/plugins/b.ocx");
-    db->RegisterServer("C:\\Ide\\plugins\\a.dll", 1);
+    db->services.registration.RegisterServer("C:\\Ide\\plugins\\a.dll", ServerAction::kRegister);
     EXPECT_EQ(MachineDirectory(), "C:\\Ide\\plugins");
     // A relative path now resolves in the server's folder.
-    db->RegisterServer(".\\b.ocx", 0);
+    db->services.registration.RegisterServer(".\\b.ocx", ServerAction::kUnregister);
     EXPECT_EQ(Logged(), (Lines{Line("register", "Ide/plugins/a.dll"), Line("unregister", "Ide/plugins/b.ocx")}));
     // The process's own directory is never touched.
     char cwd[4096] = {};
@@ -90,9 +91,9 @@ TEST_F(HostedRegistrationTest, TheServersOwnExportRunsAndItsFolderBecomesTheMach
 TEST_F(HostedRegistrationTest, LibrariesWithoutExportsOrThatDoNotLoadArePassedOver) {
     Copy(VNT_FIXTURE_NO_EXPORT, "Ide/plugins/none.dll");
     root.Write("drive_c/Ide/plugins/broken.dll", "not a shared object");
-    db->RegisterServer("C:\\Ide\\plugins\\none.dll", 1);
-    db->RegisterServer("C:\\Ide\\plugins\\broken.dll", 1);
-    db->RegisterServer("C:\\Ide\\plugins\\missing.dll", 0);
+    db->services.registration.RegisterServer("C:\\Ide\\plugins\\none.dll", ServerAction::kRegister);
+    db->services.registration.RegisterServer("C:\\Ide\\plugins\\broken.dll", ServerAction::kRegister);
+    db->services.registration.RegisterServer("C:\\Ide\\plugins\\missing.dll", ServerAction::kUnregister);
     EXPECT_TRUE(Logged().empty());
 }
 
@@ -114,7 +115,7 @@ TEST_F(HostedRegistrationTest, PreparingRegistersInOrderSweepsTheObsoleteFolderA
     db->SetProperty("PlugIn_2", "DisplayName", "New");
     db->Entry("PlugIn_1")->Status = kStatusFoundOrCurrent;
 
-    EXPECT_EQ(db->PrepareInstallation("VntInstallation_1"), 1);
+    EXPECT_EQ(db->services.registration.PrepareInstallation("VntInstallation_1"), 1);
     EXPECT_EQ(Logged(), (Lines{Line("unregister", "Plug/old.dll"), Line("register", "Plug/new.ocx"),
                                Line("unregister", "Vantrel/plugins/obsolete/a.ocx"),
                                Line("unregister", "Vantrel/plugins/obsolete/b.dll")}));

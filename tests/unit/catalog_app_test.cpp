@@ -1,8 +1,8 @@
 // The catalog's file side through the application object's start-up and
 // unload: untouched files when nothing changed, the discarded run, and the
 // message left by a recovery.
+#include "app/component_manager_app.h"
 #include "catalog_test_util.h"
-#include "frame/component_manager_app.h"
 
 namespace comp_mgr {
 namespace testing_support {
@@ -30,8 +30,8 @@ TEST_F(CatalogAppTest, RunWithoutChangesLeavesBothFilesAlone) {
     {
         ComponentManagerApp app(machine.platform);
         app.InitInstance();
-        EXPECT_EQ(app.database.flags & kFlagModified, 0u);
-        EXPECT_TRUE(app.pendingMessage.empty());
+        EXPECT_EQ(app.database().flags() & kFlagModified, 0u);
+        EXPECT_TRUE(app.pendingMessage().empty());
         app.ExitInstance();
     }
     EXPECT_EQ(Db(), kCatalog);
@@ -44,13 +44,13 @@ TEST_F(CatalogAppTest, RecoveryLeavesAMessageAndIsSavedAtUnload) {
     {
         ComponentManagerApp app(machine.platform);
         app.InitInstance();
-        EXPECT_EQ(app.database.flags & (kFlagModified | kFlagChangeKinds), kFlagModified);
+        EXPECT_EQ(app.database().flags() & (kFlagModified | kFlagChangeKinds), kFlagModified);
         EXPECT_TRUE(machine.ui.messages.empty());
         app.ShowPendingMessage();
         ASSERT_EQ(machine.ui.messages.size(), 1u);
         EXPECT_EQ(machine.ui.messages[0].first, "comp_mgr");
         EXPECT_NE(machine.ui.messages[0].second.find("recovered from backup"), std::string::npos);
-        EXPECT_TRUE(app.pendingMessage.empty());
+        EXPECT_TRUE(app.pendingMessage().empty());
         app.ExitInstance();
     }
     EXPECT_EQ(Bak(), "[PlugIn_1]\r\nProgLocation=C:\\Vantrel\\plugins\\one.dll\r\n");
@@ -64,8 +64,8 @@ TEST_F(CatalogAppTest, AbortedRunSavesNothing) {
     {
         ComponentManagerApp app(machine.platform);
         app.InitInstance();
-        ASSERT_NE(app.database.flags & kFlagModified, 0u);
-        app.abortUpdate = 1;
+        ASSERT_NE(app.database().flags() & kFlagModified, 0u);
+        app.AbortUpdate();
         app.ExitInstance();
     }
     EXPECT_EQ(Db(), "[PlugIn_1]\r\nProgLocation=C:\\Vantrel\\plugins\\one.dll\r\n");

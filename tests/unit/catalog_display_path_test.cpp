@@ -1,5 +1,6 @@
 // The display form of program locations and how often the file system is
 // asked for it.
+#include "catalog/host_paths.h"
 #include "catalog_test_util.h"
 
 namespace comp_mgr {
@@ -53,10 +54,10 @@ TEST_F(CatalogDisplayPathTest, EachPathIsAskedAtMostOncePerRun) {
     // shown: D:\Nowhere and its file.
     EXPECT_EQ(machine.files.displayNameCalls() - before, 2);
     // Showing every entry asks C:\Vantrel, C:\Vantrel\plugins and the 50 files once.
-    for (const auto& item : d.entries) d.DisplayPath(item.value());
+    for (const auto& item : d.entries()) d.DisplayPath(item.value());
     const int asked = machine.files.displayNameCalls() - before;
     EXPECT_EQ(asked, 2 + 50 + 2);
-    for (const auto& item : d.entries) d.DisplayPath(item.value());
+    for (const auto& item : d.entries()) d.DisplayPath(item.value());
     EXPECT_EQ(machine.files.displayNameCalls() - before, asked);
 }
 

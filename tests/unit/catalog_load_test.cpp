@@ -29,11 +29,11 @@ const std::string& Extra(const ComponentDatabase& d, const std::string& section,
 
 TEST_F(CatalogLoadTest, DatabasePathCollapsesDoubledBackslashesAndAlwaysAddsOne) {
     machine.SetDatabaseFolder("C:\\A\\\\B");
-    ComponentDatabase a(machine.platform);
-    EXPECT_EQ(a.iniPath, "C:\\A\\B\\vnt_Compdb.ini");
+    TestCatalog a(machine.platform);
+    EXPECT_EQ(a.iniPath(), "C:\\A\\B\\vnt_Compdb.ini");
     machine.SetDatabaseFolder("C:\\A\\");
-    ComponentDatabase b(machine.platform);
-    EXPECT_EQ(b.iniPath, "C:\\A\\\\vnt_Compdb.ini");
+    TestCatalog b(machine.platform);
+    EXPECT_EQ(b.iniPath(), "C:\\A\\\\vnt_Compdb.ini");
 }
 
 TEST_F(CatalogLoadTest, FileThatCannotBeOpenedIsReportedAndLeavesTheCatalogEmpty) {
@@ -43,15 +43,15 @@ TEST_F(CatalogLoadTest, FileThatCannotBeOpenedIsReportedAndLeavesTheCatalogEmpty
     EXPECT_EQ(machine.ui.messages[0].first, "comp_mgr");
     EXPECT_EQ(machine.ui.messages[0].second, OpenErrorFor(TestMachine::kDbPath));
     EXPECT_EQ(loadResult, 0);
-    EXPECT_EQ(d.flags, 0u);
-    EXPECT_TRUE(d.entries.empty());  // no recovery either
+    EXPECT_EQ(d.flags(), 0u);
+    EXPECT_TRUE(d.entries().empty());  // no recovery either
     EXPECT_TRUE(pendingMessage.empty());
 }
 
 TEST_F(CatalogLoadTest, MissingRegistryValueReportsAnEmptyPath) {
     machine.registry.Clear();
-    ComponentDatabase d(machine.platform);
-    EXPECT_TRUE(d.iniPath.empty());
+    TestCatalog d(machine.platform);
+    EXPECT_TRUE(d.iniPath().empty());
     EXPECT_EQ(d.LocateDatabaseFile(), 0);
     ASSERT_EQ(machine.ui.messages.size(), 1u);
     EXPECT_EQ(machine.ui.messages[0].second, OpenErrorFor(""));
@@ -59,23 +59,23 @@ TEST_F(CatalogLoadTest, MissingRegistryValueReportsAnEmptyPath) {
 
 TEST_F(CatalogLoadTest, NonTextRegistryValueNamesNoFolder) {
     machine.registry.SetDword(kHkeyLocalMachine, "SOFTWARE\\KOVRA\\Vantrel\\ComponentManager", "target", 7);
-    ComponentDatabase d(machine.platform);
-    EXPECT_TRUE(d.iniPath.empty());
+    TestCatalog d(machine.platform);
+    EXPECT_TRUE(d.iniPath().empty());
 }
 
 TEST_F(CatalogLoadTest, UnreadableFileIsReportedOnceAndOpenIsRememberedOnSuccess) {
     machine.files.Put(TestMachine::kDbPath, HostSection());
     machine.files.SetUnreadable(TestMachine::kDbPath);
-    ComponentDatabase bad(machine.platform);
-    EXPECT_EQ(bad.flags & kFlagOpened, 0u);
+    TestCatalog bad(machine.platform);
+    EXPECT_EQ(bad.flags() & kFlagOpened, 0u);
     EXPECT_EQ(machine.ui.messages.size(), 1u);
 
     machine.files.SetUnreadable(TestMachine::kDbPath, false);
     ComponentDatabase& d = LoadPresent();
-    EXPECT_EQ(d.flags, kFlagOpened | kFlagLoaded);
+    EXPECT_EQ(d.flags(), kFlagOpened | kFlagLoaded);
     EXPECT_EQ(d.OpenDatabaseFile(), 1);
     EXPECT_EQ(d.Load(nullptr), 1);  // a second load changes nothing
-    EXPECT_EQ(d.entries.size(), 1u);
+    EXPECT_EQ(d.entries().size(), 1u);
 }
 
 TEST_F(CatalogLoadTest, CommentsAndBlankLines) {
@@ -114,7 +114,7 @@ TEST_F(CatalogLoadTest, KeysBeforeTheFirstHeaderBelongToTheEmptySection) {
 TEST_F(CatalogLoadTest, HeaderWithoutPropertiesMakesNoEntry) {
     ComponentDatabase& d = LoadFile(HostSection() + "[PlugIn_9]\r\n[PlugIn_2]\r\nx=1\r\n");
     EXPECT_EQ(d.Entry("PlugIn_9"), nullptr);
-    EXPECT_EQ(d.maxPlugInNumber, 2);
+    EXPECT_EQ(d.maxPlugInNumber(), 2);
 }
 
 TEST_F(CatalogLoadTest, EveryKindOfLineEndAndNoFinalOne) {
@@ -189,9 +189,9 @@ TEST_F(CatalogLoadTest, BinaryGarbageLoadsWithoutHarm) {
     EXPECT_NE(d.Entry("VntInstallation_1"), nullptr);
     EXPECT_GT(d.CountByKind(kKindPlugIn), 10);
     // Whatever was made of the garbage is written and read back alike.
-    d.flags |= kFlagModified;
+    d.SetFlags(kFlagModified);
     ASSERT_EQ(d.Save(), 1);
-    ComponentDatabase again(machine.platform);
+    TestCatalog again(machine.platform);
     ASSERT_EQ(again.Load(nullptr), 1);
     ExpectSameCatalog(d, again);
     EXPECT_GT(again.CountByKind(kKindPlugIn) + again.CountByKind(kKindInstallation), 5);
@@ -203,7 +203,7 @@ TEST_F(CatalogLoadTest, HundredThousandSections) {
         content += "[PlugIn_" + std::to_string(i) + "]\r\nDisplayName=P" + std::to_string(i) + "\r\n";
     ComponentDatabase& d = LoadFile(content);
     EXPECT_EQ(d.CountByKind(kKindPlugIn), 100000);
-    EXPECT_EQ(d.maxPlugInNumber, 100000);
+    EXPECT_EQ(d.maxPlugInNumber(), 100000);
     EXPECT_EQ(d.Entry("PlugIn_76543")->DisplayName, "P76543");
 }
 

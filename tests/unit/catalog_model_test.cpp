@@ -24,10 +24,10 @@ TEST_F(CatalogModelTest, FirstHeaderSetsTheHighestNumberAndNewNamesFollowIt) {
     ComponentDatabase& d = LoadFile(
         "[VntInstallation_7]\r\nProgLocation=C:\\Vantrel\\bin\\vn_app.exe\r\n"
         "[PlugIn_abc]\r\nDisplayName=x\r\n[PlugIn_3]\r\nDisplayName=y\r\n");
-    EXPECT_EQ(d.maxInstallationNumber, 7);
-    EXPECT_EQ(d.maxPlugInNumber, 3);
+    EXPECT_EQ(d.maxInstallationNumber(), 7);
+    EXPECT_EQ(d.maxPlugInNumber(), 3);
     EXPECT_EQ(d.MakeNewSectionName(kKindInstallation), "VntInstallation_8");
-    EXPECT_EQ(d.maxInstallationNumber, 8);
+    EXPECT_EQ(d.maxInstallationNumber(), 8);
     EXPECT_EQ(d.MakeNewSectionName(kKindPlugIn), "PlugIn_4");
     // PlugIn_abc counts as a plug-in with number 0.
     EXPECT_EQ(d.CountByKind(kKindPlugIn), 2);
@@ -35,10 +35,10 @@ TEST_F(CatalogModelTest, FirstHeaderSetsTheHighestNumberAndNewNamesFollowIt) {
 
 TEST_F(CatalogModelTest, NewNameNeverReusesATakenSectionAtTheTopOfTheRange) {
     ComponentDatabase& d = LoadFile(HostSection() + "[PlugIn_2147483647]\r\nDisplayName=x\r\n");
-    EXPECT_EQ(d.maxPlugInNumber, std::numeric_limits<std::int32_t>::max());
+    EXPECT_EQ(d.maxPlugInNumber(), std::numeric_limits<std::int32_t>::max());
     std::string name = d.MakeNewSectionName(kKindPlugIn);
     EXPECT_NE(name, "PlugIn_2147483647");
-    EXPECT_FALSE(d.entries.contains(name));
+    EXPECT_FALSE(d.entries().contains(name));
 }
 
 TEST_F(CatalogModelTest, SdkVersionOnlyRisesAboveOne) {
@@ -124,9 +124,9 @@ TEST_F(CatalogModelTest, OtherKeysGoToExtraPropertiesAndReplaceEarlierValues) {
 TEST_F(CatalogModelTest, ClearEmptiesEverything) {
     ComponentDatabase& d = LoadFile(HostSection() + "[PlugIn_1]\r\nDisplayName=x\r\n");
     d.Clear();
-    EXPECT_EQ(d.flags, 0u);
-    EXPECT_TRUE(d.iniPath.empty());
-    EXPECT_TRUE(d.entries.empty());
+    EXPECT_EQ(d.flags(), 0u);
+    EXPECT_TRUE(d.iniPath().empty());
+    EXPECT_TRUE(d.entries().empty());
     EXPECT_EQ(d.CountByKind(kKindInstallation), 0);
     EXPECT_EQ(d.CountByKind(kKindPlugIn), 0);
 }

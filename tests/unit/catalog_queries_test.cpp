@@ -3,7 +3,7 @@
 #include <cstring>
 
 #include "catalog_test_util.h"
-#include "frame/text_output.h"
+#include "support/text_output.h"
 
 namespace comp_mgr {
 namespace testing_support {

@@ -29,7 +29,7 @@ TEST_F(CatalogRecoveryTest, HostInstallationPresentNeedsNoRecovery) {
     ComponentDatabase& d = LoadFile(HostSection("VntInstallation_1"));
     EXPECT_TRUE(pendingMessage.empty());
     EXPECT_EQ(d.CountByKind(kKindInstallation), 1);
-    EXPECT_EQ(d.flags & kFlagModified, 0u);
+    EXPECT_EQ(d.flags() & kFlagModified, 0u);
 }
 
 TEST_F(CatalogRecoveryTest, AnyKindOfEntryNamingTheHostCounts) {
@@ -58,7 +58,7 @@ TEST_F(CatalogRecoveryTest, InstallerProcessNeverRecovers) {
 TEST_F(CatalogRecoveryTest, NoBackupLeavesTheSecondMessageAndNoChange) {
     ComponentDatabase& d = LoadFile("[VntInstallation_1]\r\nProgLocation=D:\\Other\\vn_app.exe\r\n");
     EXPECT_EQ(pendingMessage, kNotRecovered);
-    EXPECT_EQ(d.flags & kFlagModified, 0u);
+    EXPECT_EQ(d.flags() & kFlagModified, 0u);
     EXPECT_TRUE(machine.ui.messages.empty());  // the load itself shows nothing
 }
 
@@ -71,9 +71,9 @@ TEST_F(CatalogRecoveryTest, RestoredSectionTakesTheNextInstallationNumber) {
         "[VntInstallation_5]\r\nProgLocation=D:\\Older\\vn_app.exe\r\n"
         "[PlugIn_1]\r\nDisplayName=p\r\n");
     EXPECT_EQ(pendingMessage, kRecovered);
-    EXPECT_EQ(d.flags & (kFlagModified | kFlagChangeKinds), kFlagModified);
+    EXPECT_EQ(d.flags() & (kFlagModified | kFlagChangeKinds), kFlagModified);
     ASSERT_EQ(d.CountByKind(kKindInstallation), 3);
-    EXPECT_EQ(d.installationNames[2], "VntInstallation_6");
+    EXPECT_EQ(d.installationNames()[2], "VntInstallation_6");
     const CatalogEntry* restored = d.Entry("VntInstallation_6");
     ASSERT_NE(restored, nullptr);
     EXPECT_EQ(restored->DisplayName, "Vantrel 4");
@@ -110,7 +110,7 @@ TEST_F(CatalogRecoveryTest, RestoringOnlyOtherInstallationsStillReportsFailure) 
     EXPECT_EQ(pendingMessage, kNotRecovered);
     ASSERT_EQ(d.CountByKind(kKindInstallation), 1);
     EXPECT_EQ(d.Entry("VntInstallation_1")->ProgLocation, "E:\\Last\\vn_app.exe");
-    EXPECT_NE(d.flags & kFlagModified, 0u);
+    EXPECT_NE(d.flags() & kFlagModified, 0u);
 }
 
 TEST_F(CatalogRecoveryTest, KeysBeforeTheFirstHeaderFormASectionToo) {

@@ -38,7 +38,7 @@ protected:
         return all.substr(start, all.find("\r\n\r\n", start) + 2 - start);
     }
     int SaveModified() {
-        db->flags |= kFlagModified;
+        db->SetFlags(kFlagModified);
         return db->Save();
     }
 };
@@ -169,7 +169,7 @@ TEST_F(CatalogSaveTest, LineBreaksInsideValuesCannotForgeSections) {
     ComponentDatabase& d = LoadFile(HostSection());
     d.SetProperty("PlugIn_1", "DisplayName", "evil\r\n[PlugIn_9]\nProgLocation=C:\\x.dll");
     ASSERT_EQ(SaveModified(), 1);
-    ComponentDatabase again(machine.platform);
+    TestCatalog again(machine.platform);
     again.Load(nullptr);
     EXPECT_EQ(again.Entry("PlugIn_9"), nullptr);
     EXPECT_EQ(again.Entry("PlugIn_1")->DisplayName, "evil  [PlugIn_9] ProgLocation=C:\\x.dll");
@@ -179,22 +179,22 @@ TEST_F(CatalogSaveTest, UnchangedCatalogTouchesNoFile) {
     const std::string content = HostSection() + "[PlugIn_1]\r\nx=1\r\n";
     machine.files.Put(TestMachine::kBakPath, "old backup");
     ComponentDatabase& d = LoadFile(content);
-    const std::uint32_t flags = d.flags;
+    const std::uint32_t flags = d.flags();
     EXPECT_EQ(d.Save(), 0);
     EXPECT_EQ(Saved(), content);
     EXPECT_EQ(machine.files.Get(TestMachine::kBakPath), "old backup");
-    EXPECT_EQ(d.flags, flags);
+    EXPECT_EQ(d.flags(), flags);
 }
 
 TEST_F(CatalogSaveTest, SaveKeepsThePreviousFileAsBackupAndUpdatesFlags) {
     const std::string content = HostSection() + "[PlugIn_1]\r\nx=1\r\n";
     machine.files.Put(TestMachine::kBakPath, "old backup");
     ComponentDatabase& d = LoadFile(content);
-    d.flags |= kFlagModified | kFlagRecordCreated | kFlagLinksChanged;
+    d.SetFlags(kFlagModified | kFlagRecordCreated | kFlagLinksChanged);
     ASSERT_EQ(d.Save(), 1);
     EXPECT_EQ(machine.files.Get(TestMachine::kBakPath), content);
     EXPECT_EQ(Saved().compare(0, sizeof(kHeaderText) - 1, kHeaderText), 0);
-    EXPECT_EQ(d.flags, kFlagOpened | kFlagLoaded | kFlagWritten | kFlagRecordCreated | kFlagLinksChanged);
+    EXPECT_EQ(d.flags(), kFlagOpened | kFlagLoaded | kFlagWritten | kFlagRecordCreated | kFlagLinksChanged);
     EXPECT_EQ(d.Save(), 0);  // nothing changed since
 }
 
@@ -203,13 +203,13 @@ TEST_F(CatalogSaveTest, FailedReplaceLeavesBothFilesAndTheFlags) {
     machine.files.Put(TestMachine::kBakPath, "old backup");
     ComponentDatabase& d = LoadFile(content);
     d.SetProperty("PlugIn_1", "x", "2");
-    d.flags |= kFlagModified | kFlagLinksChanged;
-    const std::uint32_t flags = d.flags;
+    d.SetFlags(kFlagModified | kFlagLinksChanged);
+    const std::uint32_t flags = d.flags();
     machine.files.SetReadOnlyFolder(TestMachine::kDbFolder);
     EXPECT_EQ(d.Save(), 0);
     EXPECT_EQ(Saved(), content);
     EXPECT_EQ(machine.files.Get(TestMachine::kBakPath), "old backup");
-    EXPECT_EQ(d.flags, flags);
+    EXPECT_EQ(d.flags(), flags);
     // Once the folder can be written again the change is not lost.
     machine.files.SetReadOnlyFolder(TestMachine::kDbFolder, false);
     EXPECT_EQ(d.Save(), 1);
@@ -220,21 +220,21 @@ TEST_F(CatalogSaveTest, MissingDatabaseIsCreatedOnSave) {
     ComponentDatabase& d = LoadPresent();
     EXPECT_EQ(loadResult, 0);
     d.SetProperty("VntInstallation_1", "ProgLocation", "C:\\Vantrel\\bin\\vn_app.exe");
-    d.flags |= kFlagModified;
+    d.SetFlags(kFlagModified);
     ASSERT_EQ(d.Save(), 1);
     EXPECT_EQ(Saved(), kHeaderText + std::string("[VntInstallation_1]\r\n") +
                            EmptyBody("C:\\Vantrel\\bin\\vn_app.exe") + "\r\n");
     EXPECT_FALSE(machine.files.Exists(TestMachine::kBakPath));
-    EXPECT_NE(d.flags & kFlagOpened, 0u);
+    EXPECT_NE(d.flags() & kFlagOpened, 0u);
 }
 
 TEST_F(CatalogSaveTest, NoDatabasePathMeansNoSave) {
     machine.registry.Clear();
-    ComponentDatabase d(machine.platform);
+    TestCatalog d(machine.platform);
     d.SetProperty("PlugIn_1", "x", "1");
-    d.flags |= kFlagModified;
+    d.SetFlags(kFlagModified);
     EXPECT_EQ(d.Save(), 0);
-    EXPECT_NE(d.flags & kFlagModified, 0u);
+    EXPECT_NE(d.flags() & kFlagModified, 0u);
 }
 
 TEST_F(CatalogSaveTest, SavedCatalogReadsBackTheSame) {
@@ -247,7 +247,7 @@ TEST_F(CatalogSaveTest, SavedCatalogReadsBackTheSame) {
     }
     ComponentDatabase& d = LoadFile(content);
     ASSERT_EQ(SaveModified(), 1);
-    ComponentDatabase again(machine.platform);
+    TestCatalog again(machine.platform);
     ASSERT_EQ(again.Load(nullptr), 1);
     ExpectSameCatalog(d, again);
 }
@@ -269,12 +269,12 @@ TEST_F(CatalogSaveTest, LargeCatalogComesOutWholeAndSavesAgainTheSame) {
         ++sections;
     EXPECT_EQ(sections, 2000u);
 
-    ComponentDatabase again(machine.platform);
+    TestCatalog again(machine.platform);
     ASSERT_EQ(again.Load(nullptr), 1);
     ExpectSameCatalog(d, again);
     ASSERT_NE(again.Entry("PlugIn_1000")->extraProperties.find("Huge"), nullptr);
     EXPECT_EQ(*again.Entry("PlugIn_1000")->extraProperties.find("Huge"), std::string(200000, 'h'));
-    again.flags |= kFlagModified;
+    again.SetFlags(kFlagModified);
     ASSERT_EQ(again.Save(), 1);
     EXPECT_EQ(Saved(), first);
     EXPECT_EQ(machine.files.Get(TestMachine::kBakPath), first);
@@ -285,12 +285,12 @@ TEST_F(CatalogSaveTest, InstallEntryHoldsOnlyTheHostsInstallations) {
         LoadFile("[VntInstallation_2]\r\nProgLocation=D:\\Other\\vn_app.exe\r\n" + HostSection("VntInstallation_1") +
                  "[VntInstallation_3]\r\nProgLocation=C:\\Vantrel\\bin\\vn_app.exe\r\nSku=S\r\n"
                  "[PlugIn_1]\r\nProgLocation=C:\\Vantrel\\bin\\vn_app.exe\r\n");
-    const std::uint32_t flags = d.flags;
+    const std::uint32_t flags = d.flags();
     d.WriteInstallEntry();
     EXPECT_EQ(machine.files.Get(TestMachine::kInstallEntryPath),
               "[VntInstallation_1]\r\n" + EmptyBody("C:\\Vantrel\\bin\\vn_app.exe") + "\r\n[VntInstallation_3]\r\n" +
                   EmptyBody("C:\\Vantrel\\bin\\vn_app.exe", "S") + "\r\n");
-    EXPECT_EQ(d.flags, flags);
+    EXPECT_EQ(d.flags(), flags);
     EXPECT_FALSE(machine.files.Exists("C:\\Vantrel\\bin\\VNTInstallEntry.bak"));
 }
 

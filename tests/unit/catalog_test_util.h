@@ -12,8 +12,8 @@
 #include <utility>
 #include <vector>
 
-#include "catalog/component_database.h"
 #include "support/saved_names.h"
+#include "support/test_catalog.h"
 #include "support/test_machine.h"
 
 namespace comp_mgr {
@@ -30,10 +30,10 @@ inline std::string HostSection(const std::string& name = "VntInstallation_1") {
 // their order within a hash bucket turns round with every load).
 inline void ExpectSameCatalog(const ComponentDatabase& original, const ComponentDatabase& reloaded) {
     const std::vector<std::string> installations =
-        SavedNames(original.installationNames, "VntInstallation_", original.maxInstallationNumber);
-    const std::vector<std::string> plugIns = SavedNames(original.plugInNames, "PlugIn_", original.maxPlugInNumber);
-    EXPECT_EQ(installations, reloaded.installationNames.items());
-    EXPECT_EQ(plugIns, reloaded.plugInNames.items());
+        SavedNames(original.installationNames(), "VntInstallation_", original.maxInstallationNumber());
+    const std::vector<std::string> plugIns = SavedNames(original.plugInNames(), "PlugIn_", original.maxPlugInNumber());
+    EXPECT_EQ(installations, reloaded.installationNames().items());
+    EXPECT_EQ(plugIns, reloaded.plugInNames().items());
     for (const std::vector<std::string>* names : {&installations, &plugIns}) {
         for (const std::string& name : *names) {
             const CatalogEntry* x = original.Entry(name);
@@ -69,14 +69,14 @@ protected:
     }
     // Constructs and loads a database on whatever the machine holds.
     ComponentDatabase& LoadPresent() {
-        db = std::make_unique<ComponentDatabase>(machine.platform);
+        db = std::make_unique<TestCatalog>(machine.platform);
         pendingMessage.clear();
         loadResult = db->Load(&pendingMessage);
         return *db;
     }
 
     TestMachine machine;
-    std::unique_ptr<ComponentDatabase> db;
+    std::unique_ptr<TestCatalog> db;
     std::string pendingMessage;
     int loadResult = -1;
 };

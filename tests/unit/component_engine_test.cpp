@@ -2,8 +2,8 @@
 // library that is missing or incomplete.
 #include <gtest/gtest.h>
 
-#include "catalog/component_database.h"
-#include "plugins/component_engine.h"
+#include "app/component_manager_app.h"
+#include "services/engine_bridge/component_engine.h"
 #include "support/test_machine.h"
 
 namespace comp_mgr {
@@ -26,9 +26,7 @@ TEST(ComponentEngineTest, MissingEngineAnswersAsIfItHadNoObjection) {
     TestMachine machine;
     ComponentEngine engine(machine.platform);
     EXPECT_EQ(engine.QueryHost("C:\\VANTREL\\BIN\\VN_APP.EXE"), 1);
-    EXPECT_EQ(engine.IsPluginSettled("C:\\X", "Plug"), 0);
-    EXPECT_EQ(engine.IsPluginRejected("C:\\X", "Plug"), 0);
-    ASSERT_EQ(machine.loader.loads.size(), 3u);
+    ASSERT_EQ(machine.loader.loads.size(), 1u);
     EXPECT_EQ(machine.loader.loads[0], "VntCoreComponentEngine.dll");
     EXPECT_EQ(machine.loader.openCount, 0);
 }
@@ -45,21 +43,20 @@ TEST(ComponentEngineTest, EngineLibraryIsAlwaysFreedAgain) {
                               {{"DllGetClassObject", reinterpret_cast<void*>(&FakeExport)}});
     ComponentEngine engine(machine.platform);
     EXPECT_EQ(engine.QueryHost("H"), 1);
-    EXPECT_EQ(engine.IsPluginSettled("H", "P"), 0);
     EXPECT_EQ(machine.loader.openCount, 0);
 }
 
-TEST(ComponentEngineTest, DatabaseConstructionAsksTheEngineOnce) {
+TEST(ComponentEngineTest, ApplicationStartAsksTheEngineOnce) {
     TestMachine machine;
     machine.UseStandardLayout();
-    ComponentDatabase db(machine.platform);
+    ComponentManagerApp app(machine.platform);
     ASSERT_EQ(machine.loader.loads.size(), 1u);
     EXPECT_EQ(machine.loader.loads[0], "VntCoreComponentEngine.dll");
     EXPECT_EQ(machine.loader.openCount, 0);
 
     // Without a module path nothing is asked.
     machine.process.modulePath.clear();
-    ComponentDatabase quiet(machine.platform);
+    ComponentManagerApp quiet(machine.platform);
     EXPECT_EQ(machine.loader.loads.size(), 1u);
 }
 

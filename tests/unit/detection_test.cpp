@@ -13,19 +13,20 @@ protected:
     void AddNew(const std::string& section, const std::string& displayName, const std::string& cpu, std::int32_t status,
                 const std::string& location) {
         PlugIn(section, displayName, cpu, "", 1.0, status, location);
-        db->newPlugInNames.push_back(section);
+        db->AddNewPlugIn(section);
     }
 };
 
 TEST_F(Detection, BeforeLoadOrScanNothingHappens) {
     Installation("VntInstallation_1", "*");
     AddNew("PlugIn_1", "A", "alpha", kStatusRecordWriter, "C:\\Ide\\plugins\\a.dll");
-    db->flags = 0;
-    for (int mode : {0, 1, 2, 3}) EXPECT_EQ(db->DetectNewPlugIns(mode), -1);
-    EXPECT_EQ(db->newPlugInNames.size(), 1u);
+    db->ResetFlags(0);
+    for (int mode : {0, 1, 2, 3})
+        EXPECT_EQ(db->services.detection.DetectNewPlugIns(static_cast<DetectionMode>(mode)), -1);
+    EXPECT_EQ(db->newPlugInNames().size(), 1u);
     EXPECT_TRUE(Links("VntInstallation_1").empty());
-    db->flags = kFlagScanned;
-    EXPECT_EQ(db->DetectNewPlugIns(0), 0);
+    db->ResetFlags(kFlagScanned);
+    EXPECT_EQ(db->services.detection.DetectNewPlugIns(DetectionMode::kLink), 0);
     EXPECT_EQ(Links("VntInstallation_1"), Names{"PlugIn_1"});
 }
 
@@ -33,12 +34,13 @@ TEST_F(Detection, OtherModesOnlyCountTheNewPlugIns) {
     Installation("VntInstallation_1", "*");
     AddNew("PlugIn_1", "A", "alpha", kStatusRecordWriter | kStatusFoundOrCurrent, "C:\\Ide\\plugins\\a.dll");
     AddNew("PlugIn_2", "B", "alpha", kStatusRecordWriter, "C:\\Ide\\plugins\\b.dll");
-    const std::uint32_t flags = db->flags;
+    const std::uint32_t flags = db->flags();
     // Mode 3 (the New Components dialog) is not there yet and changes nothing either.
-    for (int mode : {2, 3, -1, 99}) EXPECT_EQ(db->DetectNewPlugIns(mode), 2) << mode;
-    EXPECT_EQ(db->newPlugInNames.size(), 2u);
+    for (int mode : {2, 3, -1, 99})
+        EXPECT_EQ(db->services.detection.DetectNewPlugIns(static_cast<DetectionMode>(mode)), 2) << mode;
+    EXPECT_EQ(db->newPlugInNames().size(), 2u);
     EXPECT_TRUE(Links("VntInstallation_1").empty());
-    EXPECT_EQ(db->flags, flags);
+    EXPECT_EQ(db->flags(), flags);
 }
 
 TEST_F(Detection, LinkModeLinksToEveryFittingInstallationAndEmptiesTheList) {
@@ -47,9 +49,9 @@ TEST_F(Detection, LinkModeLinksToEveryFittingInstallationAndEmptiesTheList) {
     Installation("VntInstallation_3", "*", 1.0, 0);  // not made by the record writers
     AddNew("PlugIn_1", "A", "alpha", kStatusRecordWriter, "C:\\Ide\\plugins\\a.dll");
     AddNew("PlugIn_2", "B", "alpha,beta", kStatusRecordWriter, "C:\\Ide\\plugins\\b.dll");
-    db->newPlugInNames.push_back("PlugIn_404");  // no entry: passed over
-    EXPECT_EQ(db->DetectNewPlugIns(0), 0);
-    EXPECT_TRUE(db->newPlugInNames.empty());
+    db->AddNewPlugIn("PlugIn_404");  // no entry: passed over
+    EXPECT_EQ(db->services.detection.DetectNewPlugIns(DetectionMode::kLink), 0);
+    EXPECT_TRUE(db->newPlugInNames().empty());
     EXPECT_EQ(Links("VntInstallation_1"), (Names{"PlugIn_1", "PlugIn_2"}));
     EXPECT_EQ(Links("VntInstallation_2"), Names{"PlugIn_2"});
     EXPECT_TRUE(Links("VntInstallation_3").empty());
@@ -58,10 +60,10 @@ TEST_F(Detection, LinkModeLinksToEveryFittingInstallationAndEmptiesTheList) {
 TEST_F(Detection, ARefusedNewPlugInMayStillReplaceAWorseFittingNamesake) {
     Installation("VntInstallation_1", "alpha,beta");
     PlugIn("PlugIn_1", "Same", "alpha", "", 1.0, kStatusRecordWriter, "C:\\Ide\\plugins\\old.dll");
-    ASSERT_EQ(db->LinkPlugIn("VntInstallation_1", "PlugIn_1", 1, 0), 1);
+    ASSERT_EQ(db->services.linker.LinkPlugIn("VntInstallation_1", "PlugIn_1", LinkMode::kLink, SameName::kRefuse), 1);
     AddNew("PlugIn_2", "Same", "alpha,beta", kStatusRecordWriter, "C:\\Ide\\plugins\\new.dll");
     AddNew("PlugIn_3", "Same", "beta", kStatusRecordWriter, "C:\\Ide\\plugins\\newer.dll");
-    EXPECT_EQ(db->DetectNewPlugIns(0), 0);
+    EXPECT_EQ(db->services.detection.DetectNewPlugIns(DetectionMode::kLink), 0);
     EXPECT_EQ(Links("VntInstallation_1"), Names{"PlugIn_2"}) << "PlugIn_3 fits no better than PlugIn_2";
 }
 
@@ -79,13 +81,13 @@ TEST_F(Detection, UnregisterModeCallsEachFoundLibraryOnceAndRestoresTheDirectory
     std::string before;
     ASSERT_TRUE(machine.files.GetCurrentDirectory(&before, 1024));
 
-    EXPECT_EQ(db->DetectNewPlugIns(1), 0);
+    EXPECT_EQ(db->services.detection.DetectNewPlugIns(DetectionMode::kUnregister), 0);
     EXPECT_EQ(servers.calls, (std::vector<std::string>{"unregister C:\\Ide\\plugins\\a.dll cwd=C:\\Ide\\plugins",
                                                        "unregister C:\\Ide\\plugins\\b.dll cwd=C:\\Ide\\plugins"}));
     std::string after;
     ASSERT_TRUE(machine.files.GetCurrentDirectory(&after, 1024));
     EXPECT_EQ(after, before);
-    EXPECT_TRUE(db->newPlugInNames.empty());
+    EXPECT_TRUE(db->newPlugInNames().empty());
 }
 
 }  // namespace

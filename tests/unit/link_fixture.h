@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "catalog/component_database.h"
+#include "support/test_catalog.h"
 #include "support/test_machine.h"
 
 namespace comp_mgr {
@@ -20,8 +20,8 @@ class LinkFixture : public ::testing::Test {
 protected:
     LinkFixture() {
         machine.UseStandardLayout();
-        db = std::make_unique<ComponentDatabase>(machine.platform);
-        db->flags |= kFlagLoaded;
+        db = std::make_unique<TestCatalog>(machine.platform);
+        db->SetFlags(kFlagLoaded);
     }
 
     CatalogEntry& Installation(const std::string& section, const std::string& cpu, double sdk = 1.0,
@@ -56,7 +56,7 @@ protected:
     using Names = std::vector<std::string>;
 
     TestMachine machine;
-    std::unique_ptr<ComponentDatabase> db;
+    std::unique_ptr<TestCatalog> db;
 };
 
 }  // namespace testing_support

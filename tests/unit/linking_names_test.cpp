@@ -17,11 +17,11 @@ TEST_F(LinkNames, GroupMembersReplaceLinkedNamesakesOfTheirOwn) {
     PlugIn("PlugIn_2", "Old tools", "alpha", "old");
     PlugIn("PlugIn_3", "Viewer", "alpha", "new");
     PlugIn("PlugIn_4", "Editor", "alpha", "new");
-    ASSERT_EQ(db->LinkPlugIn("VntInstallation_1", "PlugIn_1", 1, 0), 1);
+    ASSERT_EQ(db->services.linker.LinkPlugIn("VntInstallation_1", "PlugIn_1", LinkMode::kLink, SameName::kRefuse), 1);
     ASSERT_EQ(Links("VntInstallation_1"), (Names{"PlugIn_1", "PlugIn_2"}));
 
     // The requested plug-in has no namesake linked, but its group member has.
-    EXPECT_EQ(db->LinkPlugIn("VntInstallation_1", "PlugIn_3", 1, 0), 1);
+    EXPECT_EQ(db->services.linker.LinkPlugIn("VntInstallation_1", "PlugIn_3", LinkMode::kLink, SameName::kRefuse), 1);
     EXPECT_EQ(Links("VntInstallation_1"), (Names{"PlugIn_3", "PlugIn_4"}));
 }
 
@@ -31,15 +31,15 @@ TEST_F(LinkNames, RelinkingAGroupWithAMemberAlreadyLinkedDoesNotDuplicateIt) {
     PlugIn("PlugIn_2", "B", "alpha", "g", 1.0, kStatusRecordWriter | kStatusNeverUnlink);
     CatalogEntry& installation = *db->Entry("VntInstallation_1");
     installation.PlugInLst_GrpName.push_back("PlugIn_2");
-    EXPECT_EQ(db->LinkPlugIn("VntInstallation_1", "PlugIn_1", 1, 0), 1);
+    EXPECT_EQ(db->services.linker.LinkPlugIn("VntInstallation_1", "PlugIn_1", LinkMode::kLink, SameName::kRefuse), 1);
     EXPECT_EQ(Links("VntInstallation_1"), (Names{"PlugIn_2", "PlugIn_1"}));
 
     installation.PlugInLst_GrpName.clear();
     installation.PlugInLst_GrpName.push_back("PlugIn_1");
     db->Entry("PlugIn_2")->Status = kStatusRecordWriter;
-    EXPECT_EQ(db->LinkPlugIn("VntInstallation_1", "PlugIn_2", 1, 0), 1);
+    EXPECT_EQ(db->services.linker.LinkPlugIn("VntInstallation_1", "PlugIn_2", LinkMode::kLink, SameName::kRefuse), 1);
     EXPECT_EQ(Links("VntInstallation_1"), (Names{"PlugIn_1", "PlugIn_2"}));
-    EXPECT_EQ(db->LinkPlugIn("VntInstallation_1", "PlugIn_2", 0, 0), 1);
+    EXPECT_EQ(db->services.linker.LinkPlugIn("VntInstallation_1", "PlugIn_2", LinkMode::kUnlink, SameName::kRefuse), 1);
     EXPECT_TRUE(Links("VntInstallation_1").empty()) << "one unlink removes every copy there was";
 }
 
@@ -50,10 +50,10 @@ TEST_F(LinkNames, UnlinkSameNameGivesUpOnALinkItsGroupCannotReach) {
     db->SetProperty("Bogus", "PlugInLst_GrpName", "g");
     PlugIn("PlugIn_1", "Same", "alpha", "g");
     installation.PlugInLst_GrpName.push_back("Bogus");
-    EXPECT_FALSE(db->UnlinkSameName("VntInstallation_1", "PlugIn_1"));
+    EXPECT_FALSE(db->services.linker.UnlinkSameName("VntInstallation_1", "PlugIn_1"));
     EXPECT_EQ(Links("VntInstallation_1"), Names{"Bogus"});
-    EXPECT_FALSE(db->UnlinkSameName("VntInstallation_9", "PlugIn_1"));
-    EXPECT_FALSE(db->UnlinkSameName("VntInstallation_1", "PlugIn_9"));
+    EXPECT_FALSE(db->services.linker.UnlinkSameName("VntInstallation_9", "PlugIn_1"));
+    EXPECT_FALSE(db->services.linker.UnlinkSameName("VntInstallation_1", "PlugIn_9"));
 }
 
 TEST_F(LinkNames, UnlinkSameNameRemovesEveryNamesakeWithItsGroup) {
@@ -65,7 +65,7 @@ TEST_F(LinkNames, UnlinkSameNameRemovesEveryNamesakeWithItsGroup) {
     PlugIn("PlugIn_4", "Same", "alpha", "g2");
     for (const char* name : {"PlugIn_1", "PlugIn_2", "PlugIn_3", "PlugIn_4", "PlugIn_4"})
         installation.PlugInLst_GrpName.push_back(name);
-    EXPECT_TRUE(db->UnlinkSameName("VntInstallation_1", "PlugIn_4"));
+    EXPECT_TRUE(db->services.linker.UnlinkSameName("VntInstallation_1", "PlugIn_4"));
     EXPECT_EQ(Links("VntInstallation_1"), Names{"PlugIn_3"});
     EXPECT_NE(installation.Status & kStatusCreatedOrRelinked, 0);
 }
@@ -77,11 +77,11 @@ TEST_F(LinkNames, UnlinkGroupRefusesWhenAMemberIsProtected) {
     CatalogEntry& lone = PlugIn("PlugIn_3", "C", "alpha");
     installation.PlugInLst_GrpName.push_back("PlugIn_1");
     installation.PlugInLst_GrpName.push_back("PlugIn_3");
-    EXPECT_FALSE(db->UnlinkGroup("VntInstallation_1", a));
-    EXPECT_FALSE(db->UnlinkGroup("VntInstallation_1", lone)) << "no group";
-    EXPECT_FALSE(db->UnlinkGroup("VntInstallation_9", a));
+    EXPECT_FALSE(db->services.linker.UnlinkGroup("VntInstallation_1", a));
+    EXPECT_FALSE(db->services.linker.UnlinkGroup("VntInstallation_1", lone)) << "no group";
+    EXPECT_FALSE(db->services.linker.UnlinkGroup("VntInstallation_9", a));
     db->Entry("PlugIn_2")->Status = kStatusRecordWriter;
-    EXPECT_TRUE(db->UnlinkGroup("VntInstallation_1", a));
+    EXPECT_TRUE(db->services.linker.UnlinkGroup("VntInstallation_1", a));
     EXPECT_EQ(Links("VntInstallation_1"), Names{"PlugIn_3"});
 }
 
@@ -96,21 +96,21 @@ protected:
 
 TEST_F(ReplaceByFit, ABetterFitTakesThePlaceOfTheLinkedNamesake) {
     PlugIn("PlugIn_2", "Same", "alpha,beta", "", 1.0, kStatusRecordWriter, "c:\\IDE\\plugins\\new.dll");
-    db->flags = kFlagLoaded;
-    EXPECT_EQ(db->ReplaceByCpuFit("VntInstallation_1", "PlugIn_2"), 1);
+    db->ResetFlags(kFlagLoaded);
+    EXPECT_EQ(db->services.linker.ReplaceByCpuFit("VntInstallation_1", "PlugIn_2"), 1);
     EXPECT_EQ(Links("VntInstallation_1"), Names{"PlugIn_2"});
-    EXPECT_EQ(db->flags & (kFlagModified | kFlagLinksChanged), kFlagModified | kFlagLinksChanged);
+    EXPECT_EQ(db->flags() & (kFlagModified | kFlagLinksChanged), kFlagModified | kFlagLinksChanged);
 }
 
 TEST_F(ReplaceByFit, AnEqualFitDoesNot) {
     PlugIn("PlugIn_2", "Same", "alpha", "", 1.0, kStatusRecordWriter, "C:\\Ide\\plugins\\new.dll");
-    EXPECT_EQ(db->ReplaceByCpuFit("VntInstallation_1", "PlugIn_2"), 0);
+    EXPECT_EQ(db->services.linker.ReplaceByCpuFit("VntInstallation_1", "PlugIn_2"), 0);
     EXPECT_EQ(Links("VntInstallation_1"), Names{"PlugIn_1"});
 }
 
 TEST_F(ReplaceByFit, APlugInTakingEveryProcessorAlwaysFitsBetter) {
     PlugIn("PlugIn_2", "Same", "*", "", 1.0, kStatusRecordWriter, "C:\\Ide\\plugins\\new.dll");
-    EXPECT_EQ(db->ReplaceByCpuFit("VntInstallation_1", "PlugIn_2"), 1);
+    EXPECT_EQ(db->services.linker.ReplaceByCpuFit("VntInstallation_1", "PlugIn_2"), 1);
     EXPECT_EQ(Links("VntInstallation_1"), Names{"PlugIn_2"});
 }
 
@@ -119,25 +119,26 @@ TEST_F(ReplaceByFit, RefusedCases) {
     PlugIn("PlugIn_3", "Same", "alpha,beta", "", 1.0, kStatusRecordWriter, "new.dll");
     PlugIn("PlugIn_4", "Same", "alpha,beta", "", 3.0, kStatusRecordWriter, "C:\\Ide\\plugins\\new.dll");
     PlugIn("PlugIn_5", "Other", "alpha,beta", "", 1.0, kStatusRecordWriter, "C:\\Ide\\plugins\\new.dll");
-    EXPECT_EQ(db->ReplaceByCpuFit("VntInstallation_1", "PlugIn_2"), 0) << "another first folder";
-    EXPECT_EQ(db->ReplaceByCpuFit("VntInstallation_1", "PlugIn_3"), 0) << "no folder at all";
-    EXPECT_EQ(db->ReplaceByCpuFit("VntInstallation_1", "PlugIn_4"), 0) << "newer than the installation";
-    EXPECT_EQ(db->ReplaceByCpuFit("VntInstallation_1", "PlugIn_5"), 0) << "no namesake linked";
-    EXPECT_EQ(db->ReplaceByCpuFit("VntInstallation_1", "PlugIn_9"), 0);
+    EXPECT_EQ(db->services.linker.ReplaceByCpuFit("VntInstallation_1", "PlugIn_2"), 0) << "another first folder";
+    EXPECT_EQ(db->services.linker.ReplaceByCpuFit("VntInstallation_1", "PlugIn_3"), 0) << "no folder at all";
+    EXPECT_EQ(db->services.linker.ReplaceByCpuFit("VntInstallation_1", "PlugIn_4"), 0) << "newer than the installation";
+    EXPECT_EQ(db->services.linker.ReplaceByCpuFit("VntInstallation_1", "PlugIn_5"), 0) << "no namesake linked";
+    EXPECT_EQ(db->services.linker.ReplaceByCpuFit("VntInstallation_1", "PlugIn_9"), 0);
     EXPECT_EQ(Links("VntInstallation_1"), Names{"PlugIn_1"});
 }
 
 TEST_F(ReplaceByFit, AProtectedOrUniversalLinkedPlugInKeepsItsPlace) {
     PlugIn("PlugIn_2", "Same", "alpha,beta", "", 1.0, kStatusRecordWriter, "C:\\Ide\\plugins\\new.dll");
     db->Entry("PlugIn_1")->Status |= kStatusNeverUnlink;
-    EXPECT_EQ(db->ReplaceByCpuFit("VntInstallation_1", "PlugIn_2"), 0);
+    EXPECT_EQ(db->services.linker.ReplaceByCpuFit("VntInstallation_1", "PlugIn_2"), 0);
     db->Entry("PlugIn_1")->Status = kStatusRecordWriter;
     db->Entry("PlugIn_1")->CpuSupport.push_back("*");
-    EXPECT_EQ(db->ReplaceByCpuFit("VntInstallation_1", "PlugIn_2"), 0);
+    EXPECT_EQ(db->services.linker.ReplaceByCpuFit("VntInstallation_1", "PlugIn_2"), 0);
     db->Entry("PlugIn_1")->CpuSupport.clear();
     db->Entry("PlugIn_1")->CpuSupport.push_back("alpha");
     db->Entry("VntInstallation_1")->CpuSupport.push_back("x*");
-    EXPECT_EQ(db->ReplaceByCpuFit("VntInstallation_1", "PlugIn_2"), 0) << "installation takes every processor";
+    EXPECT_EQ(db->services.linker.ReplaceByCpuFit("VntInstallation_1", "PlugIn_2"), 0)
+        << "installation takes every processor";
     EXPECT_EQ(Links("VntInstallation_1"), Names{"PlugIn_1"});
 }
 
@@ -148,25 +149,25 @@ TEST_F(LinkNames, LinkAllPlugInsForcesEveryFittingPlugInIn) {
     PlugIn("PlugIn_3", "A", "alpha");  // forced in, replacing PlugIn_1's group
     PlugIn("PlugIn_4", "C", "beta");   // does not fit
     PlugIn("PlugIn_5", "D", "alpha", "", 5.0);
-    db->LinkAllPlugIns("VntInstallation_1");
+    db->services.linker.LinkAllPlugIns("VntInstallation_1");
     EXPECT_EQ(Links("VntInstallation_1"), Names{"PlugIn_3"});
-    db->LinkAllPlugIns("VntInstallation_9");  // unknown: nothing happens
+    db->services.linker.LinkAllPlugIns("VntInstallation_9");  // unknown: nothing happens
 }
 
 TEST_F(LinkNames, MakeCurrentInstallationLinksAllAndLeavesOneCurrent) {
     CatalogEntry& a = Installation("VntInstallation_1", "*", 1.0, kStatusRecordWriter | kStatusFoundOrCurrent);
     CatalogEntry& b = Installation("VntInstallation_2", "*");
     PlugIn("PlugIn_1", "A", "alpha");
-    db->flags = 0;
-    EXPECT_EQ(db->MakeCurrentInstallation(&b), 0) << "neither loaded nor scanned";
-    db->flags = kFlagScanned;
-    EXPECT_EQ(db->MakeCurrentInstallation(nullptr), 0);
-    EXPECT_EQ(db->MakeCurrentInstallation(&b), 1);
+    db->ResetFlags(0);
+    EXPECT_EQ(db->services.linker.MakeCurrentInstallation(&b), 0) << "neither loaded nor scanned";
+    db->ResetFlags(kFlagScanned);
+    EXPECT_EQ(db->services.linker.MakeCurrentInstallation(nullptr), 0);
+    EXPECT_EQ(db->services.linker.MakeCurrentInstallation(&b), 1);
     EXPECT_EQ(a.Status & kStatusFoundOrCurrent, 0);
     EXPECT_NE(b.Status & kStatusFoundOrCurrent, 0);
     EXPECT_EQ(Links("VntInstallation_2"), Names{"PlugIn_1"});
     EXPECT_TRUE(Links("VntInstallation_1").empty());
-    EXPECT_NE(db->flags & kFlagModified, 0u);
+    EXPECT_NE(db->flags() & kFlagModified, 0u);
 }
 
 }  // namespace

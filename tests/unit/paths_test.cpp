@@ -1,4 +1,4 @@
-#include "frame/paths.h"
+#include "catalog/host_paths.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "plugins/place_groups.h"
+#include "services/linking/place_groups.h"
 
 #include <gtest/gtest.h>
 

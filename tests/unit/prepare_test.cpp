@@ -5,9 +5,9 @@
 
 #include <memory>
 
-#include "catalog/component_database.h"
 #include "support/catalog_builder.h"
 #include "support/fake_servers.h"
+#include "support/test_catalog.h"
 #include "support/test_machine.h"
 
 namespace comp_mgr {
@@ -16,6 +16,7 @@ namespace {
 using testing_support::AddInstallation;
 using testing_support::AddPlugIn;
 using testing_support::FakeServers;
+using testing_support::TestCatalog;
 using testing_support::TestMachine;
 using Calls = std::vector<std::string>;
 
@@ -29,7 +30,7 @@ protected:
         machine.files.Put(TestMachine::kDbPath, "");
         machine.files.MakeFolder("C:\\Plug");
         machine.files.MakeFolder("C:\\Work");
-        db = std::make_unique<ComponentDatabase>(machine.platform);
+        db = std::make_unique<TestCatalog>(machine.platform);
         machine.files.SetCurrentDirectory("C:\\Work");
     }
 
@@ -55,17 +56,17 @@ protected:
 
     TestMachine machine;
     FakeServers servers{machine};
-    std::unique_ptr<ComponentDatabase> db;
+    std::unique_ptr<TestCatalog> db;
 };
 
 TEST_F(PrepareTest, OnlyInstallationSectionsOfTheCatalogArePrepared) {
     Installation(1, "");
     PlugIn(1, 0);
-    const std::uint32_t before = db->flags;
-    EXPECT_EQ(db->PrepareInstallation("VntInstallation_2"), 0);
-    EXPECT_EQ(db->PrepareInstallation("PlugIn_1"), 0);
-    EXPECT_EQ(db->PrepareInstallation(""), 0);
-    EXPECT_EQ(db->flags, before);
+    const std::uint32_t before = db->flags();
+    EXPECT_EQ(db->services.registration.PrepareInstallation("VntInstallation_2"), 0);
+    EXPECT_EQ(db->services.registration.PrepareInstallation("PlugIn_1"), 0);
+    EXPECT_EQ(db->services.registration.PrepareInstallation(""), 0);
+    EXPECT_EQ(db->flags(), before);
     EXPECT_TRUE(servers.calls.empty());
 }
 
@@ -79,11 +80,11 @@ TEST_F(PrepareTest, FreshInstallationUnregistersOthersThenRegistersItsOwn) {
     PlugIn(6, 0);                                 // not used, not registered
     PlugIn(7, kRegistered);                       // not used, registered: unregister
 
-    EXPECT_EQ(db->PrepareInstallation("VntInstallation_1"), 1);
+    EXPECT_EQ(db->services.registration.PrepareInstallation("VntInstallation_1"), 1);
     // Unregistering first, then registering, both in catalog order.
     EXPECT_EQ(servers.calls, (Calls{Unreg(3), Unreg(7), Reg(1), Reg(4)}));
     EXPECT_EQ(x.Status & kCurrent, kCurrent);
-    EXPECT_EQ(db->flags & (kFlagModified | kFlagLinksChanged | kFlagPrepared),
+    EXPECT_EQ(db->flags() & (kFlagModified | kFlagLinksChanged | kFlagPrepared),
               kFlagModified | kFlagLinksChanged | kFlagPrepared);
     EXPECT_EQ(CurrentDirectory(), "C:\\Work");
     EXPECT_EQ(machine.loader.openCount, 0);
@@ -94,20 +95,20 @@ TEST_F(PrepareTest, TheCurrentInstallationOnlyCatchesUpWithoutMarkingTheCatalog)
     PlugIn(1, 0);
     PlugIn(2, kRegistered);
 
-    EXPECT_EQ(db->PrepareInstallation("VntInstallation_1"), 1);
+    EXPECT_EQ(db->services.registration.PrepareInstallation("VntInstallation_1"), 1);
     EXPECT_EQ(servers.calls, (Calls{Unreg(2), Reg(1)}));
     EXPECT_EQ(x.Status, kCurrent);
-    EXPECT_EQ(db->flags & (kFlagModified | kFlagLinksChanged), 0u);
-    EXPECT_TRUE(db->flags & kFlagPrepared);
+    EXPECT_EQ(db->flags() & (kFlagModified | kFlagLinksChanged), 0u);
+    EXPECT_TRUE(db->flags() & kFlagPrepared);
 }
 
 TEST_F(PrepareTest, ACurrentInstallationWhoseLinksChangedIsPreparedAfresh) {
     CatalogEntry& x = Installation(1, "PlugIn_1", kCurrent | kStatusCreatedOrRelinked);
     PlugIn(1, 0);
-    EXPECT_EQ(db->PrepareInstallation("VntInstallation_1"), 1);
+    EXPECT_EQ(db->services.registration.PrepareInstallation("VntInstallation_1"), 1);
     EXPECT_EQ(servers.calls, (Calls{Reg(1)}));
     EXPECT_EQ(x.Status, kCurrent);
-    EXPECT_EQ(db->flags & (kFlagModified | kFlagLinksChanged), kFlagModified | kFlagLinksChanged);
+    EXPECT_EQ(db->flags() & (kFlagModified | kFlagLinksChanged), kFlagModified | kFlagLinksChanged);
 }
 
 TEST_F(PrepareTest, SwitchingLeavesSharedPlugInsAndMovesTheCurrentMark) {
@@ -121,11 +122,11 @@ TEST_F(PrepareTest, SwitchingLeavesSharedPlugInsAndMovesTheCurrentMark) {
     PlugIn(6, 0);                                 // old only, not registered
     PlugIn(7, kRegistered);                       // neither: not this preparation's business
 
-    EXPECT_EQ(db->PrepareInstallation("VntInstallation_2"), 1);
+    EXPECT_EQ(db->services.registration.PrepareInstallation("VntInstallation_2"), 1);
     EXPECT_EQ(servers.calls, (Calls{Unreg(1), Reg(4)}));
     EXPECT_EQ(x.Status & kCurrent, kCurrent);
     EXPECT_EQ(y.Status & kCurrent, 0);
-    EXPECT_TRUE(db->flags & kFlagModified);
+    EXPECT_TRUE(db->flags() & kFlagModified);
 }
 
 TEST_F(PrepareTest, SwitchingWalksTheCatalogWhenItIsSmallerThanBothLinkLists) {
@@ -136,7 +137,7 @@ TEST_F(PrepareTest, SwitchingWalksTheCatalogWhenItIsSmallerThanBothLinkLists) {
     PlugIn(2, kRegistered);
     PlugIn(3, kRegistered);
     PlugIn(4, 0);
-    db->PrepareInstallation("VntInstallation_2");
+    db->services.registration.PrepareInstallation("VntInstallation_2");
     EXPECT_EQ(servers.calls, (Calls{Unreg(1), Unreg(3), Reg(4)}));
 }
 
@@ -150,7 +151,7 @@ TEST_F(PrepareTest, SwitchingWalksTheLinkListsWhenTheCatalogIsLarger) {
     PlugIn(4, 0);
     PlugIn(5, 0);
     PlugIn(6, 0);
-    db->PrepareInstallation("VntInstallation_2");
+    db->services.registration.PrepareInstallation("VntInstallation_2");
     EXPECT_EQ(servers.calls, (Calls{Unreg(3), Unreg(1), Reg(4)}));
 }
 
@@ -159,7 +160,7 @@ TEST_F(PrepareTest, ASameNamedPlugInOfTheNewInstallationIsRegisteredAgainAfterTh
     Installation(2, "PlugIn_2");
     PlugIn(1, kRegistered, "Debugger");
     PlugIn(2, kRegistered, "Debugger");  // registered, yet the old server may have taken its class
-    db->PrepareInstallation("VntInstallation_2");
+    db->services.registration.PrepareInstallation("VntInstallation_2");
     EXPECT_EQ(servers.calls, (Calls{Unreg(1), Reg(2)}));
 }
 
@@ -169,7 +170,7 @@ TEST_F(PrepareTest, AServerTheNewInstallationStillUsesIsNotUnregistered) {
     servers.Add("C:\\Shared\\s.dll");
     AddPlugIn(*db, "PlugIn_1", "C:\\Shared\\s.dll", "Old", kRegistered);
     AddPlugIn(*db, "PlugIn_2", "c:\\SHARED\\S.DLL", "New", kRegistered);
-    db->PrepareInstallation("VntInstallation_2");
+    db->services.registration.PrepareInstallation("VntInstallation_2");
     EXPECT_TRUE(servers.calls.empty());
 }
 
@@ -181,7 +182,7 @@ TEST_F(PrepareTest, EachServerPathIsCalledOnce) {
     AddPlugIn(*db, "PlugIn_2", "C:\\Plug\\two.dll", "B", kRegistered);
     AddPlugIn(*db, "PlugIn_3", "C:\\Plug\\both.dll", "C", 0);
     AddPlugIn(*db, "PlugIn_4", "C:\\Plug\\both.dll", "D", 0);
-    db->PrepareInstallation("VntInstallation_1");
+    db->services.registration.PrepareInstallation("VntInstallation_1");
     EXPECT_EQ(servers.calls,
               (Calls{"unregister C:\\Plug\\two.dll cwd=C:\\Plug", "register C:\\Plug\\both.dll cwd=C:\\Plug"}));
 }
@@ -190,7 +191,7 @@ TEST_F(PrepareTest, MissingServersAndDanglingLinksAreSkipped) {
     Installation(1, "PlugIn_9,PlugIn_1,PlugIn_2");
     AddPlugIn(*db, "PlugIn_1", "C:\\Plug\\gone.dll", "Gone", 0);  // does not load
     PlugIn(2, 0);
-    EXPECT_EQ(db->PrepareInstallation("VntInstallation_1"), 1);
+    EXPECT_EQ(db->services.registration.PrepareInstallation("VntInstallation_1"), 1);
     EXPECT_EQ(servers.calls, (Calls{Reg(2)}));
     EXPECT_EQ(CurrentDirectory(), "C:\\Work");
 }
@@ -205,7 +206,7 @@ TEST_F(PrepareTest, TheObsoleteFolderIsSweptControlsFirstSkippingFolders) {
     machine.files.MakeFolder(obsolete + "folder.dll");
     servers.Add(obsolete + "folder.dll");
 
-    EXPECT_EQ(db->PrepareInstallation("VntInstallation_1"), 1);
+    EXPECT_EQ(db->services.registration.PrepareInstallation("VntInstallation_1"), 1);
     const std::string cwd = " cwd=C:\\Vantrel\\plugins\\obsolete";
     EXPECT_EQ(servers.calls, (Calls{"unregister " + obsolete + "a.ocx" + cwd, "unregister " + obsolete + "C.OCX" + cwd,
                                     "unregister " + obsolete + "b.dll" + cwd}));
@@ -213,7 +214,7 @@ TEST_F(PrepareTest, TheObsoleteFolderIsSweptControlsFirstSkippingFolders) {
 
     // Preparing the current installation again sweeps again.
     servers.calls.clear();
-    db->PrepareInstallation("VntInstallation_1");
+    db->services.registration.PrepareInstallation("VntInstallation_1");
     EXPECT_EQ(servers.calls.size(), 3u);
 }
 
@@ -221,7 +222,7 @@ TEST_F(PrepareTest, AShallowInstallationPathSweepsTheDrivesOwnObsoleteFolder) {
     AddInstallation(*db, "VntInstallation_1", "C:\\vn_app.exe", "", kCurrent);
     machine.files.Put("C:\\plugins\\obsolete\\old.dll", "MZ");
     servers.Add("\\plugins\\obsolete\\old.dll");
-    db->PrepareInstallation("VntInstallation_1");
+    db->services.registration.PrepareInstallation("VntInstallation_1");
     EXPECT_EQ(servers.calls, (Calls{"unregister \\plugins\\obsolete\\old.dll cwd=C:\\plugins\\obsolete"}));
     EXPECT_EQ(CurrentDirectory(), "C:\\Work");
 }

@@ -14,7 +14,7 @@ class FindRecords : public LinkFixture {
 protected:
     // The first plug-in of plugInNames matching, found the slow way.
     std::string Walk(const std::string& location, double sdk, const std::string& name) {
-        for (const std::string& section : db->plugInNames) {
+        for (const std::string& section : db->plugInNames()) {
             const CatalogEntry* e = db->Entry(section);
             if (e && EqualsNoCase(e->ProgLocation, location) && EqualsNoCase(e->DisplayName, name) &&
                 e->SdkVersion == sdk)
@@ -24,7 +24,7 @@ protected:
     }
     std::string Find(const std::string& location, double sdk, const std::string& name) {
         std::string section;
-        CatalogEntry* e = db->FindRecord(location, sdk, name, kKindPlugIn, &section);
+        CatalogEntry* e = db->services.records.FindRecord(location, sdk, name, kKindPlugIn, &section);
         EXPECT_EQ(e, section.empty() ? nullptr : db->Entry(section));
         return section;
     }
@@ -34,9 +34,9 @@ TEST_F(FindRecords, InstallationsByLocationOnly) {
     Installation("VntInstallation_2", "*", 1.0, 0, "C:\\A\\a.exe");
     Installation("VntInstallation_1", "*", 1.0, 0, "c:\\a\\A.EXE");
     std::string name;
-    EXPECT_NE(db->FindRecord("C:\\A\\A.exe", 9.0, "whatever", kKindInstallation, &name), nullptr);
+    EXPECT_NE(db->services.records.FindRecord("C:\\A\\A.exe", 9.0, "whatever", kKindInstallation, &name), nullptr);
     EXPECT_EQ(name, "VntInstallation_2") << "first in list order";
-    EXPECT_EQ(db->FindRecord("C:\\A\\A.exe", 1.0, "", kKindOther, &name), nullptr);
+    EXPECT_EQ(db->services.records.FindRecord("C:\\A\\A.exe", 1.0, "", kKindOther, &name), nullptr);
     EXPECT_EQ(name, "");
 }
 
@@ -57,14 +57,13 @@ TEST_F(FindRecords, TheIndexFollowsAdditionsRemovalsRelocationsAndRenames) {
     EXPECT_EQ(Find("C:\\q\\b.dll", 1.0, "B"), "PlugIn_3");
 
     // Removed, as the start-up check removes records, then a new one added.
-    db->plugInNames.removeFirst("PlugIn_1");
-    db->entries.erase("PlugIn_1");
+    db->RemoveSection("PlugIn_1");
     PlugIn("PlugIn_5", "A", "x", "", 1.0, 0, "C:\\p\\a.dll");
     EXPECT_EQ(Find("C:\\p\\a.dll", 1.0, "A"), "PlugIn_5");
 
     // Renumbered at exit: PlugIn_2.. become PlugIn_1..
-    ASSERT_EQ(db->RenumberSections(), 1);
-    for (const std::string& section : db->plugInNames) {
+    ASSERT_EQ(db->services.exitRepairs.RenumberSections(), 1);
+    for (const std::string& section : db->plugInNames()) {
         const CatalogEntry* e = db->Entry(section);
         EXPECT_EQ(Find(e->ProgLocation, e->SdkVersion, e->DisplayName),
                   Walk(e->ProgLocation, e->SdkVersion, e->DisplayName));

@@ -18,17 +18,17 @@ protected:
     }
     int Replace(const char* oldToken, const char* newToken, const char* display = nullptr, const char* sdk = "2.0",
                 const char* location = "C:\\Ide\\bin") {
-        return db->ReplaceSkuToken(location, sdk, oldToken, newToken, display);
+        return db->services.records.ReplaceSkuToken(location, sdk, oldToken, newToken, display);
     }
     CatalogEntry& Entry() { return *db->Entry("VntInstallation_3"); }
 };
 
 TEST_F(SkuRecords, ReplacesTheFirstOccurrenceAsASubstring) {
-    db->flags = kFlagLoaded;
+    db->ResetFlags(kFlagLoaded);
     EXPECT_EQ(Replace("B", "D"), 1);
     EXPECT_EQ(Entry().Sku, "A,D,C");
     EXPECT_EQ(Entry().LastAccessDate, "(U) Monday, December 04, 2006 15:04:33");
-    EXPECT_EQ(db->flags & (kFlagModified | kFlagLinksChanged), kFlagModified | kFlagLinksChanged);
+    EXPECT_EQ(db->flags() & (kFlagModified | kFlagLinksChanged), kFlagModified | kFlagLinksChanged);
 
     Entry().Sku = "AB,C";
     EXPECT_EQ(Replace("A", "D"), 1) << "not a whole-item match";
@@ -73,15 +73,16 @@ TEST_F(SkuRecords, ASecondChangeInTheSameSecondStillReportsSuccess) {
 
 TEST_F(SkuRecords, FindInstallationKey) {
     std::string name;
-    EXPECT_EQ(db->FindInstallationKey("c:\\\\ide\\\\BIN", "7", &name), &Entry()) << "version only has to be positive";
+    EXPECT_EQ(db->services.records.FindInstallationKey("c:\\\\ide\\\\BIN", "7", &name), &Entry())
+        << "version only has to be positive";
     EXPECT_EQ(name, "VntInstallation_3");
     for (const char* version : {"0", "-1", "abc", "inf", "nan", "1e400"}) {
-        EXPECT_EQ(db->FindInstallationKey("C:\\Ide\\bin", version, &name), nullptr) << version;
+        EXPECT_EQ(db->services.records.FindInstallationKey("C:\\Ide\\bin", version, &name), nullptr) << version;
         EXPECT_EQ(name, "");
     }
-    EXPECT_EQ(db->FindInstallationKey(nullptr, "2", &name), nullptr);
-    EXPECT_EQ(db->FindInstallationKey("C:\\Ide\\bin", nullptr, nullptr), nullptr);
-    EXPECT_EQ(db->FindInstallationKey("C:\\Ide\\bin\\", "2", &name), nullptr);
+    EXPECT_EQ(db->services.records.FindInstallationKey(nullptr, "2", &name), nullptr);
+    EXPECT_EQ(db->services.records.FindInstallationKey("C:\\Ide\\bin", nullptr, nullptr), nullptr);
+    EXPECT_EQ(db->services.records.FindInstallationKey("C:\\Ide\\bin\\", "2", &name), nullptr);
 }
 
 TEST(CommaList, Normalising) {

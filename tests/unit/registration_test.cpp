@@ -3,14 +3,15 @@
 
 #include <memory>
 
-#include "catalog/component_database.h"
 #include "support/fake_servers.h"
+#include "support/test_catalog.h"
 #include "support/test_machine.h"
 
 namespace comp_mgr {
 namespace {
 
 using testing_support::FakeServers;
+using testing_support::TestCatalog;
 using testing_support::TestMachine;
 
 class RegisterServerTest : public ::testing::Test {
@@ -19,7 +20,7 @@ protected:
         machine.UseStandardLayout();
         machine.files.Put(TestMachine::kDbPath, "");
         machine.files.MakeFolder("C:\\Ide\\plugins");
-        db = std::make_unique<ComponentDatabase>(machine.platform);
+        db = std::make_unique<TestCatalog>(machine.platform);
     }
     std::string CurrentDirectory() {
         std::string cwd;
@@ -29,16 +30,14 @@ protected:
 
     TestMachine machine;
     FakeServers servers{machine};
-    std::unique_ptr<ComponentDatabase> db;
+    std::unique_ptr<TestCatalog> db;
 };
 
-TEST_F(RegisterServerTest, ModeOneRegistersAnyOtherModeUnregistersFromTheServersFolder) {
+TEST_F(RegisterServerTest, EachActionCallsItsExportFromTheServersFolder) {
     servers.Add("C:\\Ide\\plugins\\a.dll");
-    db->RegisterServer("C:\\Ide\\plugins\\a.dll", 1);
-    db->RegisterServer("C:\\Ide\\plugins\\a.dll", 0);
-    db->RegisterServer("C:\\Ide\\plugins\\a.dll", 7);
+    db->services.registration.RegisterServer("C:\\Ide\\plugins\\a.dll", ServerAction::kRegister);
+    db->services.registration.RegisterServer("C:\\Ide\\plugins\\a.dll", ServerAction::kUnregister);
     EXPECT_EQ(servers.calls, (std::vector<std::string>{"register C:\\Ide\\plugins\\a.dll cwd=C:\\Ide\\plugins",
-                                                       "unregister C:\\Ide\\plugins\\a.dll cwd=C:\\Ide\\plugins",
                                                        "unregister C:\\Ide\\plugins\\a.dll cwd=C:\\Ide\\plugins"}));
     // Every library loaded was unloaded again; the folder stays current for
     // the caller to restore.
@@ -49,7 +48,7 @@ TEST_F(RegisterServerTest, ModeOneRegistersAnyOtherModeUnregistersFromTheServers
 TEST_F(RegisterServerTest, DoubledBackslashesAreReducedForTheFolderButNotForLoading) {
     const std::string doubled = "C:\\\\Ide\\\\plugins\\\\a.dll";
     servers.Add(doubled);
-    db->RegisterServer(doubled, 1);
+    db->services.registration.RegisterServer(doubled, ServerAction::kRegister);
     ASSERT_EQ(servers.calls.size(), 1u);
     EXPECT_EQ(servers.calls[0], "register " + doubled + " cwd=C:\\Ide\\plugins");
     EXPECT_EQ(machine.loader.loads.back(), doubled);
@@ -58,15 +57,15 @@ TEST_F(RegisterServerTest, DoubledBackslashesAreReducedForTheFolderButNotForLoad
 TEST_F(RegisterServerTest, LibrariesThatDoNotLoadOrLackTheExportArePassedOver) {
     servers.Add("C:\\Ide\\plugins\\only_unregister.dll", /*withRegister=*/false, /*withUnregister=*/true);
     servers.Add("C:\\Ide\\plugins\\only_register.ocx", /*withRegister=*/true, /*withUnregister=*/false);
-    db->RegisterServer("C:\\Ide\\plugins\\missing.dll", 1);
-    db->RegisterServer("C:\\Ide\\plugins\\only_unregister.dll", 1);
-    db->RegisterServer("C:\\Ide\\plugins\\only_register.ocx", 0);
-    db->RegisterServer("", 1);
+    db->services.registration.RegisterServer("C:\\Ide\\plugins\\missing.dll", ServerAction::kRegister);
+    db->services.registration.RegisterServer("C:\\Ide\\plugins\\only_unregister.dll", ServerAction::kRegister);
+    db->services.registration.RegisterServer("C:\\Ide\\plugins\\only_register.ocx", ServerAction::kUnregister);
+    db->services.registration.RegisterServer("", ServerAction::kRegister);
     EXPECT_TRUE(servers.calls.empty());
     EXPECT_EQ(machine.loader.openCount, 0);
 
-    db->RegisterServer("C:\\Ide\\plugins\\only_unregister.dll", 0);
-    db->RegisterServer("C:\\Ide\\plugins\\only_register.ocx", 1);
+    db->services.registration.RegisterServer("C:\\Ide\\plugins\\only_unregister.dll", ServerAction::kUnregister);
+    db->services.registration.RegisterServer("C:\\Ide\\plugins\\only_register.ocx", ServerAction::kRegister);
     EXPECT_EQ(servers.calls.size(), 2u);
 }
 
@@ -74,7 +73,7 @@ TEST_F(RegisterServerTest, APathWithoutFolderLeavesTheCurrentDirectory) {
     machine.files.MakeFolder("C:\\Work");
     machine.files.SetCurrentDirectory("C:\\Work");
     servers.Add("a.dll");
-    db->RegisterServer("a.dll", 1);
+    db->services.registration.RegisterServer("a.dll", ServerAction::kRegister);
     EXPECT_EQ(servers.calls, (std::vector<std::string>{"register a.dll cwd=C:\\Work"}));
     EXPECT_EQ(CurrentDirectory(), "C:\\Work");
 }

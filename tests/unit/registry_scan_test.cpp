@@ -5,12 +5,13 @@
 #include <string>
 #include <vector>
 
-#include "catalog/component_database.h"
+#include "support/test_catalog.h"
 #include "support/test_machine.h"
 
 namespace comp_mgr {
 namespace {
 
+using testing_support::TestCatalog;
 using testing_support::TestMachine;
 
 const std::string kRoot = "SOFTWARE\\KOVRA\\Vantrel\\";
@@ -36,8 +37,8 @@ protected:
         machine.UseStandardLayout();
         machine.files.Put(TestMachine::kDbPath, "");
     }
-    ComponentDatabase& Db() {
-        if (!db) db = std::make_unique<ComponentDatabase>(useFailing ? failingPlatform : machine.platform);
+    TestCatalog& Db() {
+        if (!db) db = std::make_unique<TestCatalog>(useFailing ? failingPlatform : machine.platform);
         return *db;
     }
     MemoryRegistry& Registry() { return machine.registry; }
@@ -63,7 +64,7 @@ protected:
     // Plug-in entries with this server path.
     std::vector<CatalogEntry*> ByServer(const std::string& server) {
         std::vector<CatalogEntry*> found;
-        for (const std::string& name : Db().plugInNames) {
+        for (const std::string& name : Db().plugInNames()) {
             CatalogEntry* e = Db().Entry(name);
             if (e && e->ProgLocation == server) found.push_back(e);
         }
@@ -78,14 +79,14 @@ protected:
     FailingEnumRegistry failing;
     Platform failingPlatform{failing, machine.files, machine.process, machine.loader, machine.ui, machine.clock};
     bool useFailing = false;
-    std::unique_ptr<ComponentDatabase> db;
+    std::unique_ptr<TestCatalog> db;
 };
 
 TEST_F(RegistryScanTest, WithoutTheRootKeyNothingHappens) {
     Registry().RemoveTree(kHkeyLocalMachine, "SOFTWARE\\KOVRA\\Vantrel");
-    EXPECT_EQ(Db().ScanRegistryPlugins(), 0);
-    EXPECT_EQ(Db().flags & kFlagScanned, 0u);
-    EXPECT_TRUE(Db().plugInNames.empty());
+    EXPECT_EQ(Db().services.scan.ScanRegistryPlugins(), 0);
+    EXPECT_EQ(Db().flags() & kFlagScanned, 0u);
+    EXPECT_TRUE(Db().plugInNames().empty());
 }
 
 TEST_F(RegistryScanTest, APlugInIsRecordedWithItsTrimmedValues) {
@@ -97,8 +98,8 @@ TEST_F(RegistryScanTest, APlugInIsRecordedWithItsTrimmedValues) {
     Value(key, "GroupName", " Debug,Analysis,Debug ");
     Value(key, "GroupDescription", " Debugging ");
 
-    EXPECT_EQ(Db().ScanRegistryPlugins(), 1);
-    EXPECT_TRUE(Db().flags & kFlagScanned);
+    EXPECT_EQ(Db().services.scan.ScanRegistryPlugins(), 1);
+    EXPECT_TRUE(Db().flags() & kFlagScanned);
     CatalogEntry* e = One("C:\\Plug\\a.dll");
     ASSERT_NE(e, nullptr);
     EXPECT_EQ(e->DisplayName, "Alpha Tool");
@@ -116,7 +117,7 @@ TEST_F(RegistryScanTest, AGroupDescriptionWithoutGroupNameIsIgnored) {
     const std::string key = kActiveX + "Alpha";
     Version(key, "{A}", "C:\\Plug\\a.dll");
     Value(key, "GroupDescription", "Orphan");
-    Db().ScanRegistryPlugins();
+    Db().services.scan.ScanRegistryPlugins();
     CatalogEntry* e = One("C:\\Plug\\a.dll");
     ASSERT_NE(e, nullptr);
     EXPECT_TRUE(e->GroupDescription.empty());
@@ -130,7 +131,7 @@ TEST_F(RegistryScanTest, OnlySubkeysAboveVersionOneAreVersions) {
     Version(key + "\\Settings", "{BS}", "C:\\Plug\\bs.dll");
     Version(key + "\\1.0", "{B1}", "C:\\Plug\\b1.dll");
     Version(key + "\\0.9", "{B09}", "C:\\Plug\\b09.dll");
-    Db().ScanRegistryPlugins();
+    Db().services.scan.ScanRegistryPlugins();
 
     ASSERT_NE(One("C:\\Plug\\b10.dll"), nullptr);
     ASSERT_NE(One("C:\\Plug\\b25.dll"), nullptr);
@@ -150,7 +151,7 @@ TEST_F(RegistryScanTest, ADisplayNameCarriesOverToLaterVersionsWithoutOne) {
     Version(key + "\\3.0", "{G3}", "C:\\Plug\\g3.dll");
     Value(key + "\\3.0", "DisplayName", "Gamma Three");
     Version(key + "\\4.0", "{G4}", "C:\\Plug\\g4.dll");
-    Db().ScanRegistryPlugins();
+    Db().services.scan.ScanRegistryPlugins();
     ASSERT_NE(One("C:\\Plug\\g2.dll"), nullptr);
     EXPECT_EQ(One("C:\\Plug\\g2.dll")->DisplayName, "Gamma Tool");
     EXPECT_EQ(One("C:\\Plug\\g3.dll")->DisplayName, "Gamma Three");
@@ -162,7 +163,7 @@ TEST_F(RegistryScanTest, FamilySubkeysGiveTheirNameAsScope) {
     Version("FamA\\" + kSubMenus + "Delta", "{D}", "C:\\Plug\\d.dll");
     Version("FamB\\" + kCommand + "Eps", "{E}", "C:\\Plug\\e.dll");
     Value("Unrelated\\Other", "x", "y");
-    EXPECT_EQ(Db().ScanRegistryPlugins(), 1);
+    EXPECT_EQ(Db().services.scan.ScanRegistryPlugins(), 1);
 
     StringList scopes;
     for (CatalogEntry* e : ByServer("C:\\Plug\\d.dll"))
@@ -180,7 +181,7 @@ TEST_F(RegistryScanTest, ServerPathsTakeTheirShortFormUnlessTheyHoldATilde) {
     Version(kActiveX + "Tilde", "{T}", "C:\\PROGRA~1\\t.dll");
     machine.files.SetShortName("C:\\PROGRA~1\\t.dll", "C:\\OTHER\\t.dll");
     Version(kActiveX + "NoShort", "{N}", "C:\\Plug\\n.dll");
-    Db().ScanRegistryPlugins();
+    Db().services.scan.ScanRegistryPlugins();
     EXPECT_NE(One("C:\\PROGRA~1\\LONGNA~1\\long.dll"), nullptr);
     EXPECT_NE(One("C:\\PROGRA~1\\t.dll"), nullptr);
     EXPECT_NE(One("C:\\Plug\\n.dll"), nullptr);
@@ -192,7 +193,7 @@ TEST_F(RegistryScanTest, ToShortPathKeepsThePathWhenTheShortFormDoesNotFit) {
     machine.files.Put(path, "MZ");
     machine.files.SetShortName(path, folder + "\\" + std::string(60, 's') + ".dll");  // 266 characters
     std::string p = path;
-    EXPECT_EQ(Db().ToShortPath(p), 0);
+    EXPECT_EQ(Db().services.scan.ToShortPath(p), 0);
     EXPECT_EQ(p, path);
 
     // A tilde after the first character marks a short form already; one in
@@ -200,12 +201,12 @@ TEST_F(RegistryScanTest, ToShortPathKeepsThePathWhenTheShortFormDoesNotFit) {
     machine.files.Put("C:\\~lead.dll", "MZ");
     machine.files.SetShortName("C:\\~lead.dll", "C:\\LEAD~1.DLL");
     std::string lead = "C:\\~lead.dll";
-    EXPECT_EQ(Db().ToShortPath(lead), 0);
+    EXPECT_EQ(Db().services.scan.ToShortPath(lead), 0);
     EXPECT_EQ(lead, "C:\\~lead.dll");
     machine.files.Put("~bare.dll", "MZ");
     machine.files.SetShortName("~bare.dll", "BARE~1.DLL");
     std::string bare = "~bare.dll";
-    EXPECT_EQ(Db().ToShortPath(bare), 1);
+    EXPECT_EQ(Db().services.scan.ToShortPath(bare), 1);
     EXPECT_EQ(bare, "BARE~1.DLL");
 }
 
@@ -216,7 +217,7 @@ TEST_F(RegistryScanTest, AVanishedVersionKeyIsDeletedAndStillRecordedOnce) {
     Version(key + "\\3.0", "{Z3}", "C:\\Plug\\z3.dll");
     Version(key + "\\4.0", "{Z4}", "C:\\Plug\\z4.dll", /*present=*/false);
     Value(key + "\\4.0\\Inner", "x", "y");  // a key with subkeys is not deleted
-    Db().ScanRegistryPlugins();
+    Db().services.scan.ScanRegistryPlugins();
 
     EXPECT_FALSE(KeyExists(key + "\\2.0"));
     EXPECT_NE(One("C:\\Plug\\z2.dll"), nullptr);
@@ -231,7 +232,7 @@ TEST_F(RegistryScanTest, AVanishedVersionOneIsSkippedUnlessASubkeyOneDotZeroCanG
     Version(kActiveX + "Eta", "{H}", "C:\\Plug\\h.dll", /*present=*/false);
     Version(kActiveX + "Theta", "{TH}", "C:\\Plug\\th.dll", /*present=*/false);
     Value(kActiveX + "Theta\\1.0", "Note", "empty version key");
-    Db().ScanRegistryPlugins();
+    Db().services.scan.ScanRegistryPlugins();
     EXPECT_TRUE(ByServer("C:\\Plug\\h.dll").empty());
     EXPECT_TRUE(KeyExists(kActiveX + "Eta"));
     EXPECT_NE(One("C:\\Plug\\th.dll"), nullptr);
@@ -246,8 +247,8 @@ TEST_F(RegistryScanTest, AClassWithoutServerKeyOrPathSkipsTheVersion) {
     Registry().SetString(kHkeyLocalMachine, "SOFTWARE\\Classes\\CLSID\\{K}\\InprocServer32", "ThreadingModel", "Both");
     Value(kActiveX + "NoClsid", "DisplayName", "No class");
     Version(kActiveX + "Lambda", "{L}", "C:\\Plug\\l.dll");
-    Db().ScanRegistryPlugins();
-    EXPECT_EQ(Db().plugInNames.size(), 1u);
+    Db().services.scan.ScanRegistryPlugins();
+    EXPECT_EQ(Db().plugInNames().size(), 1u);
     EXPECT_NE(One("C:\\Plug\\l.dll"), nullptr);
     EXPECT_EQ(Registry().openHandleCount(), 0u);
 }
@@ -259,7 +260,7 @@ TEST_F(RegistryScanTest, ValuesFillingTheBufferAreReadWithinItAndLongerOnesAsEmp
     Registry().SetRaw(kHkeyLocalMachine, kRoot + key, "SKU", kRegSz, full);                   // no terminator
     Registry().SetString(kHkeyLocalMachine, kRoot + key, "HelpFile", std::string(512, 'h'));  // 513 with it
     Registry().SetString(kHkeyLocalMachine, kRoot + key, "DisplayName", std::string(600, 'd'));
-    Db().ScanRegistryPlugins();
+    Db().services.scan.ScanRegistryPlugins();
     CatalogEntry* e = One("C:\\Plug\\m.dll");
     ASSERT_NE(e, nullptr);
     EXPECT_EQ(e->Sku, full);
@@ -273,7 +274,7 @@ TEST_F(RegistryScanTest, ValuesOfOtherTypesAreReadAsBytesUpToTheFirstZero) {
     Class("{NU}", "C:\\Plug\\nu.dll");
     Registry().SetDword(kHkeyLocalMachine, kRoot + key, "SKU", 0x41);  // bytes 41 00 00 00
     Registry().SetRaw(kHkeyLocalMachine, kRoot + key, "DisplayName", kRegMultiSz, std::string("Nu\0Tool\0\0", 9));
-    Db().ScanRegistryPlugins();
+    Db().services.scan.ScanRegistryPlugins();
     CatalogEntry* e = One("C:\\Plug\\nu.dll");
     ASSERT_NE(e, nullptr);
     EXPECT_EQ(e->Sku, "A");
@@ -293,18 +294,18 @@ TEST_F(RegistryScanTest, AKeyNameThatDoesNotFitEndsThatEnumeration) {
         machine.files.Put("C:\\Plug\\" + lower + ".dll", "MZ");
     }
     failing.failAt = "Mid";
-    Db().ScanRegistryPlugins();
+    Db().services.scan.ScanRegistryPlugins();
     EXPECT_NE(One("C:\\Plug\\Alpha.dll"), nullptr);
     EXPECT_TRUE(ByServer("C:\\Plug\\Mid.dll").empty());
     EXPECT_TRUE(ByServer("C:\\Plug\\Zulu.dll").empty());
-    EXPECT_TRUE(Db().flags & kFlagScanned);
+    EXPECT_TRUE(Db().flags() & kFlagScanned);
 }
 
 TEST_F(RegistryScanTest, AThousandVersionsAreAllRecorded) {
     const std::string key = kActiveX + "Many";
     Version(key, "{MANY}", "C:\\Plug\\many.dll");
     for (int v = 2; v < 1002; ++v) Value(key + "\\" + std::to_string(v) + ".0", "CLSID", "{MANY}");
-    Db().ScanRegistryPlugins();
+    Db().services.scan.ScanRegistryPlugins();
     EXPECT_EQ(ByServer("C:\\Plug\\many.dll").size(), 1001u);
     EXPECT_EQ(Registry().openHandleCount(), 0u);
 }

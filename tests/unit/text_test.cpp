@@ -5,7 +5,7 @@
 #include <cstring>
 #include <limits>
 
-#include "frame/text_output.h"
+#include "support/text_output.h"
 
 namespace comp_mgr {
 namespace {

@@ -1,0 +1,38 @@
+#include "app/component_manager_app.h"
+
+#include "services/engine_bridge/component_engine.h"
+
+namespace comp_mgr {
+
+ComponentManagerApp::ComponentManagerApp(const Platform& platform)
+    : platform_(platform), database_(platform), services_(database_, platform) {
+    NotifyEngineOfHost(platform_);
+    database_.LocateDatabaseFile();
+    database_.OpenDatabaseFile();
+}
+
+int ComponentManagerApp::InitInstance() {
+    abortUpdate_ = false;
+    database_.Load(&pendingMessage_);
+    services_.scan.ScanRegistryPlugins();
+    services_.startupRepairs.DropMissingFiles();
+    services_.startupRepairs.ReconcileGroups();
+    return 1;
+}
+
+int ComponentManagerApp::ExitInstance() {
+    if (!abortUpdate_) {
+        services_.exitRepairs.RenumberSections();
+        database_.Save();
+    }
+    return 0;
+}
+
+void ComponentManagerApp::ShowPendingMessage() {
+    if (pendingMessage_.empty()) return;
+    std::string text;
+    text.swap(pendingMessage_);
+    platform_.ui.MessageBox(kMessageCaption, text);
+}
+
+}  // namespace comp_mgr

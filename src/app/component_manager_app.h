@@ -1,0 +1,49 @@
+// The one application object of the library: it owns the catalog and the
+// services for the whole life of the process and runs the start-up and
+// unload steps.
+#ifndef COMP_MGR_APP_COMPONENT_MANAGER_APP_H
+#define COMP_MGR_APP_COMPONENT_MANAGER_APP_H
+
+#include <string>
+
+#include "app/services.h"
+#include "catalog/component_database.h"
+#include "platform/platform.h"
+
+namespace comp_mgr {
+
+class ComponentManagerApp {
+public:
+    // Tells the component engine about the host, then opens the database
+    // file.
+    explicit ComponentManagerApp(const Platform& platform);
+    ComponentManagerApp(const ComponentManagerApp&) = delete;
+    ComponentManagerApp& operator=(const ComponentManagerApp&) = delete;
+
+    // Load, registry plug-in scan, then the two start-up repairs.
+    int InitInstance();
+    // Unless the host aborted: renumbering, then the save.
+    int ExitInstance();
+
+    // Shows and empties the message the load left for the user, if any.
+    void ShowPendingMessage();
+    const std::string& pendingMessage() const { return pendingMessage_; }
+
+    // The run's changes are not to be saved at unload.
+    void AbortUpdate() { abortUpdate_ = true; }
+
+    ComponentDatabase& database() { return database_; }
+    Services& services() { return services_; }
+    const Platform& platform() const { return platform_; }
+
+private:
+    const Platform& platform_;
+    ComponentDatabase database_;
+    Services services_;
+    bool abortUpdate_ = false;
+    std::string pendingMessage_;
+};
+
+}  // namespace comp_mgr
+
+#endif

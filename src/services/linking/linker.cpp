@@ -1,0 +1,240 @@
+// Linking plug-ins to installations: the version, processor, group and
+// display-name rules, and linking everything to the current installation.
+#include <string>
+#include <vector>
+
+#include "services/linking/link_scope.h"
+#include "services/linking/linker.h"
+#include "support/text.h"
+
+namespace comp_mgr {
+
+namespace {
+bool AnyItemHasStar(const StringList& items) {
+    for (const std::string& item : items)
+        if (item.find('*') != std::string::npos) return true;
+    return false;
+}
+
+// An installation taking every processor, a plug-in taking every one, or a
+// plug-in item that contains an installation item.
+bool ProcessorsFit(const CatalogEntry& installation, const CatalogEntry& plugIn) {
+    if (AnyItemHasStar(installation.CpuSupport)) return true;
+    for (const std::string& item : plugIn.CpuSupport) {
+        if (item.find('*') != std::string::npos) return true;
+        for (const std::string& wanted : installation.CpuSupport)
+            if (item.find(wanted) != std::string::npos) return true;
+    }
+    return false;
+}
+
+// How many of `items` occur inside some item of `within`.
+int CountContained(const StringList& items, const StringList& within) {
+    int count = 0;
+    for (const std::string& item : items) {
+        for (const std::string& other : within) {
+            if (other.find(item) != std::string::npos) {
+                ++count;
+                break;
+            }
+        }
+    }
+    return count;
+}
+
+// The text between the first and the second backslash; false without two.
+bool FirstFolder(const std::string& path, std::string* folder) {
+    std::size_t first = path.find('\\');
+    if (first == std::string::npos) return false;
+    std::size_t second = path.find('\\', first + 1);
+    if (second == std::string::npos) return false;
+    *folder = path.substr(first + 1, second - first - 1);
+    return true;
+}
+
+void NoteLinksChanged(CatalogEntry& installation) {
+    if (installation.Status & kStatusFoundOrCurrent) installation.Status |= kStatusCreatedOrRelinked;
+}
+}  // namespace
+
+int Linker::IsLinked(const std::string& installationName, const std::string& plugInName) const {
+    const CatalogEntry* installation = db_.Entry(installationName);
+    if (!installation) return 0;
+    // Inside a linking operation the list is held in its working copy.
+    if (const LinkIndex::Links* working = Scope::Working(*this, installationName)) {
+        return working->byName.HasLive(plugInName) ? 1 : 0;
+    }
+    return installation->PlugInLst_GrpName.contains(plugInName) ? 1 : 0;
+}
+
+int Linker::LinkPlugIn(const std::string& installationName, const std::string& plugInName, LinkMode mode,
+                       SameName sameName) {
+    if (mode < LinkMode::kCheckOnly || mode > LinkMode::kCheck) return 0;
+    CatalogEntry* installation = db_.Entry(installationName);
+    CatalogEntry* plugIn = db_.Entry(plugInName);
+    if (!installation || !plugIn) return 0;
+    if (!(installation->Status & kStatusRecordWriter) || !(plugIn->Status & kStatusRecordWriter)) return 0;
+    Scope scope(*this);
+
+    const bool linked = scope.Contains(installationName, *installation, plugInName);
+    if (mode == LinkMode::kUnlink) {
+        if (!linked) UnlinkSameName(installationName, plugInName);
+        if (plugIn->Status & kStatusNeverUnlink) return 0;
+    } else if (mode == LinkMode::kLink) {
+        if (linked) return 0;
+        if (installation->SdkVersion < plugIn->SdkVersion) return 0;
+    }
+
+    if (plugIn->CpuSupport.empty() || installation->CpuSupport.empty()) return 0;
+    if (!ProcessorsFit(*installation, *plugIn)) return 0;
+
+    // One linked plug-in per display name: make room only when forced.
+    std::string linkedSameName;
+    if (mode == LinkMode::kLink &&
+        scope.FirstLinkedWithName(installationName, *installation, plugIn->DisplayName, &linkedSameName)) {
+        if (sameName == SameName::kRefuse) return 0;
+        if (!UnlinkSameName(installationName, plugInName)) return 0;
+    }
+
+    // Plug-ins sharing the first group item are linked and unlinked together.
+    const bool grouped = !plugIn->PlugInLst_GrpName.empty();
+    std::vector<const LinkIndex::Member*> members;
+    if (grouped && (mode == LinkMode::kUnlink || mode == LinkMode::kLink)) {
+        for (const LinkIndex::Member& member : scope.GroupMembers(plugIn->PlugInLst_GrpName.front())) {
+            if (mode == LinkMode::kUnlink && (member.entry->Status & kStatusNeverUnlink)) return 0;
+            if (installation->SdkVersion >= member.entry->SdkVersion) members.push_back(&member);
+        }
+    }
+
+    if (mode == LinkMode::kLink) {
+        NoteLinksChanged(*installation);
+        if (!grouped) {
+            scope.AppendLink(installationName, *installation, plugInName);
+        } else {
+            // Each member takes the place of a linked plug-in of its own
+            // display name, so that no name ends up linked twice.
+            for (const LinkIndex::Member* member : members) {
+                if (scope.FirstLinkedWithName(installationName, *installation, member->entry->DisplayName,
+                                              &linkedSameName))
+                    UnlinkSameName(installationName, member->name);
+            }
+            // Members that stayed linked (protected ones) are not added again:
+            // a second copy would survive a later unlink.
+            for (const LinkIndex::Member* member : members)
+                if (!scope.Contains(installationName, *installation, member->name))
+                    scope.AppendLink(installationName, *installation, member->name);
+        }
+    } else if (mode == LinkMode::kUnlink) {
+        NoteLinksChanged(*installation);
+        if (!grouped) {
+            scope.RemoveLink(installationName, *installation, plugInName);
+        } else {
+            for (const LinkIndex::Member* member : members)
+                scope.RemoveLink(installationName, *installation, member->name);
+        }
+    }
+
+    db_.MarkModified(kFlagLinksChanged);
+    return 1;
+}
+
+bool Linker::UnlinkSameName(const std::string& installationName, const std::string& plugInName) {
+    CatalogEntry* installation = db_.Entry(installationName);
+    const CatalogEntry* plugIn = db_.Entry(plugInName);
+    if (!installation || !plugIn) return false;
+    Scope scope(*this);
+    if (scope.Count(installationName, *installation) == 0) return false;
+    const std::string displayName = plugIn->DisplayName;
+    std::string linked;
+    while (scope.FirstLinkedWithName(installationName, *installation, displayName, &linked)) {
+        const std::size_t before = scope.Count(installationName, *installation);
+        if (!UnlinkGroup(installationName, *db_.Entry(linked))) return false;
+        // A linked plug-in outside its own group's members (not a catalog
+        // plug-in) cannot be removed this way; looking again would never end.
+        if (scope.Count(installationName, *installation) == before) return false;
+        NoteLinksChanged(*installation);
+        if (scope.Count(installationName, *installation) == 0) break;
+    }
+    return true;
+}
+
+bool Linker::UnlinkGroup(const std::string& installationName, const CatalogEntry& linked) {
+    CatalogEntry* installation = db_.Entry(installationName);
+    if (!installation || linked.PlugInLst_GrpName.empty()) return false;
+    Scope scope(*this);
+    const LinkIndex::Members& members = scope.GroupMembers(linked.PlugInLst_GrpName.front());
+    for (const LinkIndex::Member& member : members)
+        if (member.entry->Status & kStatusNeverUnlink) return false;
+    bool removed = false;
+    for (const LinkIndex::Member& member : members)
+        removed = scope.RemoveLink(installationName, *installation, member.name) || removed;
+    // Links removed here must reach the file even when the caller then
+    // refuses its own request.
+    if (removed) db_.MarkModified(kFlagLinksChanged);
+    return true;
+}
+
+int Linker::ReplaceByCpuFit(const std::string& installationName, const std::string& plugInName) {
+    CatalogEntry* installation = db_.Entry(installationName);
+    const CatalogEntry* plugIn = db_.Entry(plugInName);
+    if (!installation || !plugIn) return 0;
+    std::string plugInFolder, installationFolder;
+    if (!FirstFolder(plugIn->ProgLocation, &plugInFolder) ||
+        !FirstFolder(installation->ProgLocation, &installationFolder) ||
+        !EqualsNoCase(plugInFolder, installationFolder))
+        return 0;
+    if (AnyItemHasStar(installation->CpuSupport)) return 0;
+    // Every linked plug-in would be passed over for a version too new.
+    if (installation->SdkVersion < plugIn->SdkVersion) return 0;
+
+    Scope scope(*this);
+    const bool plugInTakesAll = AnyItemHasStar(plugIn->CpuSupport);
+    const int plugInFit = CountContained(plugIn->CpuSupport, installation->CpuSupport);
+    for (const std::string& name : scope.LinkedWithName(installationName, *installation, plugIn->DisplayName)) {
+        const CatalogEntry* old = db_.Entry(name);
+        if (AnyItemHasStar(old->CpuSupport)) continue;
+        // A plug-in marked never to be unlinked keeps its place.
+        if (old->Status & kStatusNeverUnlink) continue;
+        if (!plugInTakesAll && CountContained(old->CpuSupport, installation->CpuSupport) >= plugInFit) continue;
+        scope.RemoveLink(installationName, *installation, name);
+        scope.AppendLink(installationName, *installation, plugInName);
+        NoteLinksChanged(*installation);
+        db_.MarkModified(kFlagLinksChanged);
+        return 1;
+    }
+    return 0;
+}
+
+void Linker::LinkAllPlugIns(const std::string& installationName) {
+    CatalogEntry* installation = db_.Entry(installationName);
+    if (db_.plugInNames().empty() || !installation) return;
+    Scope scope(*this);
+    for (std::size_t i = 0; i < db_.plugInNames().size(); ++i) {
+        const std::string name = db_.plugInNames()[i];
+        // As IsLinked, asking the working copy this scope holds.
+        if (db_.Entry(name) && !scope.Contains(installationName, *installation, name))
+            LinkPlugIn(installationName, name, LinkMode::kLink, SameName::kMakeRoom);
+    }
+}
+
+int Linker::MakeCurrentInstallation(CatalogEntry* entry) {
+    if (!(db_.flags() & (kFlagLoaded | kFlagScanned)) || !entry) return 0;
+    Scope scope(*this);
+    for (std::size_t i = 0; i < db_.installationNames().size(); ++i) {
+        const std::string name = db_.installationNames()[i];
+        CatalogEntry* installation = db_.Entry(name);
+        if (!installation) continue;
+        const std::int32_t before = installation->Status;
+        if (installation == entry) {
+            LinkAllPlugIns(name);
+            installation->Status |= kStatusFoundOrCurrent;
+        } else {
+            installation->Status &= ~kStatusFoundOrCurrent;
+        }
+        // A change of the current installation is a change of the catalog.
+        if ((before ^ installation->Status) & kStatusFoundOrCurrent) db_.MarkModified(kFlagLinksChanged);
+    }
+    return 1;
+}
+
+}  // namespace comp_mgr

@@ -1,0 +1,132 @@
+#include "services/repairs/startup_repairs.h"
+
+#include <string>
+#include <vector>
+
+#include "catalog/comma_list.h"
+#include "support/text.h"
+
+namespace comp_mgr {
+
+namespace {
+
+const char kSharedLibraryGroupPrefix[] = "CERR: ";
+const char kSplitMarker[] = "SPLIT: ";
+
+// The base name of a group: a "SPLIT: " group is named by its bracketed part,
+// and a folder suffix from an earlier start is cut off so that it is rebuilt
+// the same way.
+std::string GroupBaseName(std::string group) {
+    if (group.find(kSplitMarker) != std::string::npos) {
+        std::size_t open = group.find('<');
+        std::size_t close = group.find('>');
+        std::size_t start = open == std::string::npos ? 0 : open + 1;
+        group = close == std::string::npos || close < start ? std::string() : group.substr(start, close - start);
+    }
+    std::size_t bracket = group.find('<');
+    if (bracket != std::string::npos) group.erase(bracket);
+    return Trim(group);
+}
+
+void ReplaceGroup(CatalogEntry& entry, const std::string& group) {
+    entry.PlugInLst_GrpName.clear();
+    SplitIntoList(group, entry.PlugInLst_GrpName);
+    if (!EqualsNoCase(entry.GroupDescription, group)) entry.GroupDescription = group;
+}
+
+}  // namespace
+
+int StartupRepairs::DropMissingFiles() {
+    if (!(db_.flags() & (kFlagLoaded | kFlagScanned))) return 0;
+    // Every file is asked about first, in the catalog's order, and the
+    // missing ones are then dropped in that order: dropping changes no file,
+    // so the answers are the ones a walk that drops as it goes would get.
+    std::vector<std::string> missing;
+    for (const auto& item : db_.entries()) {
+        const CatalogEntry& entry = item.value();
+        if (entry.ProgLocation.empty() || !platform_.files.CanOpen(entry.ProgLocation)) missing.push_back(item.key());
+    }
+    for (const std::string& name : missing) {
+        if (ComponentDatabase::SectionKind(name) == kKindPlugIn) {
+            for (const std::string& installation : db_.installationNames()) {
+                const CatalogEntry* linker = db_.Entry(installation);
+                if (linker && linker->PlugInLst_GrpName.contains(name)) UnlinkAndSubstitute(installation, name);
+            }
+        }
+        db_.RemoveSection(name);
+        db_.MarkModified(kFlagEntriesRemoved);
+    }
+    return missing.empty() ? 0 : 1;
+}
+
+void StartupRepairs::UnlinkAndSubstitute(const std::string& installationName, const std::string& plugInName) {
+    CatalogEntry* installation = db_.Entry(installationName);
+    const CatalogEntry* plugIn = db_.Entry(plugInName);
+    if (!installation || !plugIn) return;
+    if (!installation->PlugInLst_GrpName.removeFirst(plugInName)) return;
+
+    for (const std::string& candidate : db_.plugInNames()) {
+        if (candidate == plugInName) continue;
+        const CatalogEntry* substitute = db_.Entry(candidate);
+        if (!substitute || substitute->SdkVersion > installation->SdkVersion) continue;
+        if (substitute->DisplayName != plugIn->DisplayName) continue;
+        // A substitute the installation already links is not linked twice.
+        installation->PlugInLst_GrpName.appendUnique(candidate);
+        return;
+    }
+}
+
+int StartupRepairs::ReconcileGroups() {
+    if (!(db_.flags() & (kFlagLoaded | kFlagScanned))) return 0;
+
+    // Both maps iterate in the catalog's hash order, which decides the order
+    // in which groups are formed.
+    BucketMap<StringList> byLocation;
+    BucketMap<StringList> byName;
+    for (const std::string& name : db_.plugInNames()) {
+        const CatalogEntry* entry = db_.Entry(name);
+        if (!entry) continue;
+        if (!entry->PlugInLst_GrpName.empty()) {
+            byName[entry->DisplayName].push_back(name);
+        } else {
+            byLocation[entry->ProgLocation].push_back(name);
+        }
+    }
+
+    // Plug-ins without a group that share one library form a group named
+    // after all of them.
+    bool formed = false;
+    for (const auto& shared : byLocation) {
+        const StringList& names = shared.value();
+        if (names.size() < 2) continue;
+        std::string members;
+        for (const std::string& name : names) {
+            if (const CatalogEntry* entry = db_.Entry(name)) members += "<" + entry->DisplayName + ">";
+        }
+        const std::string group = kSharedLibraryGroupPrefix + members;
+        for (const std::string& name : names) {
+            if (CatalogEntry* entry = db_.Entry(name)) ReplaceGroup(*entry, group);
+        }
+        formed = true;
+    }
+
+    // A grouped plug-in's group is tied to the folder of its library, so that
+    // copies of one group installed in different folders stay apart.
+    for (const auto& sameName : byName) {
+        for (const std::string& name : sameName.value()) {
+            CatalogEntry* entry = db_.Entry(name);
+            if (!entry || entry->PlugInLst_GrpName.empty()) continue;
+            const std::string base = GroupBaseName(entry->PlugInLst_GrpName.front());
+            std::string folder = ToLower(db_.DisplayPath(*entry));
+            std::size_t slash = folder.rfind('\\');
+            if (slash != std::string::npos && slash > 0) folder.erase(slash);
+            ReplaceGroup(*entry, base + " <" + folder + ">");
+        }
+    }
+
+    if (!formed) return 0;
+    db_.MarkModified(kFlagGroupsReconciled);
+    return 1;
+}
+
+}  // namespace comp_mgr

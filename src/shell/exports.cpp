@@ -1,0 +1,108 @@
+// The exported functions: each checks what it was handed and forwards to one
+// operation of the catalog or of a service.
+#include "comp_mgr/comp_mgr.h"
+#include "shell/export_guard.h"
+#include "support/text_output.h"
+
+using comp_mgr::ComponentManagerApp;
+using comp_mgr::CopyTextOut;
+using comp_mgr::Guarded;
+
+extern "C" {
+
+int InstallVNT(void) {
+    return Guarded(0, [](ComponentManagerApp&) { return 0; });
+}
+
+int bAbortDbUpdate(void) {
+    return Guarded(1, [](ComponentManagerApp& app) {
+        app.AbortUpdate();
+        return 1;
+    });
+}
+
+int bGetDbUpdateFlag(int* changes) {
+    return Guarded(0, [&](ComponentManagerApp& app) {
+        const std::uint32_t flags = app.database().flags();
+        if ((flags & comp_mgr::kFlagModified) == 0) return 0;
+        if (changes) *changes = static_cast<int>(flags & comp_mgr::kFlagChangeKinds);
+        return 1;
+    });
+}
+
+int iGetCatalogCount(int kind) {
+    return Guarded(-1, [&](ComponentManagerApp& app) { return app.database().CountByKind(kind); });
+}
+
+int bGetCatalogByNdx(int kind, int index, unsigned int* size, char* sectionName, comp_mgr::CatalogEntry* entry) {
+    if (!size || !sectionName || !entry) return 0;
+    return Guarded(0, [&](ComponentManagerApp& app) {
+        std::string name;
+        if (!app.database().GetEntryByIndex(kind, index, name, *entry)) return 0;
+        return CopyTextOut(name, size, sectionName) ? 1 : 0;
+    });
+}
+
+int bGetCatalogByKey(const char* sectionName, comp_mgr::CatalogEntry** entry) {
+    if (!entry) return 0;
+    return Guarded(0, [&](ComponentManagerApp& app) { return app.database().GetEntryByKey(sectionName, *entry); });
+}
+
+int bInstallVNT(const char* progLocation, const char* sdkVersion, const char* cpuSupport, const char* sku,
+                const char* displayName, const char* folder, const char* registration) {
+    return Guarded(0, [&](ComponentManagerApp& app) {
+        int result = app.services().records.InstallProduct(progLocation, sdkVersion, cpuSupport, sku, displayName,
+                                                           folder, registration);
+        app.database().WriteInstallEntry();
+        return result;
+    });
+}
+
+int bUpdateVNT(const char* progLocation, const char* sdkVersion, const char* oldSku, const char* newSku,
+               const char* displayName) {
+    return Guarded(0, [&](ComponentManagerApp& app) {
+        return app.services().records.ReplaceSkuToken(progLocation, sdkVersion, oldSku, newSku, displayName);
+    });
+}
+
+int bGetKeyVNT(const char* progLocation, const char* sdkVersion, unsigned int* size, char* sectionName) {
+    if (!size || !sectionName) return 0;
+    return Guarded(0, [&](ComponentManagerApp& app) {
+        std::string name;
+        if (!app.services().records.FindInstallationKey(progLocation, sdkVersion, &name)) return 0;
+        return CopyTextOut(name, size, sectionName) ? 1 : 0;
+    });
+}
+
+int bPrepareVNT(const char* sectionName) {
+    if (!sectionName) return 0;
+    return Guarded(
+        0, [&](ComponentManagerApp& app) { return app.services().registration.PrepareInstallation(sectionName); });
+}
+
+int bLinkPlugIns(const char* installationName, const char* plugInName, int mode) {
+    if (!installationName || !plugInName) return 0;
+    return Guarded(0, [&](ComponentManagerApp& app) {
+        // Modes out of range are the linker's to refuse.
+        return app.services().linker.LinkPlugIn(installationName, plugInName, static_cast<comp_mgr::LinkMode>(mode),
+                                                comp_mgr::SameName::kMakeRoom);
+    });
+}
+
+int iDetectNewPlugIns(int mode) {
+    return Guarded(-1, [&](ComponentManagerApp& app) {
+        app.ShowPendingMessage();
+        return app.services().detection.DetectNewPlugIns(static_cast<comp_mgr::DetectionMode>(mode));
+    });
+}
+
+void vUnRegAllPlgN(void) {
+    Guarded(0, [](ComponentManagerApp& app) {
+        app.ShowPendingMessage();
+        app.services().detection.DetectNewPlugIns(comp_mgr::DetectionMode::kLink);
+        app.services().exitRepairs.UnregisterAllPlugIns();
+        return 0;
+    });
+}
+
+}  // extern "C"
