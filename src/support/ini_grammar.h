@@ -13,25 +13,14 @@
 #include <string>
 #include <string_view>
 
-namespace comp_mgr {
+#include "support/text.h"
 
-namespace ini_detail {
-inline bool White(char c) {
-    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
-}
-inline std::string_view TrimView(std::string_view s) {
-    std::size_t b = 0, e = s.size();
-    while (b < e && White(s[b])) ++b;
-    while (e > b && White(s[e - 1])) --e;
-    return s.substr(b, e - b);
-}
-}  // namespace ini_detail
+namespace comp_mgr {
 
 // Calls onSection(std::string name) for each header and
 // onProperty(std::string_view key, std::string_view value) for each property.
 template <class OnSection, class OnProperty>
 void ParseIni(std::string_view content, OnSection&& onSection, OnProperty&& onProperty) {
-    using namespace ini_detail;
     std::size_t pos = 0;
     const std::size_t size = content.size();
     while (pos < size) {
@@ -60,9 +49,9 @@ void ParseIni(std::string_view content, OnSection&& onSection, OnProperty&& onPr
         std::size_t eq = line.find('=');
         if (eq == std::string_view::npos) continue;
         std::string_view key = line.substr(0, eq);
-        while (!key.empty() && White(key.back())) key.remove_suffix(1);
+        while (!key.empty() && IsWhite(key.back())) key.remove_suffix(1);
         std::string_view value = line.substr(eq + 1);
-        while (!value.empty() && White(value.front())) value.remove_prefix(1);
+        while (!value.empty() && IsWhite(value.front())) value.remove_prefix(1);
         onProperty(key, value);
     }
 }

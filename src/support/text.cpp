@@ -23,11 +23,15 @@ std::string TrimRight(std::string_view s) {
     return std::string(s.substr(0, e));
 }
 
-std::string Trim(std::string_view s) {
+std::string_view TrimView(std::string_view s) {
     std::size_t b = 0, e = s.size();
     while (b < e && IsWhite(s[b])) ++b;
     while (e > b && IsWhite(s[e - 1])) --e;
-    return std::string(s.substr(b, e - b));
+    return s.substr(b, e - b);
+}
+
+std::string Trim(std::string_view s) {
+    return std::string(TrimView(s));
 }
 
 char AsciiUpper(char c) {

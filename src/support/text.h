@@ -11,6 +11,8 @@ namespace comp_mgr {
 
 // Blank, tab, carriage return, line feed, vertical tab, form feed.
 bool IsWhite(char c);
+// The part of `s` without white space at either end.
+std::string_view TrimView(std::string_view s);
 std::string Trim(std::string_view s);
 std::string TrimLeft(std::string_view s);
 std::string TrimRight(std::string_view s);

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "support/text.h"
+
 namespace comp_mgr {
 namespace {
 
@@ -18,14 +20,6 @@ constexpr std::uint32_t kGenericRead = 0x80000000u;
 constexpr std::uint32_t kGenericWrite = 0x40000000u;
 constexpr std::uint32_t kGenericAll = 0x10000000u;
 constexpr std::uint32_t kMaximumAllowed = 0x02000000u;
-
-std::string Fold(std::string_view s) {
-    std::string r(s);
-    for (char& c : r) {
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    }
-    return r;
-}
 
 // Generic rights map onto the key rights they stand for.
 std::uint32_t EffectiveAccess(std::uint32_t access) {
@@ -139,7 +133,7 @@ MemoryRegistry::Key* MemoryRegistry::Walk(Key* from, std::string_view path, bool
     }
     Key* key = from;
     for (std::string_view part : parts) {
-        std::string folded = Fold(part);
+        std::string folded = ToLower(part);
         std::size_t pos = key->SubkeyPosition(folded);
         if (pos < key->subkeys_.size() && key->subkeys_[pos]->folded_ == folded) {
             key = key->subkeys_[pos];
@@ -274,7 +268,7 @@ long MemoryRegistry::QueryValue(RegHandle handle, const char* name, std::uint32_
     long error;
     Key* key = Resolve(handle, kKeyQueryValue, false, &error);
     if (!key) return error;
-    const Value* v = key->FindValue(Fold(name ? name : ""));
+    const Value* v = key->FindValue(ToLower(name ? name : ""));
     if (!v) return kErrorFileNotFound;
     if (type) *type = v->type;
     if (!dataSize) return kErrorSuccess;
@@ -359,7 +353,7 @@ MemoryRegistry::Key* MemoryRegistry::CreatePath(RegHandle hive, std::string_view
 }
 
 void MemoryRegistry::PutValue(Key* key, std::string_view name, std::uint32_t type, std::string_view data) {
-    std::string folded = Fold(name);
+    std::string folded = ToLower(name);
     std::size_t pos = key->ValuePosition(folded);
     if (pos < key->values_.size()) {
         Value& v = key->values_[pos];
@@ -386,7 +380,7 @@ void MemoryRegistry::PutValue(Key* key, std::string_view name, std::uint32_t typ
 }
 
 bool MemoryRegistry::RemoveValue(Key* key, std::string_view name) {
-    std::size_t pos = key->ValuePosition(Fold(name));
+    std::size_t pos = key->ValuePosition(ToLower(name));
     if (pos >= key->values_.size()) return false;
     key->values_.erase(key->values_.begin() + static_cast<std::ptrdiff_t>(pos));
     key->RebuildValueIndex();
@@ -457,7 +451,7 @@ bool MemoryRegistry::GetRaw(RegHandle hive, std::string_view path, std::string_v
                             std::string* data) const {
     const Key* key = FindKey(hive, path);
     if (!key) return false;
-    const Value* v = key->FindValue(Fold(name));
+    const Value* v = key->FindValue(ToLower(name));
     if (!v) return false;
     if (type) *type = v->type;
     if (data) *data = v->data;
