@@ -17,6 +17,8 @@ step() { echo; echo "== $*"; }
 
 step "Formatting (clang-format)"
 git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run --Werror
+step "Includes follow the layers"
+python3 scripts/check_layers.py
 
 step "Windows build (MinGW-w64)"
 cmake -S . -B build-mingw -G Ninja -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" \
