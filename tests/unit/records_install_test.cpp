@@ -126,6 +126,22 @@ TEST_F(InstallRecords, UpdateRecordProcessorRules) {
     EXPECT_EQ(e.CpuSupport.items(), Names{"*"});
 }
 
+TEST_F(InstallRecords, UpdateRecordTakesOnlyVersionsAboveOne) {
+    // Versions of 1.0 and below never replace a stored one, nor count as a
+    // change; any version above 1.0 that differs does.
+    const struct {
+        const char* sdk;
+        int changed;
+        double stored;
+    } cases[] = {{"1.0", 0, 2.0}, {"1", 0, 2.0}, {"0.5", 0, 2.0}, {"-3", 0, 2.0},
+                 {"1.01", 1, 1.01}, {"2.0", 0, 2.0}, {"3.5", 1, 3.5}};
+    for (const auto& c : cases) {
+        CatalogEntry& e = PlugIn("PlugIn_1", "A", "A", "", 2.0);
+        EXPECT_EQ(db->services.records.UpdateRecord(e, e.ProgLocation, "A", c.sdk, "A"), c.changed) << c.sdk;
+        EXPECT_DOUBLE_EQ(e.SdkVersion, c.stored) << c.sdk;
+    }
+}
+
 TEST_F(InstallRecords, TimeStampsUseEnglishNamesWhateverTheLocale) {
     std::tm t{};
     t.tm_year = 106;

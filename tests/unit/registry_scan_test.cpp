@@ -131,6 +131,11 @@ TEST_F(RegistryScanTest, OnlySubkeysAboveVersionOneAreVersions) {
     Version(key + "\\Settings", "{BS}", "C:\\Plug\\bs.dll");
     Version(key + "\\1.0", "{B1}", "C:\\Plug\\b1.dll");
     Version(key + "\\0.9", "{B09}", "C:\\Plug\\b09.dll");
+    // Names that read as the number 1.0 are not versions either; anything
+    // above it is.
+    Version(key + "\\1", "{B1A}", "C:\\Plug\\b1a.dll");
+    Version(key + "\\1.00", "{B1B}", "C:\\Plug\\b1b.dll");
+    Version(key + "\\1.001", "{B1C}", "C:\\Plug\\b1c.dll");
     Db().services.scan.ScanRegistryPlugins();
 
     ASSERT_NE(One("C:\\Plug\\b10.dll"), nullptr);
@@ -139,6 +144,10 @@ TEST_F(RegistryScanTest, OnlySubkeysAboveVersionOneAreVersions) {
     EXPECT_TRUE(ByServer("C:\\Plug\\bs.dll").empty());
     EXPECT_TRUE(ByServer("C:\\Plug\\b1.dll").empty());
     EXPECT_TRUE(ByServer("C:\\Plug\\b09.dll").empty());
+    EXPECT_TRUE(ByServer("C:\\Plug\\b1a.dll").empty());
+    EXPECT_TRUE(ByServer("C:\\Plug\\b1b.dll").empty());
+    ASSERT_NE(One("C:\\Plug\\b1c.dll"), nullptr);
+    EXPECT_DOUBLE_EQ(One("C:\\Plug\\b1c.dll")->SdkVersion, 1.001);
     // Without DisplayName a plug-in is named after its key.
     EXPECT_EQ(One("C:\\Plug\\b10.dll")->DisplayName, "Beta");
 }
