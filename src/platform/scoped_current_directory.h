@@ -16,7 +16,8 @@ class ScopedCurrentDirectory {
 public:
     static constexpr std::uint32_t kCapacity = 1024;
 
-    explicit ScopedCurrentDirectory(Files& files) : files_(files), saved_(files.GetCurrentDirectory(&path_, kCapacity)) {}
+    explicit ScopedCurrentDirectory(Files& files)
+        : files_(files), saved_(files.GetCurrentDirectory(&path_, kCapacity)) {}
     ~ScopedCurrentDirectory() { Restore(); }
     ScopedCurrentDirectory(const ScopedCurrentDirectory&) = delete;
     ScopedCurrentDirectory& operator=(const ScopedCurrentDirectory&) = delete;
