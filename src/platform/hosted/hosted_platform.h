@@ -18,18 +18,24 @@ namespace comp_mgr {
 class HostedPlatform : public ProcessPlatform {
 public:
     explicit HostedPlatform(const HostedSettings& settings);
+    HostedPlatform(const HostedPlatform&) = delete;
+    HostedPlatform& operator=(const HostedPlatform&) = delete;
 
     const Platform& platform() override { return platform_; }
 
-    HostedMachine machine;
-    HostedFiles files;
-    HostedProcess process;
-    HostedLoader loader;
-    HostedUi ui;
-    HostedClock clock;
-    HostedRegistry registry;
+    // The ports tests ask about beyond the Platform: where the machine is,
+    // and which UI mode the settings chose.
+    const HostedMachine& machine() const { return machine_; }
+    const HostedUi& ui() const { return ui_; }
 
 private:
+    HostedMachine machine_;
+    HostedFiles files_;
+    HostedProcess process_;
+    HostedLoader loader_;
+    HostedUi ui_;
+    HostedClock clock_;
+    HostedRegistry registry_;
     Platform platform_;
 };
 
