@@ -5,8 +5,8 @@
 
 #include <string>
 
+#include "platform/hosted/reg_file.h"
 #include "platform/memory/memory_registry.h"
-#include "platform/memory/reg_file.h"
 
 namespace comp_mgr {
 namespace {

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/memory/reg_file.h"
+#include "platform/hosted/reg_file.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     std::string_view input(reinterpret_cast<const char*>(data), size);

@@ -45,8 +45,8 @@ TEST_F(EnvironmentTest, DefaultsAndSettingsComeFromTheEnvironment) {
     ASSERT_GT(p.process.ModuleFileName(exe, sizeof(exe)), 0u);
     EXPECT_STREQ("D:\\Tools\\Bin\\COMP_MGR.EXE", exe);
     EXPECT_EQ(2010 - 1900, p.clock.Now().tm_year);
-    EXPECT_EQ(HostedUi::Mode::kNone, hosted.ui.mode());
-    EXPECT_EQ(root.path(), hosted.machine.root());
+    EXPECT_EQ(HostedUi::Mode::kNone, hosted.ui().mode());
+    EXPECT_EQ(root.path(), hosted.machine().root());
 
     // The registry file is only written once something changed.
     p.registry.Flush();

@@ -8,7 +8,7 @@
 
 #include "hosted_test_root.h"
 #include "platform/hosted/hosted_registry.h"
-#include "platform/memory/reg_file.h"
+#include "platform/hosted/reg_file.h"
 
 namespace comp_mgr {
 namespace {

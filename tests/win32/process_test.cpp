@@ -7,6 +7,7 @@
 #include "platform/win32/win32_clock.h"
 #include "platform/win32/win32_loader.h"
 #include "platform/win32/win32_process.h"
+#include "platform/win32/win32_settings.h"
 #include "platform/win32/win32_ui.h"
 #include "win32/win32_fixture.h"
 
@@ -99,15 +100,40 @@ TEST(Win32ClockTest, FixedTimeTakesOnlyWellFormedPossibleDates) {
     EXPECT_FALSE(ParseFixedTime("2006-12-04 15:04:33", nullptr));
 }
 
+TEST(Win32SettingsTest, VariablesAreReadOnceAndEmptyOnesTakeTheDefault) {
+    {
+        ScopedEnv ui("VNT_UI", nullptr);
+        ScopedEnv log("VNT_LOG_DIR", "");
+        ScopedEnv now("VNT_NOW", nullptr);
+        Win32Settings defaults = Win32Settings::FromEnvironment();
+        EXPECT_EQ("", defaults.ui);
+        EXPECT_EQ("", defaults.logDir);
+        EXPECT_EQ("", defaults.now);
+    }
+    ScopedEnv ui("VNT_UI", "none");
+    ScopedEnv log("VNT_LOG_DIR", "C:\\logs");
+    ScopedEnv now("VNT_NOW", "2006-12-04 15:04:33");
+    Win32Settings set = Win32Settings::FromEnvironment();
+    EXPECT_EQ("none", set.ui);
+    EXPECT_EQ("C:\\logs", set.logDir);
+    EXPECT_EQ("2006-12-04 15:04:33", set.now);
+}
+
+// The clock reads VNT_NOW when it is made (the platform reads its settings
+// once), so each variant sets the variable first and makes a clock after.
 TEST(Win32ClockTest, NowFollowsVntNowWhenItIsValid) {
-    Win32Clock clock;
     {
         ScopedEnv now("VNT_NOW", "2006-12-04 15:04:33");
+        Win32Clock clock(Win32Settings::FromEnvironment().now);
         std::tm t = clock.Now();
         EXPECT_EQ(106, t.tm_year);
         EXPECT_EQ(33, t.tm_sec);
+        // A later change of the variable does not reach a clock already made.
+        ScopedEnv later("VNT_NOW", "2010-01-02 03:04:05");
+        EXPECT_EQ(106, clock.Now().tm_year);
     }
     ScopedEnv garbage("VNT_NOW", "yesterday");
+    Win32Clock clock(Win32Settings::FromEnvironment().now);
     std::tm real = clock.Now();
     SYSTEMTIME st;
     GetLocalTime(&st);
@@ -120,7 +146,8 @@ TEST(Win32UiTest, MessagesAreLoggedEscapedAndNoBoxShowsWithoutAUser) {
     const std::string logDir = dir / "log";  // made on the first message
     ScopedEnv ui("VNT_UI", "none");
     ScopedEnv log("VNT_LOG_DIR", logDir.c_str());
-    Win32Ui box;
+    const Win32Settings settings = Win32Settings::FromEnvironment();
+    Win32Ui box(settings.ui, settings.logDir);
     box.MessageBox("comp_mgr", "Cannot open C:\\db\\vnt_Compdb.ini\r\nsecond line\n");
     box.MessageBox("comp_mgr", "plain | text");
     EXPECT_EQ(

@@ -1,4 +1,5 @@
-// The Clock port on the hosted machine: VNT_NOW fixes "now".
+// The Clock port on the hosted machine: the settings may fix "now" (VNT_NOW,
+// hosted_settings.h).
 #ifndef COMP_MGR_PLATFORM_HOSTED_HOSTED_CLOCK_H
 #define COMP_MGR_PLATFORM_HOSTED_HOSTED_CLOCK_H
 

@@ -3,40 +3,21 @@
 #include <unistd.h>
 
 #include <cstdio>
-#include <cstdlib>
 
 namespace comp_mgr {
-namespace {
-
-void FromEnv(const char* name, std::string* value) {
-    const char* v = std::getenv(name);
-    if (v && *v) *value = v;
-}
-
-}  // namespace
-
-HostedSettings HostedSettings::FromEnvironment() {
-    HostedSettings s;
-    FromEnv("VNT_ROOT", &s.root);
-    FromEnv("VNT_HOST_EXE", &s.hostExe);
-    FromEnv("VNT_CWD", &s.currentDirectory);
-    FromEnv("VNT_UI", &s.ui);
-    FromEnv("VNT_NOW", &s.now);
-    return s;
-}
 
 HostedPlatform::HostedPlatform(const HostedSettings& settings)
-    : machine(settings.root, settings.hostExe, settings.currentDirectory),
-      files(machine),
-      process(machine),
-      loader(machine),
-      ui(machine, settings.ui.empty() ? (::isatty(0) ? "tty" : "none") : settings.ui),
-      clock(settings.now),
-      registry(machine.root() + "/registry.reg"),
-      platform_{registry, files, process, loader, ui, clock} {
-    if (!ui.settingValid())
+    : machine_(settings.root, settings.hostExe, settings.currentDirectory),
+      files_(machine_),
+      process_(machine_),
+      loader_(machine_),
+      ui_(machine_, settings.ui.empty() ? (::isatty(0) ? "tty" : "none") : settings.ui),
+      clock_(settings.now),
+      registry_(machine_.root() + "/registry.reg"),
+      platform_{registry_, files_, process_, loader_, ui_, clock_} {
+    if (!ui_.settingValid())
         std::fprintf(stderr, "comp_mgr: VNT_UI=%s not understood; using none\n", settings.ui.c_str());
-    if (!clock.valid()) {
+    if (!clock_.valid()) {
         std::fprintf(stderr, "comp_mgr: VNT_NOW=%s is not YYYY-MM-DD HH:MM:SS; using the real time\n",
                      settings.now.c_str());
     }

@@ -1,9 +1,7 @@
-// Everything the library needs of the hosted machine, built from the
-// environment (VNT_ROOT, VNT_HOST_EXE, VNT_CWD, VNT_UI, VNT_NOW).
+// Everything the library needs of the hosted machine, built from its settings
+// (hosted_settings.h).
 #ifndef COMP_MGR_PLATFORM_HOSTED_HOSTED_PLATFORM_H
 #define COMP_MGR_PLATFORM_HOSTED_HOSTED_PLATFORM_H
-
-#include <string>
 
 #include "platform/hosted/hosted_clock.h"
 #include "platform/hosted/hosted_files.h"
@@ -11,37 +9,33 @@
 #include "platform/hosted/hosted_machine.h"
 #include "platform/hosted/hosted_process.h"
 #include "platform/hosted/hosted_registry.h"
+#include "platform/hosted/hosted_settings.h"
 #include "platform/hosted/hosted_ui.h"
 #include "platform/process_platform.h"
 
 namespace comp_mgr {
 
-struct HostedSettings {
-    std::string root = "./vnt-machine";
-    std::string hostExe = "C:\\Vantrel\\bin\\vn_app.exe";
-    std::string currentDirectory;  // empty: the folder of hostExe
-    std::string ui;                // empty: "tty" when stdin is a terminal, else "none"
-    std::string now;               // empty: the real time
-
-    // The settings named by the environment, defaults for the rest.
-    static HostedSettings FromEnvironment();
-};
-
 class HostedPlatform : public ProcessPlatform {
 public:
     explicit HostedPlatform(const HostedSettings& settings);
+    HostedPlatform(const HostedPlatform&) = delete;
+    HostedPlatform& operator=(const HostedPlatform&) = delete;
 
     const Platform& platform() override { return platform_; }
 
-    HostedMachine machine;
-    HostedFiles files;
-    HostedProcess process;
-    HostedLoader loader;
-    HostedUi ui;
-    HostedClock clock;
-    HostedRegistry registry;
+    // The ports tests ask about beyond the Platform: where the machine is,
+    // and which UI mode the settings chose.
+    const HostedMachine& machine() const { return machine_; }
+    const HostedUi& ui() const { return ui_; }
 
 private:
+    HostedMachine machine_;
+    HostedFiles files_;
+    HostedProcess process_;
+    HostedLoader loader_;
+    HostedUi ui_;
+    HostedClock clock_;
+    HostedRegistry registry_;
     Platform platform_;
 };
 

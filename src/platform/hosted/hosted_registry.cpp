@@ -7,7 +7,7 @@
 #include <utility>
 
 #include "platform/hosted/host_file_io.h"
-#include "platform/memory/reg_file.h"
+#include "platform/hosted/reg_file.h"
 #include "support/path_parts.h"
 
 namespace comp_mgr {

@@ -1,7 +1,8 @@
 // The Ui port on the hosted machine. Every message box is appended to
-// ROOT/log/messages.log; VNT_UI picks who answers: "tty" (the terminal),
-// "script:<host file>" (answers read from a file, one line per dialog; message
-// boxes take none) or "none" (no one: message boxes are only logged).
+// ROOT/log/messages.log; the UI setting (VNT_UI, hosted_settings.h) picks who
+// answers: "tty" (the terminal), "script:<host file>" (answers read from a
+// file, one line per dialog; message boxes take none) or "none" (no one:
+// message boxes are only logged).
 #ifndef COMP_MGR_PLATFORM_HOSTED_HOSTED_UI_H
 #define COMP_MGR_PLATFORM_HOSTED_HOSTED_UI_H
 
@@ -18,7 +19,7 @@ class HostedUi : public Ui {
 public:
     enum class Mode { kTty, kScript, kNone };
 
-    // `setting` is the VNT_UI text. Terminal I/O goes through `in` and `out`.
+    // `setting` is the UI setting's text. Terminal I/O goes through `in` and `out`.
     HostedUi(const HostedMachine& machine, const std::string& setting, std::FILE* in = stdin, std::FILE* out = stderr);
 
     void MessageBox(const std::string& caption, const std::string& text) override;

@@ -1,15 +1,16 @@
 #include "platform/win32/win32_clock.h"
 
-#include "platform/win32/win32_process.h"
 #include "platform/win32/windows_api.h"
 #include "support/fixed_time.h"
 
 namespace comp_mgr {
 
+Win32Clock::Win32Clock(const std::string& fixed) {
+    fixed_ = !fixed.empty() && ParseFixedTime(fixed, &now_);
+}
+
 std::tm Win32Clock::Now() {
-    std::string fixed;
-    std::tm t;
-    if (Win32GetEnv("VNT_NOW", &fixed) && ParseFixedTime(fixed, &t)) return t;
+    if (fixed_) return now_;
     SYSTEMTIME now;
     GetLocalTime(&now);
     TIME_ZONE_INFORMATION zone;

@@ -2,8 +2,10 @@
 
 namespace comp_mgr {
 
+Win32Platform::Win32Platform(const Win32Settings& settings) : ui_(settings.ui, settings.logDir), clock_(settings.now) {}
+
 std::unique_ptr<ProcessPlatform> CreateProcessPlatform() {
-    return std::make_unique<Win32Platform>();
+    return std::make_unique<Win32Platform>(Win32Settings::FromEnvironment());
 }
 
 namespace win32 {

@@ -8,13 +8,17 @@
 #include "platform/win32/win32_loader.h"
 #include "platform/win32/win32_process.h"
 #include "platform/win32/win32_registry.h"
+#include "platform/win32/win32_settings.h"
 #include "platform/win32/win32_ui.h"
 
 namespace comp_mgr {
 
 class Win32Platform : public ProcessPlatform {
 public:
-    Win32Platform() : platform_{registry_, files_, process_, loader_, ui_, clock_} {}
+    explicit Win32Platform(const Win32Settings& settings);
+    Win32Platform(const Win32Platform&) = delete;
+    Win32Platform& operator=(const Win32Platform&) = delete;
+
     const Platform& platform() override { return platform_; }
 
 private:
@@ -24,7 +28,7 @@ private:
     Win32Loader loader_;
     Win32Ui ui_;
     Win32Clock clock_;
-    Platform platform_;
+    Platform platform_{registry_, files_, process_, loader_, ui_, clock_};
 };
 
 namespace win32 {

@@ -1,6 +1,7 @@
 #include "platform/win32/win32_ui.h"
 
-#include "platform/win32/win32_process.h"
+#include <utility>
+
 #include "platform/win32/windows_api.h"
 
 namespace comp_mgr {
@@ -21,13 +22,12 @@ void AppendLine(const std::string& folder, const std::string& line) {
 
 }  // namespace
 
+Win32Ui::Win32Ui(const std::string& setting, std::string logDir)
+    : showBoxes_(setting != "none"), logDir_(std::move(logDir)) {}
+
 void Win32Ui::MessageBox(const std::string& caption, const std::string& text) {
-    std::string folder;
-    if (Win32GetEnv("VNT_LOG_DIR", &folder) && !folder.empty()) {
-        AppendLine(folder, EscapeLogText(caption) + "|" + EscapeLogText(text) + "\n");
-    }
-    std::string mode;
-    if (Win32GetEnv("VNT_UI", &mode) && mode == "none") return;
+    if (!logDir_.empty()) AppendLine(logDir_, EscapeLogText(caption) + "|" + EscapeLogText(text) + "\n");
+    if (!showBoxes_) return;
     MessageBoxA(nullptr, text.c_str(), caption.c_str(), MB_OK);
 }
 

@@ -1,9 +1,6 @@
-// The user-interface port on Windows message boxes.
-//
-// Environment: VNT_UI=none shows no box (nobody is there to answer one);
-// with VNT_LOG_DIR set, every message box is also appended to
-// %VNT_LOG_DIR%\messages.log as "<caption>|<text>", in the form the hosted
-// machine writes, so that tests can read what the user would have seen.
+// The user-interface port on Windows message boxes. Whether a box shows and
+// where messages are logged come from the settings (VNT_UI, VNT_LOG_DIR;
+// win32_settings.h).
 #ifndef COMP_MGR_PLATFORM_WIN32_WIN32_UI_H
 #define COMP_MGR_PLATFORM_WIN32_WIN32_UI_H
 
@@ -16,7 +13,15 @@ namespace comp_mgr {
 
 class Win32Ui : public Ui {
 public:
+    // `setting` is the UI setting's text ("none": no box); `logDir` the folder
+    // of messages.log, empty for no log.
+    Win32Ui(const std::string& setting, std::string logDir);
+
     void MessageBox(const std::string& caption, const std::string& text) override;
+
+private:
+    bool showBoxes_;
+    std::string logDir_;
 };
 
 }  // namespace comp_mgr

@@ -7,8 +7,8 @@
 // ends. A REG_SZ value whose data is text plus one terminating NUL is written
 // "text"; any other REG_SZ data (no terminator, inner NULs, line breaks) is
 // written hex(1): so that the stored bytes survive exactly.
-#ifndef COMP_MGR_PLATFORM_MEMORY_REG_FILE_H
-#define COMP_MGR_PLATFORM_MEMORY_REG_FILE_H
+#ifndef COMP_MGR_PLATFORM_HOSTED_REG_FILE_H
+#define COMP_MGR_PLATFORM_HOSTED_REG_FILE_H
 
 #include <cstddef>
 #include <functional>

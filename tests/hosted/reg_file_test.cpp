@@ -1,4 +1,4 @@
-#include "platform/memory/reg_file.h"
+#include "platform/hosted/reg_file.h"
 
 #include <gtest/gtest.h>
 

@@ -1,0 +1,25 @@
+#include "platform/hosted/hosted_settings.h"
+
+#include <cstdlib>
+
+namespace comp_mgr {
+namespace {
+
+void FromEnv(const char* name, std::string* value) {
+    const char* v = std::getenv(name);
+    if (v && *v) *value = v;
+}
+
+}  // namespace
+
+HostedSettings HostedSettings::FromEnvironment() {
+    HostedSettings s;
+    FromEnv("VNT_ROOT", &s.root);
+    FromEnv("VNT_HOST_EXE", &s.hostExe);
+    FromEnv("VNT_CWD", &s.currentDirectory);
+    FromEnv("VNT_UI", &s.ui);
+    FromEnv("VNT_NOW", &s.now);
+    return s;
+}
+
+}  // namespace comp_mgr

@@ -1,0 +1,46 @@
+// The Windows adapter's settings: read from the process's environment once,
+// when the library makes its process platform (on the first export call, not
+// in DllMain), by Win32Settings::FromEnvironment, and handed to Win32Platform;
+// tests fill them in directly. This comment is the one place that lists them.
+// A variable that is unset or empty takes its default; changing one later
+// does not reach a platform already made.
+//
+//   VNT_UI       Exactly "none": no message box is shown (nobody is there to
+//                answer one); the message is still logged (VNT_LOG_DIR).
+//                Default: message boxes are shown. Any other text acts as the
+//                default, without a warning.
+//   VNT_LOG_DIR  A folder (Windows path): every message box is also appended
+//                to its messages.log as "<caption>|<text>", escaped as the
+//                hosted machine writes ROOT/log/messages.log, so that tests
+//                can read what the user would have seen. The folder itself is
+//                made on the first message (not its parents). Default: no
+//                log. A folder or log that cannot be made or written: the
+//                message is not logged and is shown as VNT_UI says, without a
+//                warning.
+//   VNT_NOW      A fixed local time "YYYY-MM-DD HH:MM:SS" for the clock, read
+//                as on the hosted machine (support/fixed_time.h), so that
+//                tests see the same "now" on both. Default: the real local
+//                time. Text that is not a possible date and time in that form:
+//                the real time, without a warning.
+//
+// Any other variable is no setting: the Process port reads it, when asked,
+// from the process's environment.
+#ifndef COMP_MGR_PLATFORM_WIN32_WIN32_SETTINGS_H
+#define COMP_MGR_PLATFORM_WIN32_WIN32_SETTINGS_H
+
+#include <string>
+
+namespace comp_mgr {
+
+struct Win32Settings {
+    std::string ui;      // VNT_UI; "none": no message box
+    std::string logDir;  // VNT_LOG_DIR; empty: no log
+    std::string now;     // VNT_NOW; empty: the real time
+
+    // The settings named by the environment, defaults for the rest.
+    static Win32Settings FromEnvironment();
+};
+
+}  // namespace comp_mgr
+
+#endif
