@@ -24,4 +24,8 @@ std::string EscapeLogText(std::string_view text) {
     return out;
 }
 
+std::string MessageLogLine(std::string_view caption, std::string_view text) {
+    return EscapeLogText(caption) + "|" + EscapeLogText(text);
+}
+
 }  // namespace comp_mgr

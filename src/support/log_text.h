@@ -12,6 +12,10 @@ namespace comp_mgr {
 // Backslash as \\, carriage return as \r, line feed as \n.
 std::string EscapeLogText(std::string_view text);
 
+// The line messages.log keeps for a message box, "<caption>|<text>" escaped,
+// without its line end.
+std::string MessageLogLine(std::string_view caption, std::string_view text);
+
 }  // namespace comp_mgr
 
 #endif

@@ -133,7 +133,7 @@ TEST_F(InstallRecords, UpdateRecordTakesOnlyVersionsAboveOne) {
         const char* sdk;
         int changed;
         double stored;
-    } cases[] = {{"1.0", 0, 2.0}, {"1", 0, 2.0}, {"0.5", 0, 2.0}, {"-3", 0, 2.0},
+    } cases[] = {{"1.0", 0, 2.0},   {"1", 0, 2.0},   {"0.5", 0, 2.0}, {"-3", 0, 2.0},
                  {"1.01", 1, 1.01}, {"2.0", 0, 2.0}, {"3.5", 1, 3.5}};
     for (const auto& c : cases) {
         CatalogEntry& e = PlugIn("PlugIn_1", "A", "A", "", 2.0);

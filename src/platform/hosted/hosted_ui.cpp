@@ -18,7 +18,7 @@ HostedUi::HostedUi(const HostedMachine& machine, const std::string& setting, std
 }
 
 void HostedUi::MessageBox(const std::string& caption, const std::string& text) {
-    host_io::AppendLine(machine_.LogPath("messages.log"), EscapeLogText(caption) + "|" + EscapeLogText(text));
+    host_io::AppendLine(machine_.LogPath("messages.log"), MessageLogLine(caption, text));
     if (mode_ != Mode::kTty || !out_) return;
     std::fprintf(out_, "\n[%s]\n%s\n(press Enter) ", caption.c_str(), text.c_str());
     std::fflush(out_);

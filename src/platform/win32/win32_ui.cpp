@@ -26,7 +26,7 @@ Win32Ui::Win32Ui(const std::string& setting, std::string logDir)
     : showBoxes_(setting != "none"), logDir_(std::move(logDir)) {}
 
 void Win32Ui::MessageBox(const std::string& caption, const std::string& text) {
-    if (!logDir_.empty()) AppendLine(logDir_, EscapeLogText(caption) + "|" + EscapeLogText(text) + "\n");
+    if (!logDir_.empty()) AppendLine(logDir_, MessageLogLine(caption, text) + "\n");
     if (!showBoxes_) return;
     MessageBoxA(nullptr, text.c_str(), caption.c_str(), MB_OK);
 }
