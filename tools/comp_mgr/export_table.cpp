@@ -88,7 +88,8 @@ ExportInfo Row(const char* name, std::vector<std::string> outNames = {}, std::ve
 using namespace signature;
 
 // The rows below must keep matching the header the library is built from: one
-// row for each of its exports and none besides.
+// row for each of its exports and none besides (the tool's tests compare the
+// names with resources/comp_mgr.def).
 static_assert(std::is_same_v<decltype(InstallVNT), NoArgs>);
 static_assert(std::is_same_v<decltype(bGetKeyVNT), GetKey>);
 static_assert(std::is_same_v<decltype(bPrepareVNT), Text>);
