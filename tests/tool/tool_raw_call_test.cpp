@@ -192,8 +192,8 @@ TEST(ToolFormat, CallLines) {
     out[0].outInt = kUntouchedOutput;
     EXPECT_EQ(FormatCallLine(flag, 0, out), "bGetDbUpdateFlag -> 0 changes=0xFFFFCFC7");
 
-    const ExportInfo web = TwoPairsRow();
-    EXPECT_EQ(CallUsage(web), "twoPairs TEXT CAPACITY CAPACITY");
+    const ExportInfo twoPairs = TwoPairsRow();
+    EXPECT_EQ(CallUsage(twoPairs), "twoPairs TEXT CAPACITY CAPACITY");
     std::vector<ObservedOutput> w(7);
     w[1].outInt = 1;
     w[2].outInt = 30;
@@ -201,7 +201,7 @@ TEST(ToolFormat, CallLines) {
     w[4].bytes = std::string("http", 4);
     w[5].size = 2;
     w[6].bytes = std::string("ab\0", 3);
-    EXPECT_EQ(FormatCallLine(web, 1, w),
+    EXPECT_EQ(FormatCallLine(twoPairs, 1, w),
               "twoPairs -> 1 autoLaunch=1 frequency=30 size1=4 text1=\"http\" nul1=no size2=2 text2=\"ab\" nul2=yes");
 
     EXPECT_EQ(FormatCallLine(*FindExport("vUnRegAllPlgN"), 0, {}), "vUnRegAllPlgN -> -");
