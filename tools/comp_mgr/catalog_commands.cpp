@@ -172,9 +172,9 @@ Report RunLinks(const CommandContext& context, const Words& words) {
 }  // namespace
 
 void AddCatalogCommands(std::vector<PeopleCommand>* c) {
-    c->push_back({"list", "[installations|plugins]", 0, 1, false, CheckList, RunList});
-    c->push_back({"show", "SECTION", 1, 1, false, nullptr, RunShow});
-    c->push_back({"links", "SECTION", 1, 1, false, nullptr, RunLinks});
+    c->push_back({"list", "[installations|plugins]", 0, 1, CheckList, RunList});
+    c->push_back({"show", "SECTION", 1, 1, nullptr, RunShow});
+    c->push_back({"links", "SECTION", 1, 1, nullptr, RunLinks});
 }
 
 }  // namespace comp_mgr_tool

@@ -87,21 +87,26 @@ ExportInfo Row(const char* name, std::vector<std::string> outNames = {}, std::ve
 
 using namespace signature;
 
-// The rows below must keep matching the header the library is built from.
+// The rows below must keep matching the header the library is built from: one
+// row for each of its exports and none besides (the tool's tests compare the
+// names with resources/comp_mgr.def).
+static_assert(std::is_same_v<decltype(InstallVNT), NoArgs>);
 static_assert(std::is_same_v<decltype(bGetKeyVNT), GetKey>);
+static_assert(std::is_same_v<decltype(bPrepareVNT), Text>);
 static_assert(std::is_same_v<decltype(bGetCatalogByNdx), ByIndex>);
 static_assert(std::is_same_v<decltype(bGetCatalogByKey), ByKey>);
 static_assert(std::is_same_v<decltype(bInstallVNT), Install>);
 static_assert(std::is_same_v<decltype(bUpdateVNT), Update>);
 static_assert(std::is_same_v<decltype(bLinkPlugIns), Link>);
-static_assert(std::is_same_v<decltype(bGetDbUpdateFlag), int(int*)>);
-static_assert(std::is_same_v<decltype(vUnRegAllPlgN), void()>);
+static_assert(std::is_same_v<decltype(iDetectNewPlugIns), IntArg>);
+static_assert(std::is_same_v<decltype(vUnRegAllPlgN), NoResult>);
+static_assert(std::is_same_v<decltype(iGetCatalogCount), IntArg>);
+static_assert(std::is_same_v<decltype(bAbortDbUpdate), NoArgs>);
+static_assert(std::is_same_v<decltype(bGetDbUpdateFlag), OutInt>);
 
 std::vector<ExportInfo> BuildTable() {
     std::vector<ExportInfo> rows = {
         Row<NoArgs>("InstallVNT"),
-        Row<TwoTexts>("SetupVNT"),
-        Row<TwoTexts>("bSetupVNT"),
         Row<GetKey>("bGetKeyVNT"),
         Row<Text>("bPrepareVNT"),
         Row<Install>("bInstallVNT"),
@@ -114,19 +119,6 @@ std::vector<ExportInfo> BuildTable() {
         Row<ByKey>("bGetCatalogByKey"),
         Row<NoArgs>("bAbortDbUpdate"),
         Row<OutInt>("bGetDbUpdateFlag", {"changes"}),
-        Row<TextInt>("bWebStartup"),
-        Row<TwoTexts>("bWebStartupByVNT"),
-        // Exported under its C++ signature: the GNU (Itanium) form, then the
-        // Microsoft forms for 64 and 32 bits.
-        Row<Text>("bGetWebSettingWithDefault", {},
-                  {"_Z25bGetWebSettingWithDefaultPKc", "?bGetWebSettingWithDefault@@YAHPEBD@Z",
-                   "?bGetWebSettingWithDefault@@YAHPBD@Z"}),
-        Row<WebGet>("bWebGetSetting", {"autoLaunch", "frequency"}),
-        Row<WebSet>("bWebSetSetting"),
-        Row<Text>("bWebUpdate"),
-        Row<Text>("bWebSupport"),
-        Row<NoArgs>("bWebRegister"),
-        Row<PathForSku>("bWebGetPath4Sku"),
     };
     for (auto& row : rows) row.hexOutputs = row.name == "bGetDbUpdateFlag";
     return rows;

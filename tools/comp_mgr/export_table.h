@@ -49,24 +49,19 @@ struct ExportInfo {
 // C signatures of the exports, shared by the table and the people's commands.
 namespace signature {
 using Text = int(const char*);
-using TwoTexts = int(const char*, const char*);
-using TextInt = int(const char*, int);
 using GetKey = int(const char*, const char*, unsigned int*, char*);
 using ByIndex = int(int, int, unsigned int*, char*, comp_mgr::CatalogEntry*);
 using ByKey = int(const char*, comp_mgr::CatalogEntry**);
 using Install = int(const char*, const char*, const char*, const char*, const char*, const char*, const char*);
 using Update = int(const char*, const char*, const char*, const char*, const char*);
 using Link = int(const char*, const char*, int);
-using WebGet = int(const char*, int*, int*, unsigned int*, char*, unsigned int*, char*);
-using WebSet = int(const char*, int, int, const char*, const char*);
-using PathForSku = int(const char*, unsigned int*, char*);
 using NoArgs = int();
 using IntArg = int(int);
 using OutInt = int(int*);
 using NoResult = void();
 }  // namespace signature
 
-// Every export of the library, in the order of the public header.
+// Every export of the library (include/comp_mgr/comp_mgr.h), and nothing else.
 const std::vector<ExportInfo>& Exports();
 // The row of an export by its (case-sensitive) name, or null.
 const ExportInfo* FindExport(std::string_view name);

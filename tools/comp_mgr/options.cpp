@@ -128,16 +128,9 @@ Commands:
   update LOCATION SDK OLD_SKU NEW_SKU NAME
   key LOCATION SDK                  the section of an installation
   prepare SECTION                   make an installation the current one
-  setup LOCATION SDK
   link INSTALLATION PLUGIN [link|unlink|check]
   detect [link|unregister|ask|count]
   unregister-all
-  web startup SECTION [remind|bind|ask]
-  web startup-for LOCATION SDK
-  web get SECTION
-  web set SECTION AUTOLAUNCH FREQUENCY URLBASE URLSECTION
-  web update SECTION | web support SECTION | web register
-  path-for-sku SKU
   flags                             bGetDbUpdateFlag with the change bits named
   call EXPORT ARGS...               one raw call
   exec FILE|-                       raw calls, one per line, in one load

@@ -8,7 +8,6 @@ const std::vector<PeopleCommand>& AllCommands() {
         std::vector<PeopleCommand> c;
         AddCatalogCommands(&c);
         AddRecordCommands(&c);
-        AddWebCommands(&c);
         return c;
     }();
     return commands;
@@ -17,16 +16,9 @@ const std::vector<PeopleCommand>& AllCommands() {
 }  // namespace
 
 const PeopleCommand* FindPeopleCommand(const std::string& command, const Words& arguments, Words* words) {
-    std::string name = command;
-    std::size_t skip = 0;
-    if (command == "web") {
-        if (arguments.empty()) return nullptr;
-        name += " " + arguments[0];
-        skip = 1;
-    }
     for (const auto& c : AllCommands()) {
-        if (name == c.name) {
-            words->assign(arguments.begin() + static_cast<std::ptrdiff_t>(skip), arguments.end());
+        if (command == c.name) {
+            *words = arguments;
             return &c;
         }
     }

@@ -1,4 +1,4 @@
-// The commands for people (list, show, install, web ..., flags, ...): each
+// The commands for people (list, show, install, link, flags, ...): each
 // checks its words before the library is loaded and then runs against it.
 #ifndef COMP_MGR_TOOL_PEOPLE_COMMANDS_H
 #define COMP_MGR_TOOL_PEOPLE_COMMANDS_H
@@ -13,19 +13,16 @@ namespace comp_mgr_tool {
 using Words = std::vector<std::string>;
 
 struct PeopleCommand {
-    const char* name;   // "list", "web get", ...
+    const char* name;   // "list", "unregister-all", ...
     const char* usage;  // the words after the name
     std::size_t minWords, maxWords;
-    // Commands whose exports belong to later builds of the library: when the
-    // export is missing they are "not available in this build" (usage error).
-    bool laterWork;
     // Checks the words (modes, integers) before the library is loaded.
     bool (*check)(const Words& words, std::string* error);
     Report (*run)(const CommandContext& context, const Words& words);
 };
 
-// Finds the command for a command word and its arguments ("web get X" is the
-// command "web get" with the words {X}). Null when there is none.
+// Finds the command for a command word; its words are the arguments. Null when
+// there is none.
 const PeopleCommand* FindPeopleCommand(const std::string& command, const Words& arguments, Words* words);
 
 // Checks the number of words and calls the command's own check.
@@ -34,7 +31,6 @@ bool CheckPeopleCommand(const PeopleCommand& command, const Words& words, std::s
 // The command groups, each in its own file.
 void AddCatalogCommands(std::vector<PeopleCommand>* commands);
 void AddRecordCommands(std::vector<PeopleCommand>* commands);
-void AddWebCommands(std::vector<PeopleCommand>* commands);
 
 // Shared helpers of the command files.
 bool WordIsOneOf(const std::string& word, const std::vector<std::string>& choices, std::size_t* index);

@@ -1,4 +1,4 @@
-// install, update, key, prepare, setup, link, detect, unregister-all, flags:
+// install, update, key, prepare, link, detect, unregister-all, flags:
 // recording installations and managing plug-ins.
 #include "catalog_text.h"
 #include "people_commands.h"
@@ -67,13 +67,6 @@ Report RunPrepare(const CommandContext& context, const Words& w) {
     Lines l;
     l.Add("section", w[0]);
     l.Add("result", result ? "prepared (now the current installation)" : "not an installation of the catalog", result);
-    return l.Done();
-}
-
-Report RunSetup(const CommandContext& context, const Words& w) {
-    int result = context.Get<signature::TwoTexts>("bSetupVNT")(w[0].c_str(), w[1].c_str());
-    Lines l;
-    l.Add("result", result ? "set up and prepared" : "no installation at " + w[0], result);
     return l.Done();
 }
 
@@ -150,15 +143,14 @@ Report RunFlags(const CommandContext& context, const Words&) {
 }  // namespace
 
 void AddRecordCommands(std::vector<PeopleCommand>* c) {
-    c->push_back({"install", "LOCATION SDK CPU SKU NAME FOLDER REGISTRATION", 7, 7, false, nullptr, RunInstall});
-    c->push_back({"update", "LOCATION SDK OLD_SKU NEW_SKU NAME", 5, 5, false, nullptr, RunUpdate});
-    c->push_back({"key", "LOCATION SDK", 2, 2, false, nullptr, RunKey});
-    c->push_back({"prepare", "SECTION", 1, 1, false, nullptr, RunPrepare});
-    c->push_back({"setup", "LOCATION SDK", 2, 2, true, nullptr, RunSetup});
-    c->push_back({"link", "INSTALLATION PLUGIN [link|unlink|check]", 2, 3, false, CheckLink, RunLink});
-    c->push_back({"detect", "[link|unregister|ask|count]", 0, 1, false, CheckDetect, RunDetect});
-    c->push_back({"unregister-all", "", 0, 0, false, nullptr, RunUnregisterAll});
-    c->push_back({"flags", "", 0, 0, false, nullptr, RunFlags});
+    c->push_back({"install", "LOCATION SDK CPU SKU NAME FOLDER REGISTRATION", 7, 7, nullptr, RunInstall});
+    c->push_back({"update", "LOCATION SDK OLD_SKU NEW_SKU NAME", 5, 5, nullptr, RunUpdate});
+    c->push_back({"key", "LOCATION SDK", 2, 2, nullptr, RunKey});
+    c->push_back({"prepare", "SECTION", 1, 1, nullptr, RunPrepare});
+    c->push_back({"link", "INSTALLATION PLUGIN [link|unlink|check]", 2, 3, CheckLink, RunLink});
+    c->push_back({"detect", "[link|unregister|ask|count]", 0, 1, CheckDetect, RunDetect});
+    c->push_back({"unregister-all", "", 0, 0, nullptr, RunUnregisterAll});
+    c->push_back({"flags", "", 0, 0, nullptr, RunFlags});
 }
 
 }  // namespace comp_mgr_tool

@@ -64,11 +64,7 @@ int MakePlan(const Options& o, std::istream& in, Plan* plan, std::ostream& err) 
         return kExitOk;
     }
     plan->people = FindPeopleCommand(o.command, o.arguments, &plan->words);
-    if (!plan->people) {
-        if (o.command == "web")
-            return Usage(err, "usage: comp_mgr web startup|startup-for|get|set|update|support|register ...");
-        return Usage(err, "unknown command: " + o.command);
-    }
+    if (!plan->people) return Usage(err, "unknown command: " + o.command);
     if (!CheckPeopleCommand(*plan->people, plan->words, &error)) return Usage(err, error);
     return kExitOk;
 }
@@ -97,11 +93,6 @@ int RunPeople(const Library& library, const Options& o, const Plan& plan, std::o
         return kExitOk;
     } catch (const MissingExport& missing) {
         out.flush();
-        if (plan.people->laterWork) {
-            err << "comp_mgr: " << plan.people->name << " is not available in this build (" << library.path()
-                << " has no " << missing.exportName << ")\n";
-            return kExitUsage;
-        }
         err << "comp_mgr: export " << missing.exportName << " is missing from " << library.path() << "\n";
         return kExitLibrary;
     }

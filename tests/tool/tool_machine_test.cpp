@@ -157,7 +157,7 @@ TEST_F(ToolMachine, LinksMadeInOneRunAreListedInTheNext) {
     EXPECT_EQ(r.out, "modified: no\n");
 }
 
-TEST_F(ToolMachine, MissingSectionsAndLaterCommands) {
+TEST_F(ToolMachine, MissingSections) {
     Touch("Ide/bin/vn_app.exe");
     Catalog(kThreeInstallations);
     ToolRun r = Run({"show", "PlugIn_9"});

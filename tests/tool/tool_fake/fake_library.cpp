@@ -1,9 +1,8 @@
 // A stand-in for libcomp_mgr.so that the tool's tests load: a tiny fixed
 // catalog, every call written to the file named by COMP_MGR_FAKE_LOG, and a
 // few deliberate faults (a write past the caller's buffer) that the real
-// library cannot be made to commit. Built twice: once with the exports below
-// (all but bSetupVNT and a few advisor calls), once (FAKE_REDUCED) without
-// the catalog queries and the advisor.
+// library cannot be made to commit. Built twice: once with every export of
+// the public header, once (FAKE_REDUCED) without the catalog queries.
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -185,40 +184,3 @@ FAKE_API int iDetectNewPlugIns(int mode) {
 FAKE_API void vUnRegAllPlgN(void) {
     Log("vUnRegAllPlgN");
 }
-
-#ifndef FAKE_REDUCED
-// Stores a long URL base (cut, still 1) and a short URL section; leaves frequency alone.
-FAKE_API int bWebGetSetting(const char* sectionName, int* autoLaunch, int* frequency, unsigned int* size1, char* text1,
-                            unsigned int* size2, char* text2) {
-    Log("bWebGetSetting " + Arg(sectionName));
-    (void)frequency;
-    *autoLaunch = 1;
-    TextOut("http://updates.example.com/base", size1, text1);
-    TextOut("Sec\"1\"", size2, text2);
-    return 1;
-}
-
-FAKE_API int bWebStartup(const char* sectionName, int mode) {
-    Log("bWebStartup " + Arg(sectionName) + " " + std::to_string(mode));
-    return sectionName ? 1 : 0;
-}
-
-FAKE_API int bWebSetSetting(const char* sectionName, int autoLaunch, int frequency, const char* text1,
-                            const char* text2) {
-    Log("bWebSetSetting " + Arg(sectionName) + " " + std::to_string(autoLaunch) + " " + std::to_string(frequency) +
-        " " + Arg(text1) + " " + Arg(text2));
-    return 1;
-}
-
-FAKE_API int bWebGetPath4Sku(const char* sku, unsigned int* size, char* path) {
-    Log("bWebGetPath4Sku " + Arg(sku));
-    TextOut("C:\\Ide\\bin", size, path);
-    return 1;
-}
-
-// Exported under its C++ signature, as the real one is.
-__attribute__((visibility("default"))) int bGetWebSettingWithDefault(const char* sectionName) {
-    Log("bGetWebSettingWithDefault " + Arg(sectionName));
-    return 7;
-}
-#endif

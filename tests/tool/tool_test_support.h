@@ -1,6 +1,6 @@
 // Running the comp_mgr tool as a separate process in the tool's tests.
-#ifndef COMP_MGR_TESTS_HOSTED_TOOL_TEST_SUPPORT_H
-#define COMP_MGR_TESTS_HOSTED_TOOL_TEST_SUPPORT_H
+#ifndef COMP_MGR_TESTS_TOOL_TOOL_TEST_SUPPORT_H
+#define COMP_MGR_TESTS_TOOL_TOOL_TEST_SUPPORT_H
 
 #include <sys/wait.h>
 #include <unistd.h>

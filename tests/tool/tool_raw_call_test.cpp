@@ -121,14 +121,11 @@ TEST(ToolParser, RejectsBadIntegersAndCapacities) {
 TEST(ToolParser, ArgumentCountsAndNames) {
     EXPECT_NE(ParseError("bGetKeyVNT a 3.0").find("missing capacity argument (usage: bGetKeyVNT TEXT TEXT CAPACITY)"),
               std::string::npos);
-    EXPECT_NE(ParseError("bWebGetSetting S 4").find("usage: bWebGetSetting TEXT CAPACITY CAPACITY"), std::string::npos);
     EXPECT_NE(ParseError("bGetKeyVNT a 3.0 17 18").find("too many"), std::string::npos);
     EXPECT_NE(ParseError("bgetkeyvnt a 3.0 17").find("unknown export"), std::string::npos);
     EXPECT_NE(ParseError("\"bGetKeyVNT\" a 3.0 17").find("unknown export"), std::string::npos);
     EXPECT_NE(ParseError("bAbortDbUpdate x").find("too many"), std::string::npos);
     EXPECT_FALSE(ParseError("bGetDbUpdateFlag 5").empty());  // an out integer takes no argument
-    // The decorated export is written by its plain name.
-    EXPECT_NE(Parse("bGetWebSettingWithDefault VntInstallation_1").exported, nullptr);
 }
 
 TEST(ToolParser, EntryKeywords) {
@@ -143,6 +140,41 @@ TEST(ToolParser, EntryKeywords) {
     ParsedCall c = Parse("bGetCatalogByKey NULLENTRY");
     EXPECT_EQ(c.arguments[0].text, "NULLENTRY");
     EXPECT_EQ(c.arguments[1].entry, EntryChoice::Fresh);
+}
+
+// A row with two size-and-buffer pairs and named out integers, the way the
+// table describes an export (no export of this build has two pairs).
+using TwoPairs = int(const char*, int*, int*, unsigned int*, char*, unsigned int*, char*);
+
+int InvokeTwoPairs(AnyFunction function, const std::vector<Slot>& s) {
+    return reinterpret_cast<TwoPairs*>(function)(s[0].text, s[1].outInt, s[2].outInt, s[3].size, s[4].buffer, s[5].size,
+                                                 s[6].buffer);
+}
+
+ExportInfo TwoPairsRow() {
+    ExportInfo info;
+    info.name = "twoPairs";
+    info.symbols = {info.name};
+    info.params = {ParamKind::Text,   ParamKind::OutInt, ParamKind::OutInt, ParamKind::Size,
+                   ParamKind::Buffer, ParamKind::Size,   ParamKind::Buffer};
+    info.outNames = {"autoLaunch", "frequency"};
+    info.invoke = &InvokeTwoPairs;
+    return info;
+}
+
+// A call of the row above: a section and the two capacities.
+ParsedCall TwoPairsCall(const ExportInfo& row, unsigned int capacity1, unsigned int capacity2) {
+    ParsedCall call;
+    call.exported = &row;
+    for (ParamKind kind : row.params) {
+        Argument arg;
+        arg.kind = kind;
+        call.arguments.push_back(arg);
+    }
+    call.arguments[0].text = "VntInstallation_1";
+    call.arguments[3].capacity = capacity1;
+    call.arguments[5].capacity = capacity2;
+    return call;
 }
 
 TEST(ToolFormat, BufferText) {
@@ -160,7 +192,8 @@ TEST(ToolFormat, CallLines) {
     out[0].outInt = kUntouchedOutput;
     EXPECT_EQ(FormatCallLine(flag, 0, out), "bGetDbUpdateFlag -> 0 changes=0xFFFFCFC7");
 
-    const ExportInfo& web = *FindExport("bWebGetSetting");
+    const ExportInfo twoPairs = TwoPairsRow();
+    EXPECT_EQ(CallUsage(twoPairs), "twoPairs TEXT CAPACITY CAPACITY");
     std::vector<ObservedOutput> w(7);
     w[1].outInt = 1;
     w[2].outInt = 30;
@@ -168,9 +201,8 @@ TEST(ToolFormat, CallLines) {
     w[4].bytes = std::string("http", 4);
     w[5].size = 2;
     w[6].bytes = std::string("ab\0", 3);
-    EXPECT_EQ(FormatCallLine(web, 1, w),
-              "bWebGetSetting -> 1 autoLaunch=1 frequency=30 size1=4 text1=\"http\" nul1=no size2=2 text2=\"ab\" "
-              "nul2=yes");
+    EXPECT_EQ(FormatCallLine(twoPairs, 1, w),
+              "twoPairs -> 1 autoLaunch=1 frequency=30 size1=4 text1=\"http\" nul1=no size2=2 text2=\"ab\" nul2=yes");
 
     EXPECT_EQ(FormatCallLine(*FindExport("vUnRegAllPlgN"), 0, {}), "vUnRegAllPlgN -> -");
     EXPECT_EQ(FormatCallLine(*FindExport("iGetCatalogCount"), -1, std::vector<ObservedOutput>(1)),
@@ -240,6 +272,27 @@ int ByKeyRetarget(const char*, comp_mgr::CatalogEntry** entry) {
     if (entry) *entry = &other;
     return 1;
 }
+// The library's text rule: shorter than the size -> stored with NUL, size set; else cut, size kept.
+void StoreText(const std::string& text, unsigned int* size, char* buffer) {
+    if (text.size() < *size) {
+        std::memcpy(buffer, text.c_str(), text.size() + 1);
+        *size = static_cast<unsigned int>(text.size());
+    } else {
+        std::memcpy(buffer, text.data(), *size);
+    }
+}
+// Stores a long text in the first buffer and a short one in the second; leaves
+// the second out integer alone.
+int TwoTexts(const char*, int* autoLaunch, int*, unsigned int* size1, char* text1, unsigned int* size2, char* text2) {
+    *autoLaunch = 1;
+    StoreText("http://updates.example.com/base", size1, text1);
+    StoreText("Sec\"1\"", size2, text2);
+    return 1;
+}
+int SecondOverflow(const char*, int*, int*, unsigned int*, char*, unsigned int* size2, char* text2) {
+    std::memset(text2, 'X', *size2 + 1u);
+    return 0;
+}
 std::string seenText = "unset";
 bool seenNull = false;
 int PrepareRecorder(const char* section) {
@@ -271,6 +324,21 @@ TEST(ToolExecute, WritePastCapacityIsReported) {
         ASSERT_EQ(o.faults.size(), 1u) << line;
         EXPECT_NE(o.faults[0].find("past the end"), std::string::npos);
     }
+}
+
+TEST(ToolExecute, TwoBuffersAreNumberedAndCutTextsShow) {
+    const ExportInfo row = TwoPairsRow();
+    CallOutput o = ExecuteCall(TwoPairsCall(row, 7, 0), reinterpret_cast<AnyFunction>(TwoTexts));
+    EXPECT_EQ(o.text,
+              "twoPairs -> 1 autoLaunch=1 frequency=-12345 size1=7 text1=\"http://\" nul1=no size2=0 text2=\"\" "
+              "nul2=no\n");
+    EXPECT_TRUE(o.faults.empty());
+    o = ExecuteCall(TwoPairsCall(row, 100, 7), reinterpret_cast<AnyFunction>(TwoTexts));
+    EXPECT_NE(o.text.find("size2=6 text2=\"Sec\"\"1\"\"\" nul2=yes"), std::string::npos) << o.text;
+    // A write past the second buffer names that buffer.
+    o = ExecuteCall(TwoPairsCall(row, 4, 4), reinterpret_cast<AnyFunction>(SecondOverflow));
+    ASSERT_EQ(o.faults.size(), 1u);
+    EXPECT_NE(o.faults[0].find("past the end of buffer 2 (capacity 4"), std::string::npos) << o.faults[0];
 }
 
 TEST(ToolExecute, UntouchedOutInteger) {
