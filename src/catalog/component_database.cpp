@@ -4,6 +4,7 @@
 
 #include <cstring>
 #include <limits>
+#include <stdexcept>
 
 #include "catalog/comma_list.h"
 #include "catalog/plug_in_location_index.h"
@@ -51,18 +52,29 @@ void ComponentDatabase::RegisterSectionName(const std::string& name) {
 }
 
 std::string ComponentDatabase::MakeNewSectionName(int kind) {
+    constexpr std::int32_t kLargest = std::numeric_limits<std::int32_t>::max();
     const bool installation = kind == kKindInstallation;
     std::int32_t& max = installation ? maxInstallationNumber_ : maxPlugInNumber_;
     const char* prefix = installation ? kInstallationPrefix : kPlugInPrefix;
-    // Counted in 64 bits and never handing out a name already taken, so that
-    // a file holding the largest 32-bit number cannot make two records share
-    // a section.
-    std::int64_t next = static_cast<std::int64_t>(max) + 1;
-    std::string name = prefix + FormatInt(next);
-    while (entries_.contains(name)) name = prefix + FormatInt(++next);
-    max = next > std::numeric_limits<std::int32_t>::max() ? std::numeric_limits<std::int32_t>::max()
-                                                          : static_cast<std::int32_t>(next);
-    return name;
+    // Never a name already taken, so that two records cannot share a section.
+    std::string name;
+    for (std::int64_t next = static_cast<std::int64_t>(max) + 1; next <= kLargest; ++next) {
+        name = prefix + FormatInt(next);
+        if (!entries_.contains(name)) {
+            max = static_cast<std::int32_t>(next);
+            return name;
+        }
+    }
+    // No number above the highest is left that the file can hold (a section
+    // numbered 2147483647 was loaded): the lowest free number is taken
+    // instead, so the record is saved and found again at the next start.
+    std::int32_t& lowest = installation ? lowestFreeInstallationNumber_ : lowestFreePlugInNumber_;
+    for (; lowest < kLargest; ++lowest) {
+        name = prefix + FormatInt(lowest);
+        if (!entries_.contains(name)) return name;
+    }
+    // Every number has a section; nothing the file can hold is left.
+    throw std::length_error("no section number left");
 }
 
 CatalogEntry* ComponentDatabase::Entry(const std::string& name) const {
@@ -168,6 +180,8 @@ const std::vector<std::string>& ComponentDatabase::PlugInsAt(const std::string& 
 void ComponentDatabase::Clear() {
     flags_ = 0;
     iniPath_.clear();
+    lowestFreeInstallationNumber_ = 1;
+    lowestFreePlugInNumber_ = 1;
     installationNames_.clear();
     plugInNames_.clear();
     newPlugInNames_.clear();

@@ -124,6 +124,10 @@ private:
     std::string iniPath_;
     std::int32_t maxInstallationNumber_ = 0;
     std::int32_t maxPlugInNumber_ = 0;
+    // Where the search for a free number starts once the numbers above the
+    // highest are used up.
+    std::int32_t lowestFreeInstallationNumber_ = 1;
+    std::int32_t lowestFreePlugInNumber_ = 1;
     StringList installationNames_;
     StringList plugInNames_;
     StringList newPlugInNames_;

@@ -33,12 +33,37 @@ TEST_F(CatalogModelTest, FirstHeaderSetsTheHighestNumberAndNewNamesFollowIt) {
     EXPECT_EQ(d.CountByKind(kKindPlugIn), 2);
 }
 
-TEST_F(CatalogModelTest, NewNameNeverReusesATakenSectionAtTheTopOfTheRange) {
-    ComponentDatabase& d = LoadFile(HostSection() + "[PlugIn_2147483647]\r\nDisplayName=x\r\n");
-    EXPECT_EQ(d.maxPlugInNumber(), std::numeric_limits<std::int32_t>::max());
-    std::string name = d.MakeNewSectionName(kKindPlugIn);
-    EXPECT_NE(name, "PlugIn_2147483647");
-    EXPECT_FALSE(d.entries().contains(name));
+TEST_F(CatalogModelTest, AtTheTopOfTheRangeNewRecordsTakeFreeNumbersAndAreSaved) {
+    // A section numbered 2147483647 leaves no number above it that the file
+    // can hold; new records must still get names the save writes.
+    const struct {
+        int kind;
+        const char* top;
+        std::vector<std::string> expected;
+    } cases[] = {
+        {kKindPlugIn,
+         "[PlugIn_2147483647]\r\nProgLocation=C:\\p\\top.dll\r\n[PlugIn_2]\r\nDisplayName=y\r\n",
+         {"PlugIn_1", "PlugIn_3"}},
+        {kKindInstallation,
+         "[VntInstallation_2147483647]\r\nProgLocation=C:\\i\\top.exe\r\n",
+         {"VntInstallation_2", "VntInstallation_3"}},
+    };
+    for (const auto& c : cases) {
+        ComponentDatabase& d = LoadFile(HostSection() + c.top);
+        std::vector<std::string> made;
+        for (int i = 0; i < 2; ++i) {
+            const std::string location = "C:\\new\\" + std::to_string(i) + ".dll";
+            CatalogEntry* e = db->services.records.AddOrUpdateRecord(location, "2.0", "*", "New " + std::to_string(i),
+                                                                     c.kind, FoundRecord::kUpdate, "");
+            ASSERT_NE(e, nullptr);
+            for (const auto& item : d.entries())
+                if (&item.value() == e) made.push_back(item.key());
+        }
+        EXPECT_EQ(made, c.expected) << c.top;
+        EXPECT_EQ(d.Save(), 1);
+        const std::string saved = machine.files.Get(TestMachine::kDbPath);
+        for (const std::string& name : c.expected) EXPECT_NE(saved.find("[" + name + "]"), std::string::npos) << name;
+    }
 }
 
 TEST_F(CatalogModelTest, SdkVersionOnlyRisesAboveOne) {
