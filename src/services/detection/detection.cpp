@@ -29,6 +29,7 @@ int NewPlugInDetection::DetectNewPlugIns(DetectionMode mode) {
                 if (!linker_.IsLinked(installation, plugIn)) linker_.ReplaceByCpuFit(installation, plugIn);
             }
         }
+        scope.Commit();
         db_.ClearNewPlugIns();
     } else if (mode == DetectionMode::kUnregister) {
         StringList servers;

@@ -10,16 +10,26 @@ Linker::Scope::Scope(Linker& linker) : linker_(linker), db_(linker.db_) {
 }
 
 Linker::Scope::~Scope() {
-    if (!outermost_) return;
+    // Nothing is allocated here: a scope left by an exception drops its
+    // working copies, and the link lists stay as they were.
+    if (outermost_) linker_.active_ = nullptr;
+}
+
+void Linker::Scope::Commit() {
+    if (!outermost_ || committed_) return;
+    // Every new list is built before any is put in place, so that running
+    // out of memory half-way changes no installation.
+    std::vector<std::pair<CatalogEntry*, StringList>> lists;
     for (auto& item : own_.links) {
         LinkIndex::Links& links = item.second;
         if (!links.changed) continue;
         StringList kept;
         for (std::size_t i = 0; i < links.items.size(); ++i)
             if (links.alive[i]) kept.push_back(links.items[i]);
-        links.entry->PlugInLst_GrpName = std::move(kept);
+        lists.emplace_back(links.entry, std::move(kept));
     }
-    linker_.active_ = nullptr;
+    for (auto& list : lists) list.first->PlugInLst_GrpName = std::move(list.second);
+    committed_ = true;
 }
 
 const LinkIndex::Links* Linker::Scope::Working(const Linker& linker, const std::string& installation) {

@@ -58,6 +58,7 @@ struct LinkIndex {
 class Linker::Scope {
 public:
     explicit Scope(Linker& linker);
+    // Drops the working copies without writing them back.
     ~Scope();
     Scope(const Scope&) = delete;
     Scope& operator=(const Scope&) = delete;
@@ -82,6 +83,11 @@ public:
     // Whether a link list is held in a working copy of the running scope.
     static const LinkIndex::Links* Working(const Linker& linker, const std::string& installation);
 
+    // Writes the changed working copies back into their installations (the
+    // outermost scope only; an inner one leaves that to it). All or none: on
+    // running out of memory nothing is written and the exception goes on.
+    void Commit();
+
 private:
     LinkIndex& index() { return *linker_.active_; }
     LinkIndex::Links& Of(const std::string& installation, CatalogEntry& entry);
@@ -96,6 +102,7 @@ private:
     ComponentDatabase& db_;
     LinkIndex own_;
     bool outermost_ = false;
+    bool committed_ = false;
 };
 
 }  // namespace comp_mgr

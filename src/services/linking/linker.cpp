@@ -1,6 +1,7 @@
 // Linking plug-ins to installations: the version, processor, group and
 // display-name rules, and linking everything to the current installation.
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include "services/linking/link_scope.h"
@@ -57,6 +58,19 @@ void NoteLinksChanged(CatalogEntry& installation) {
 }
 }  // namespace
 
+template <class Work>
+auto Linker::InOperation(Work&& work) {
+    Scope scope(*this);
+    if constexpr (std::is_void_v<decltype(work(scope))>) {
+        work(scope);
+        scope.Commit();
+    } else {
+        auto result = work(scope);
+        scope.Commit();
+        return result;
+    }
+}
+
 int Linker::IsLinked(const std::string& installationName, const std::string& plugInName) const {
     const CatalogEntry* installation = db_.Entry(installationName);
     if (!installation) return 0;
@@ -74,104 +88,106 @@ int Linker::LinkPlugIn(const std::string& installationName, const std::string& p
     CatalogEntry* plugIn = db_.Entry(plugInName);
     if (!installation || !plugIn) return 0;
     if (!(installation->Status & kStatusRecordWriter) || !(plugIn->Status & kStatusRecordWriter)) return 0;
-    Scope scope(*this);
-
-    const bool linked = scope.Contains(installationName, *installation, plugInName);
-    if (mode == LinkMode::kUnlink) {
-        if (!linked) UnlinkSameName(installationName, plugInName);
-        if (plugIn->Status & kStatusNeverUnlink) return 0;
-    } else if (mode == LinkMode::kLink) {
-        if (linked) return 0;
-        if (installation->SdkVersion < plugIn->SdkVersion) return 0;
-    }
-
-    if (plugIn->CpuSupport.empty() || installation->CpuSupport.empty()) return 0;
-    if (!ProcessorsFit(*installation, *plugIn)) return 0;
-
-    // One linked plug-in per display name: make room only when forced.
-    std::string linkedSameName;
-    if (mode == LinkMode::kLink &&
-        scope.FirstLinkedWithName(installationName, *installation, plugIn->DisplayName, &linkedSameName)) {
-        if (sameName == SameName::kRefuse) return 0;
-        if (!UnlinkSameName(installationName, plugInName)) return 0;
-    }
-
-    // Plug-ins sharing the first group item are linked and unlinked together.
-    const bool grouped = !plugIn->PlugInLst_GrpName.empty();
-    std::vector<const LinkIndex::Member*> members;
-    if (grouped && (mode == LinkMode::kUnlink || mode == LinkMode::kLink)) {
-        for (const LinkIndex::Member& member : scope.GroupMembers(plugIn->PlugInLst_GrpName.front())) {
-            if (mode == LinkMode::kUnlink && (member.entry->Status & kStatusNeverUnlink)) return 0;
-            if (installation->SdkVersion >= member.entry->SdkVersion) members.push_back(&member);
+    return InOperation([&](Scope& scope) {
+        const bool linked = scope.Contains(installationName, *installation, plugInName);
+        if (mode == LinkMode::kUnlink) {
+            if (!linked) UnlinkSameName(installationName, plugInName);
+            if (plugIn->Status & kStatusNeverUnlink) return 0;
+        } else if (mode == LinkMode::kLink) {
+            if (linked) return 0;
+            if (installation->SdkVersion < plugIn->SdkVersion) return 0;
         }
-    }
 
-    if (mode == LinkMode::kLink) {
-        NoteLinksChanged(*installation);
-        if (!grouped) {
-            scope.AppendLink(installationName, *installation, plugInName);
-        } else {
-            // Each member takes the place of a linked plug-in of its own
-            // display name, so that no name ends up linked twice.
-            for (const LinkIndex::Member* member : members) {
-                if (scope.FirstLinkedWithName(installationName, *installation, member->entry->DisplayName,
-                                              &linkedSameName))
-                    UnlinkSameName(installationName, member->name);
+        if (plugIn->CpuSupport.empty() || installation->CpuSupport.empty()) return 0;
+        if (!ProcessorsFit(*installation, *plugIn)) return 0;
+
+        // One linked plug-in per display name: make room only when forced.
+        std::string linkedSameName;
+        if (mode == LinkMode::kLink &&
+            scope.FirstLinkedWithName(installationName, *installation, plugIn->DisplayName, &linkedSameName)) {
+            if (sameName == SameName::kRefuse) return 0;
+            if (!UnlinkSameName(installationName, plugInName)) return 0;
+        }
+
+        // Plug-ins sharing the first group item are linked and unlinked together.
+        const bool grouped = !plugIn->PlugInLst_GrpName.empty();
+        std::vector<const LinkIndex::Member*> members;
+        if (grouped && (mode == LinkMode::kUnlink || mode == LinkMode::kLink)) {
+            for (const LinkIndex::Member& member : scope.GroupMembers(plugIn->PlugInLst_GrpName.front())) {
+                if (mode == LinkMode::kUnlink && (member.entry->Status & kStatusNeverUnlink)) return 0;
+                if (installation->SdkVersion >= member.entry->SdkVersion) members.push_back(&member);
             }
-            // Members that stayed linked (protected ones) are not added again:
-            // a second copy would survive a later unlink.
-            for (const LinkIndex::Member* member : members)
-                if (!scope.Contains(installationName, *installation, member->name))
-                    scope.AppendLink(installationName, *installation, member->name);
         }
-    } else if (mode == LinkMode::kUnlink) {
-        NoteLinksChanged(*installation);
-        if (!grouped) {
-            scope.RemoveLink(installationName, *installation, plugInName);
-        } else {
-            for (const LinkIndex::Member* member : members)
-                scope.RemoveLink(installationName, *installation, member->name);
-        }
-    }
 
-    db_.MarkModified(kFlagLinksChanged);
-    return 1;
+        if (mode == LinkMode::kLink) {
+            NoteLinksChanged(*installation);
+            if (!grouped) {
+                scope.AppendLink(installationName, *installation, plugInName);
+            } else {
+                // Each member takes the place of a linked plug-in of its own
+                // display name, so that no name ends up linked twice.
+                for (const LinkIndex::Member* member : members) {
+                    if (scope.FirstLinkedWithName(installationName, *installation, member->entry->DisplayName,
+                                                  &linkedSameName))
+                        UnlinkSameName(installationName, member->name);
+                }
+                // Members that stayed linked (protected ones) are not added again:
+                // a second copy would survive a later unlink.
+                for (const LinkIndex::Member* member : members)
+                    if (!scope.Contains(installationName, *installation, member->name))
+                        scope.AppendLink(installationName, *installation, member->name);
+            }
+        } else if (mode == LinkMode::kUnlink) {
+            NoteLinksChanged(*installation);
+            if (!grouped) {
+                scope.RemoveLink(installationName, *installation, plugInName);
+            } else {
+                for (const LinkIndex::Member* member : members)
+                    scope.RemoveLink(installationName, *installation, member->name);
+            }
+        }
+
+        db_.MarkModified(kFlagLinksChanged);
+        return 1;
+    });
 }
 
 bool Linker::UnlinkSameName(const std::string& installationName, const std::string& plugInName) {
     CatalogEntry* installation = db_.Entry(installationName);
     const CatalogEntry* plugIn = db_.Entry(plugInName);
     if (!installation || !plugIn) return false;
-    Scope scope(*this);
-    if (scope.Count(installationName, *installation) == 0) return false;
-    const std::string displayName = plugIn->DisplayName;
-    std::string linked;
-    while (scope.FirstLinkedWithName(installationName, *installation, displayName, &linked)) {
-        const std::size_t before = scope.Count(installationName, *installation);
-        if (!UnlinkGroup(installationName, *db_.Entry(linked))) return false;
-        // A linked plug-in outside its own group's members (not a catalog
-        // plug-in) cannot be removed this way; looking again would never end.
-        if (scope.Count(installationName, *installation) == before) return false;
-        NoteLinksChanged(*installation);
-        if (scope.Count(installationName, *installation) == 0) break;
-    }
-    return true;
+    return InOperation([&](Scope& scope) {
+        if (scope.Count(installationName, *installation) == 0) return false;
+        const std::string displayName = plugIn->DisplayName;
+        std::string linked;
+        while (scope.FirstLinkedWithName(installationName, *installation, displayName, &linked)) {
+            const std::size_t before = scope.Count(installationName, *installation);
+            if (!UnlinkGroup(installationName, *db_.Entry(linked))) return false;
+            // A linked plug-in outside its own group's members (not a catalog
+            // plug-in) cannot be removed this way; looking again would never end.
+            if (scope.Count(installationName, *installation) == before) return false;
+            NoteLinksChanged(*installation);
+            if (scope.Count(installationName, *installation) == 0) break;
+        }
+        return true;
+    });
 }
 
 bool Linker::UnlinkGroup(const std::string& installationName, const CatalogEntry& linked) {
     CatalogEntry* installation = db_.Entry(installationName);
     if (!installation || linked.PlugInLst_GrpName.empty()) return false;
-    Scope scope(*this);
-    const LinkIndex::Members& members = scope.GroupMembers(linked.PlugInLst_GrpName.front());
-    for (const LinkIndex::Member& member : members)
-        if (member.entry->Status & kStatusNeverUnlink) return false;
-    bool removed = false;
-    for (const LinkIndex::Member& member : members)
-        removed = scope.RemoveLink(installationName, *installation, member.name) || removed;
-    // Links removed here must reach the file even when the caller then
-    // refuses its own request.
-    if (removed) db_.MarkModified(kFlagLinksChanged);
-    return true;
+    return InOperation([&](Scope& scope) {
+        const LinkIndex::Members& members = scope.GroupMembers(linked.PlugInLst_GrpName.front());
+        for (const LinkIndex::Member& member : members)
+            if (member.entry->Status & kStatusNeverUnlink) return false;
+        bool removed = false;
+        for (const LinkIndex::Member& member : members)
+            removed = scope.RemoveLink(installationName, *installation, member.name) || removed;
+        // Links removed here must reach the file even when the caller then
+        // refuses its own request.
+        if (removed) db_.MarkModified(kFlagLinksChanged);
+        return true;
+    });
 }
 
 int Linker::ReplaceByCpuFit(const std::string& installationName, const std::string& plugInName) {
@@ -187,54 +203,58 @@ int Linker::ReplaceByCpuFit(const std::string& installationName, const std::stri
     // Every linked plug-in would be passed over for a version too new.
     if (installation->SdkVersion < plugIn->SdkVersion) return 0;
 
-    Scope scope(*this);
-    const bool plugInTakesAll = AnyItemHasStar(plugIn->CpuSupport);
-    const int plugInFit = CountContained(plugIn->CpuSupport, installation->CpuSupport);
-    for (const std::string& name : scope.LinkedWithName(installationName, *installation, plugIn->DisplayName)) {
-        const CatalogEntry* old = db_.Entry(name);
-        if (AnyItemHasStar(old->CpuSupport)) continue;
-        // A plug-in marked never to be unlinked keeps its place.
-        if (old->Status & kStatusNeverUnlink) continue;
-        if (!plugInTakesAll && CountContained(old->CpuSupport, installation->CpuSupport) >= plugInFit) continue;
-        scope.RemoveLink(installationName, *installation, name);
-        scope.AppendLink(installationName, *installation, plugInName);
-        NoteLinksChanged(*installation);
-        db_.MarkModified(kFlagLinksChanged);
-        return 1;
-    }
-    return 0;
+    return InOperation([&](Scope& scope) {
+        const bool plugInTakesAll = AnyItemHasStar(plugIn->CpuSupport);
+        const int plugInFit = CountContained(plugIn->CpuSupport, installation->CpuSupport);
+        for (const std::string& name : scope.LinkedWithName(installationName, *installation, plugIn->DisplayName)) {
+            const CatalogEntry* old = db_.Entry(name);
+            if (AnyItemHasStar(old->CpuSupport)) continue;
+            // A plug-in marked never to be unlinked keeps its place.
+            if (old->Status & kStatusNeverUnlink) continue;
+            if (!plugInTakesAll && CountContained(old->CpuSupport, installation->CpuSupport) >= plugInFit) continue;
+            scope.RemoveLink(installationName, *installation, name);
+            scope.AppendLink(installationName, *installation, plugInName);
+            NoteLinksChanged(*installation);
+            db_.MarkModified(kFlagLinksChanged);
+            return 1;
+        }
+        return 0;
+    });
 }
 
 void Linker::LinkAllPlugIns(const std::string& installationName) {
     CatalogEntry* installation = db_.Entry(installationName);
     if (db_.plugInNames().empty() || !installation) return;
-    Scope scope(*this);
-    for (std::size_t i = 0; i < db_.plugInNames().size(); ++i) {
-        const std::string name = db_.plugInNames()[i];
-        // As IsLinked, asking the working copy this scope holds.
-        if (db_.Entry(name) && !scope.Contains(installationName, *installation, name))
-            LinkPlugIn(installationName, name, LinkMode::kLink, SameName::kMakeRoom);
-    }
+    return InOperation([&](Scope& scope) {
+        for (std::size_t i = 0; i < db_.plugInNames().size(); ++i) {
+            const std::string name = db_.plugInNames()[i];
+            // As IsLinked, asking the working copy this scope holds.
+            if (db_.Entry(name) && !scope.Contains(installationName, *installation, name))
+                LinkPlugIn(installationName, name, LinkMode::kLink, SameName::kMakeRoom);
+        }
+    });
 }
 
 int Linker::MakeCurrentInstallation(CatalogEntry* entry) {
     if (!(db_.flags() & (kFlagLoaded | kFlagScanned)) || !entry) return 0;
-    Scope scope(*this);
-    for (std::size_t i = 0; i < db_.installationNames().size(); ++i) {
-        const std::string name = db_.installationNames()[i];
-        CatalogEntry* installation = db_.Entry(name);
-        if (!installation) continue;
-        const std::int32_t before = installation->Status;
-        if (installation == entry) {
-            LinkAllPlugIns(name);
-            installation->Status |= kStatusFoundOrCurrent;
-        } else {
-            installation->Status &= ~kStatusFoundOrCurrent;
+    // One operation around every installation's linking.
+    return InOperation([&](Scope&) {
+        for (std::size_t i = 0; i < db_.installationNames().size(); ++i) {
+            const std::string name = db_.installationNames()[i];
+            CatalogEntry* installation = db_.Entry(name);
+            if (!installation) continue;
+            const std::int32_t before = installation->Status;
+            if (installation == entry) {
+                LinkAllPlugIns(name);
+                installation->Status |= kStatusFoundOrCurrent;
+            } else {
+                installation->Status &= ~kStatusFoundOrCurrent;
+            }
+            // A change of the current installation is a change of the catalog.
+            if ((before ^ installation->Status) & kStatusFoundOrCurrent) db_.MarkModified(kFlagLinksChanged);
         }
-        // A change of the current installation is a change of the catalog.
-        if ((before ^ installation->Status) & kStatusFoundOrCurrent) db_.MarkModified(kFlagLinksChanged);
-    }
-    return 1;
+        return 1;
+    });
 }
 
 }  // namespace comp_mgr

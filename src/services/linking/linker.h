@@ -50,6 +50,11 @@ public:
     class Scope;
 
 private:
+    // Runs `work(scope)` inside one linking operation and commits it, so that
+    // every way out of an operation but an exception writes its changes back.
+    template <class Work>
+    auto InOperation(Work&& work);
+
     ComponentDatabase& db_;
     // The look-ups of the linking operation now running, or null.
     LinkIndex* active_ = nullptr;
