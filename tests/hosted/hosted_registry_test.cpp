@@ -2,6 +2,7 @@
 // when something changed, never replaced when it could not be read.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <string>
 #include <vector>
@@ -113,6 +114,23 @@ TEST(HostedRegistry, MalformedLinesAreReportedAndAFileThatCannotBeReadIsKept) {
     }
     EXPECT_TRUE(std::filesystem::is_directory(other.Host("registry.reg")));
     EXPECT_EQ(1u, more.messages.size());
+
+    // Nor can a FIFO, and reading it does not wait for a writer.
+    TestRoot fifo;
+    ASSERT_EQ(0, ::mkfifo(fifo.Host("registry.reg").c_str(), 0666));
+    Reports fromFifo;
+    ::alarm(30);
+    {
+        HostedRegistry reg(fifo.Host("registry.reg"), fromFifo.sink());
+        reg.memory().SetString(kHkeyLocalMachine, "K", "v", "x");
+        reg.Flush();
+    }
+    ::alarm(0);
+    struct stat st {};
+    ASSERT_EQ(0, ::lstat(fifo.Host("registry.reg").c_str(), &st));
+    EXPECT_TRUE(S_ISFIFO(st.st_mode));
+    ASSERT_EQ(1u, fromFifo.messages.size());
+    EXPECT_NE(std::string::npos, fromFifo.messages[0].find("cannot be read"));
 }
 
 // Generated registry files with one very deep key: it is refused with one
