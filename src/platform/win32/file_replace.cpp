@@ -28,11 +28,11 @@ std::string BaseName(const std::string& path) {
     return folder == "." ? path : path.substr(folder.size());
 }
 
-// A new empty file beside `near`, named for this process (support/temp_names.h);
+// A new empty file in the folder of `beside`, named for this process (support/temp_names.h);
 // empty on failure.
-std::string NewTempFile(const std::string& near) {
+std::string NewTempFile(const std::string& beside) {
     static std::atomic<std::uint32_t> counter{0};
-    const std::string prefix = JoinableFolder(near) + TemporaryNamePrefix(BaseName(near), GetCurrentProcessId());
+    const std::string prefix = JoinableFolder(beside) + TemporaryNamePrefix(BaseName(beside), GetCurrentProcessId());
     for (int attempt = 0; attempt < 64; ++attempt) {
         // Unique within the process; the process id in the prefix does the rest.
         std::uint32_t n = (GetTickCount() << 8) ^ counter.fetch_add(1);
@@ -69,9 +69,9 @@ std::int64_t AgeInSeconds(const FILETIME& then) {
     return (ticks(now) - ticks(then)) / 10000000;
 }
 
-// Removes what saves killed half-way left in the folder of `near`.
-void RemoveStaleTemporaries(const std::string& near) {
-    const std::string folder = JoinableFolder(near);
+// Removes what saves killed half-way left in the folder of `beside`.
+void RemoveStaleTemporaries(const std::string& beside) {
+    const std::string folder = JoinableFolder(beside);
     WIN32_FIND_DATAA data;
     HANDLE search = FindFirstFileA((folder + "*").c_str(), &data);
     if (search == INVALID_HANDLE_VALUE) return;
@@ -126,6 +126,12 @@ bool WriteAndFlush(const std::string& path, const ContentWriter& produce) {
 // ReplaceFileA may fail after it moved the old file to the backup name: the
 // old file then goes back.
 bool SwapIn(const std::string& path, const std::string& temp, const std::string& backup) {
+    // ReplaceFileA carries the old file's attributes and security over on
+    // Windows; Wine's drops the attributes, so they are set beforehand too.
+    const DWORD kCarried =
+        FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+    const DWORD old = GetFileAttributesA(path.c_str());
+    if (old != INVALID_FILE_ATTRIBUTES && (old & kCarried)) SetFileAttributesA(temp.c_str(), old & kCarried);
     if (ReplaceFileA(path.c_str(), temp.c_str(), backup.c_str(), 0, nullptr, nullptr)) return true;
     if (!IsFile(path) && IsFile(backup)) MoveFileExA(backup.c_str(), path.c_str(), 0);
     return false;
