@@ -17,6 +17,7 @@
 
 using namespace comp_mgr;
 using testing_support::SavedNames;
+using testing_support::TestCatalog;
 using testing_support::TestMachine;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
