@@ -38,7 +38,9 @@ public:
     // True when the file can be opened for reading (shared, binary).
     virtual bool CanOpen(const std::string& path) = 0;
 
-    // True when a file or folder exists under that name.
+    // True when a file or folder exists under that name. On the hosted
+    // machine so does a FIFO, device or socket, which is no file: CanOpen and
+    // ReadAll refuse it without waiting on it.
     virtual bool Exists(const std::string& path) = 0;
 
     // Replaces `path` by what `produce` writes, so that a complete file stays

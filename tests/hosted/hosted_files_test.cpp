@@ -3,7 +3,14 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/resource.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
 #include <unistd.h>
+#include <utime.h>
+
+#include <cstring>
+#include <ctime>
 
 #include <filesystem>
 #include <stdexcept>
@@ -12,7 +19,9 @@
 
 #include "hosted_test_root.h"
 #include "platform/hosted/hosted_files.h"
+#include "platform/hosted/hosted_loader.h"
 #include "platform/hosted/hosted_machine.h"
+#include "support/temp_names.h"
 
 namespace comp_mgr {
 namespace {
@@ -183,6 +192,89 @@ TEST(HostedFiles, ReplaceWritesWholeFilesAndKeepsTheBackup) {
     EXPECT_FALSE(files.Replace("C:\\Db", "x", ""));
     EXPECT_FALSE(files.Replace("Y:\\x.ini", "x", ""));
     EXPECT_EQ("four", root.Read("drive_c/Db/Cat.ini"));
+}
+
+mode_t ModeOf(const std::string& path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 ? st.st_mode & 07777 : 0;
+}
+
+// A group-shared catalog stays group-shared after a save, and a private one
+// private; the backup is the old file itself, mode and all.
+TEST(HostedFiles, AReplacementKeepsTheModeAndOwnerOfTheFileItReplaces) {
+    const mode_t mask = ::umask(022);
+    for (mode_t mode : {mode_t{0664}, mode_t{0600}, mode_t{0640}}) {
+        SCOPED_TRACE(mode);
+        TestRoot root;
+        root.Write("drive_c/Db/Cat.ini", "old");
+        ASSERT_EQ(0, ::chmod(root.Host("drive_c/Db/Cat.ini").c_str(), mode));
+        HostedMachine machine(root.path(), "C:\\x.exe", "");
+        HostedFiles files(machine);
+        ASSERT_TRUE(files.Replace("C:\\Db\\Cat.ini", "new", "C:\\Db\\Cat.bak"));
+        EXPECT_EQ(mode, ModeOf(root.Host("drive_c/Db/Cat.ini")));
+        EXPECT_EQ(mode, ModeOf(root.Host("drive_c/Db/Cat.bak")));
+        ASSERT_TRUE(files.Replace("C:\\Db\\Cat.ini", "newer", ""));
+        EXPECT_EQ(mode, ModeOf(root.Host("drive_c/Db/Cat.ini")));
+        struct stat st {};
+        ASSERT_EQ(0, ::stat(root.Host("drive_c/Db/Cat.ini").c_str(), &st));
+        EXPECT_EQ(::getuid(), st.st_uid);
+        // A new file gets the usual mode.
+        ASSERT_TRUE(files.Replace("C:\\Db\\New.ini", "x", ""));
+        EXPECT_EQ(mode_t{0644}, ModeOf(root.Host("drive_c/Db/New.ini")));
+    }
+    ::umask(mask);
+}
+
+// The process id of a temporary name may have been reused by a live process:
+// past the safe age a leftover goes whatever its id says.
+TEST(HostedFiles, ASaveRemovesOldTemporaryFilesEvenOfALiveProcessId) {
+    TestRoot root;
+    const std::string prefix = "drive_c/Db/" + TemporaryNamePrefix("Cat.ini", static_cast<std::uint32_t>(::getpid()));
+    root.Write(prefix + "old123", "left");
+    root.Write(prefix + "new123", "running");
+    struct utimbuf times {};
+    times.actime = times.modtime = std::time(nullptr) - kStaleTemporarySeconds - 60;
+    ASSERT_EQ(0, ::utime(root.Host(prefix + "old123").c_str(), &times));
+    HostedMachine machine(root.path(), "C:\\x.exe", "");
+    HostedFiles files(machine);
+    ASSERT_TRUE(files.Replace("C:\\Db\\Cat.ini", "x", ""));
+    EXPECT_FALSE(root.Has(prefix + "old123"));
+    EXPECT_TRUE(root.Has(prefix + "new123"));
+}
+
+// Windows has no FIFOs, devices or sockets among its files; on the hosted
+// machine each is a name that is taken but is no file: nothing opens it, and
+// nothing waits on it (a FIFO without a writer would block an open for ever).
+TEST(HostedFiles, FifosDevicesAndSocketsAreNotOpenedAsFiles) {
+    TestRoot root;
+    root.MakeDir("drive_c/Db");
+    ASSERT_EQ(0, ::mkfifo(root.Host("drive_c/Db/fifo.ini").c_str(), 0666));
+    std::filesystem::create_symlink("/dev/zero", root.Host("drive_c/Db/device.ini"));
+    int sock = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    ASSERT_LE(0, sock);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    const std::string socketPath = root.Host("drive_c/Db/socket.ini");
+    ASSERT_LT(socketPath.size(), sizeof address.sun_path);
+    std::memcpy(address.sun_path, socketPath.c_str(), socketPath.size() + 1);
+    ASSERT_EQ(0, ::bind(sock, reinterpret_cast<sockaddr*>(&address), sizeof address));
+
+    HostedMachine machine(root.path(), "C:\\x.exe", "");
+    HostedFiles files(machine);
+    HostedLoader loader(machine);
+    ::alarm(30);  // a blocked open ends the test run instead of hanging it
+    for (const char* name : {"fifo.ini", "device.ini", "socket.ini"}) {
+        SCOPED_TRACE(name);
+        const std::string path = std::string("C:\\Db\\") + name;
+        EXPECT_TRUE(files.Exists(path));
+        EXPECT_FALSE(files.CanOpen(path));
+        std::string content = "kept";
+        EXPECT_FALSE(files.ReadAll(path, &content));
+        EXPECT_EQ("kept", content);
+        EXPECT_EQ(nullptr, loader.Load(path));
+    }
+    ::alarm(0);
+    ::close(sock);
 }
 
 TEST(HostedFiles, ReplaceWithWritesEveryPieceAndCleansUpAfterAThrow) {

@@ -3,9 +3,12 @@
 #include <gtest/gtest.h>
 #include <stdio.h>
 #include <stdlib.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstring>
 #include <ctime>
+#include <filesystem>
 #include <string>
 
 #include "hosted_test_root.h"
@@ -30,6 +33,71 @@ TEST(HostedUi, EveryMessageBoxIsLoggedEscaped) {
         "comp_mgr|C:\\\\db\\\\vnt_Compdb.ini\\r\\ncannot be opened\n"
         "comp_mgr|second|line\\n\n",
         root.Read("log/messages.log"));
+}
+
+std::string ReadAllOf(std::FILE* file) {
+    std::rewind(file);
+    std::string text;
+    char buffer[256];
+    while (std::size_t n = std::fread(buffer, 1, sizeof buffer, file)) text.append(buffer, n);
+    return text;
+}
+
+// A machine root is trusted (it runs its plug-ins' code), but a log is never
+// appended to through a symbolic link, nor written into a FIFO: such a log is
+// not written, and that is told once per log.
+TEST(HostedUi, ALinkedOrSpecialLogIsNotWrittenAndToldOnce) {
+    struct Case {
+        const char* what;
+        void (*make)(const TestRoot& root, const std::string& outside);
+        const char* log;
+    };
+    const Case cases[] = {
+        {"a linked file",
+         [](const TestRoot& root, const std::string& outside) {
+             root.MakeDir("log");
+             std::filesystem::create_symlink(outside + "/target.log", root.Host("log/messages.log"));
+         },
+         "messages.log"},
+        {"a linked folder",
+         [](const TestRoot& root, const std::string& outside) {
+             std::filesystem::create_symlink(outside, root.Host("log"));
+         },
+         "messages.log"},
+        {"a FIFO",
+         [](const TestRoot& root, const std::string&) {
+             root.MakeDir("log");
+             ASSERT_EQ(0, ::mkfifo(root.Host("log/messages.log").c_str(), 0666));
+         },
+         "messages.log"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        TestRoot root;
+        TestRoot outside;
+        outside.Write("target.log", "outside\n");
+        c.make(root, outside.path());
+        HostedMachine machine(root.path(), "C:\\x.exe", "");
+        std::FILE* out = std::tmpfile();
+        ASSERT_NE(nullptr, out);
+        {
+            HostedUi ui(machine, "none", nullptr, out);
+            ::alarm(30);
+            ui.MessageBox("comp_mgr", "one");
+            ui.MessageBox("comp_mgr", "two");
+            ::alarm(0);
+            ui.LogDialog("dialog");  // another log, told about on its own
+        }
+        EXPECT_EQ("outside\n", outside.Read("target.log"));
+        EXPECT_FALSE(outside.Has("messages.log"));
+        EXPECT_FALSE(outside.Has("ui.log"));
+        const std::string told = ReadAllOf(out);
+        std::fclose(out);
+        const std::string line = root.Host(std::string("log/") + c.log) + " is a symbolic link";
+        const std::size_t first = told.find(line);
+        EXPECT_NE(std::string::npos, first) << told;
+        EXPECT_EQ(std::string::npos, told.find(line, first + 1)) << told;
+    }
 }
 
 TEST(HostedUi, TtyShowsTheMessageAndWaitsForEnter) {

@@ -2,6 +2,7 @@
 // when something changed, never replaced when it could not be read.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <string>
 #include <vector>
@@ -113,6 +114,53 @@ TEST(HostedRegistry, MalformedLinesAreReportedAndAFileThatCannotBeReadIsKept) {
     }
     EXPECT_TRUE(std::filesystem::is_directory(other.Host("registry.reg")));
     EXPECT_EQ(1u, more.messages.size());
+
+    // Nor can a FIFO, and reading it does not wait for a writer.
+    TestRoot fifo;
+    ASSERT_EQ(0, ::mkfifo(fifo.Host("registry.reg").c_str(), 0666));
+    Reports fromFifo;
+    ::alarm(30);
+    {
+        HostedRegistry reg(fifo.Host("registry.reg"), fromFifo.sink());
+        reg.memory().SetString(kHkeyLocalMachine, "K", "v", "x");
+        reg.Flush();
+    }
+    ::alarm(0);
+    struct stat st {};
+    ASSERT_EQ(0, ::lstat(fifo.Host("registry.reg").c_str(), &st));
+    EXPECT_TRUE(S_ISFIFO(st.st_mode));
+    ASSERT_EQ(1u, fromFifo.messages.size());
+    EXPECT_NE(std::string::npos, fromFifo.messages[0].find("cannot be read"));
+}
+
+// Generated registry files with one very deep key: it is refused with one
+// report, the rest loads, the write-back stays about the size of what was
+// read, and unloading does not overflow the stack.
+TEST(HostedRegistry, AVeryDeepKeyIsRefusedAndTheRestLoadsAndUnloads) {
+    for (std::size_t depth : {std::size_t{20000}, std::size_t{200000}}) {
+        SCOPED_TRACE(depth);
+        std::string deep = "[HKEY_LOCAL_MACHINE";
+        for (std::size_t i = 0; i < depth; ++i) deep += "\\a";
+        const std::string text = "REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\Before]\r\n\"b\"=\"1\"\r\n\r\n" + deep +
+                                 "]\r\n\"deep\"=\"1\"\r\n\r\n" + deep +
+                                 "\\b]\r\n\r\n[HKEY_CURRENT_USER\\After]\r\n\r\n";
+        TestRoot root;
+        root.Write("registry.reg", text);
+        Reports reports;
+        {
+            HostedRegistry reg(root.Host("registry.reg"), reports.sink());
+            EXPECT_TRUE(reg.memory().ValueExists(kHkeyLocalMachine, "Before", "b"));
+            EXPECT_TRUE(reg.memory().KeyExists(kHkeyCurrentUser, "After"));
+            EXPECT_FALSE(reg.memory().KeyExists(kHkeyLocalMachine, "a"));
+            reg.memory().SetString(kHkeyCurrentUser, "After", "changed", "1");
+            std::string allowed = "a";
+            for (int i = 1; i < 511; ++i) allowed += "\\a";
+            reg.memory().CreatePath(kHkeyLocalMachine, allowed);
+        }
+        ASSERT_EQ(1u, reports.messages.size());
+        EXPECT_NE(std::string::npos, reports.messages[0].find("registry.reg:6: skipped 2 key(s) deeper than 512"));
+        EXPECT_LT(root.Read("registry.reg").size(), text.size());
+    }
 }
 
 TEST(HostedRegistry, AFailedWriteIsReportedOnceAndRetried) {

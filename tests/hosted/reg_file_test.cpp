@@ -211,6 +211,63 @@ TEST(RegFile, MalformedLinesAreSkippedWithAWarningAndTheRestIsRead) {
     EXPECT_FALSE(reg.KeyExists(kHkeyLocalMachine, "A"));
 }
 
+// "\\x" repeated: a key path of that many levels.
+std::string Levels(std::size_t depth, const std::string& name = "x") {
+    std::string path;
+    for (std::size_t i = 0; i < depth; ++i) path += "\\" + name;
+    return path;
+}
+
+TEST(RegFile, KeysDeeperThanWindowsAllowsAreSkippedWithOneWarning) {
+    struct Case {
+        const char* hive;
+        std::size_t depth;  // below the stored root (HKCR is two levels down)
+        bool kept;
+    };
+    const Case cases[] = {
+        {"HKEY_LOCAL_MACHINE", 512, true}, {"HKEY_LOCAL_MACHINE", 513, false}, {"HKEY_CURRENT_USER", 513, false},
+        {"HKEY_CLASSES_ROOT", 512, true},  {"HKEY_CLASSES_ROOT", 513, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.hive) + " " + std::to_string(c.depth));
+        const bool classes = std::string(c.hive) == "HKEY_CLASSES_ROOT";
+        const std::size_t below = c.depth - (classes ? 2 : 0);
+        const std::string deep = std::string("[") + c.hive + Levels(below) + "]\n\"v\"=\"1\"\n";
+        MemoryRegistry reg;
+        Warnings warnings;
+        const std::size_t skipped = ReadRegFile(
+            "REGEDIT4\n" + deep + deep + "[HKEY_CURRENT_USER\\After]\n\"a\"=\"1\"\n", reg, Collect(&warnings));
+        EXPECT_TRUE(reg.ValueExists(kHkeyCurrentUser, "After", "a"));
+        const RegHandle stored = std::string(c.hive) == "HKEY_CURRENT_USER" ? kHkeyCurrentUser : kHkeyLocalMachine;
+        const std::string storedPath = classes ? "SOFTWARE\\Classes" + Levels(below) : Levels(below).substr(1);
+        EXPECT_EQ(c.kept, reg.ValueExists(stored, storedPath, "v"));
+        EXPECT_EQ(c.kept ? 0u : 4u, skipped);  // two key lines and their values
+        ASSERT_EQ(c.kept ? 0u : 1u, warnings.size());
+        if (!c.kept) {
+            EXPECT_EQ(2u, warnings[0].first);  // the first of them
+            EXPECT_NE(std::string::npos, warnings[0].second.find("2 key(s) deeper than 512 levels"));
+            EXPECT_NE(std::string::npos, warnings[0].second.find(std::string("[") + c.hive + "\\x\\x"));
+        }
+    }
+}
+
+// Regedit lists every parent; for a deep chain that would be the path once per
+// level, so only shallow parents are listed and the rest are implied.
+TEST(RegFile, ADeepChainIsWrittenInSpaceLinearInItsPath) {
+    MemoryRegistry reg;
+    const std::string name(200, 'n');
+    const std::string path = Levels(512, name).substr(1);
+    reg.SetString(kHkeyLocalMachine, path, "leaf", "1");
+    reg.SetString(kHkeyLocalMachine, path.substr(0, 201 * 300 - 1), "middle", "1");
+    const std::string written = WriteRegFile(reg);
+    EXPECT_LT(written.size(), 3 * path.size());  // every level would be about 256 times the path
+    MemoryRegistry back;
+    EXPECT_EQ(0u, ReadRegFile(written, back));
+    EXPECT_TRUE(back.ValueExists(kHkeyLocalMachine, path, "leaf"));
+    EXPECT_TRUE(back.ValueExists(kHkeyLocalMachine, path.substr(0, 201 * 300 - 1), "middle"));
+    EXPECT_EQ(written, WriteRegFile(back));
+}
+
 TEST(RegFile, RemovalLinesDeleteKeysAndValues) {
     MemoryRegistry reg;
     reg.SetString(kHkeyLocalMachine, "Gone\\Sub", "v", "1");

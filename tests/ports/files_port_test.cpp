@@ -7,6 +7,15 @@
 #include <vector>
 
 #include "ports/adapters_under_test.h"
+#include "support/temp_names.h"
+
+#ifdef _WIN32
+#include <process.h>
+#define COMP_MGR_TEST_PID _getpid()
+#else
+#include <unistd.h>
+#define COMP_MGR_TEST_PID getpid()
+#endif
 
 namespace comp_mgr {
 namespace ports_test {
@@ -113,6 +122,39 @@ TYPED_TEST(FilesPort, ReplaceKeepsThePreviousFileAsTheBackup) {
     EXPECT_EQ(std::string(200000, 'x'), machine.ReadFile("Cat.ini"));
     EXPECT_EQ("second", machine.ReadFile("Cat.bak"));
     EXPECT_EQ(2u, machine.EntryCount(""));  // no temporary file left behind
+}
+
+// A save killed half-way leaves its temporary file behind; the next save in
+// that folder removes such files, but only those whose process is gone, and
+// no other names. The in-memory store has no temporary files to remove.
+TYPED_TEST(FilesPort, ASaveRemovesWhatKilledSavesLeftAndNothingElse) {
+    auto& machine = this->adapter;
+    const std::uint32_t gone = 2147483645u;  // above every system's highest process id
+    const auto self = static_cast<std::uint32_t>(COMP_MGR_TEST_PID);
+    const std::vector<std::string> stale = {
+        TemporaryNamePrefix("Cat.ini", gone) + "a1B2c3",
+        TemporaryNamePrefix("Cat.bak", gone) + "Q",
+        TemporaryNamePrefix("Other.ini", gone) + "zz9zz9",
+    };
+    const std::vector<std::string> others = {
+        TemporaryNamePrefix("Cat.ini", self) + "a1B2c3",  // a save still running
+        ".Cat.bak.link",                                  // a name shared by every saver once
+        ".Cat.ini.backup",
+        "Cat.ini" + TemporaryNamePrefix("", gone).substr(1) + "abc",  // no leading dot
+        TemporaryNamePrefix("Cat.ini", gone) + "a-b",
+        TemporaryNamePrefix("Cat.ini", gone) + std::string(17, 'a'),
+    };
+    for (const std::string& name : stale) machine.WriteFile(name, "left");
+    for (const std::string& name : others) machine.WriteFile(name, "other");
+    machine.WriteFile("Cat.ini", "old");
+
+    ASSERT_TRUE(this->files().Replace(this->Path("Cat.ini"), "new", this->Path("Cat.bak")));
+    EXPECT_EQ("new", machine.ReadFile("Cat.ini"));
+    EXPECT_EQ("old", machine.ReadFile("Cat.bak"));
+    const Answers<std::string> leftover("left", "<missing>", "<missing>");
+    for (const std::string& name : stale) EXPECT_EQ(this->Answer(leftover), machine.ReadFile(name)) << name;
+    for (const std::string& name : others) EXPECT_EQ("other", machine.ReadFile(name)) << name;
+    EXPECT_EQ(others.size() + 2 + (this->Answer(leftover) == "left" ? stale.size() : 0), machine.EntryCount(""));
 }
 
 TYPED_TEST(FilesPort, ReplaceWithTakesThePiecesInOrder) {

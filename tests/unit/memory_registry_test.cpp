@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -212,6 +213,30 @@ TEST(MemoryRegistry, DeleteKeyRefusesSubkeysAndInvalidatesOpenHandles) {
     std::uint32_t n = 16;
     EXPECT_EQ(kErrorInvalidHandle, reg.EnumKey(a.get(), 0, name, &n));
     EXPECT_EQ(kErrorInvalidHandle, reg.OpenKey(12345, "", kKeyRead, &sub));
+}
+
+// A chain far deeper than any stack, taken apart piece by piece: removed as a
+// tree, removed while a handle holds a key in its middle, and at destruction.
+TEST(MemoryRegistry, DeepChainsAreRemovedAndDestroyedWithoutRecursion) {
+    std::string path = "x";
+    for (int i = 1; i < 200000; ++i) path += "\\x";
+    const std::string middle = path.substr(0, 2 * 100000 - 1);
+    auto reg = std::make_unique<MemoryRegistry>();
+    ASSERT_NE(nullptr, reg->CreatePath(kHkeyLocalMachine, "A\\" + path));
+    ASSERT_NE(nullptr, reg->CreatePath(kHkeyLocalMachine, "B\\" + path));
+    ASSERT_NE(nullptr, reg->CreatePath(kHkeyLocalMachine, "C\\" + path));
+    EXPECT_TRUE(reg->RemoveTree(kHkeyLocalMachine, "A"));
+    EXPECT_FALSE(reg->KeyExists(kHkeyLocalMachine, "A"));
+
+    ScopedKey held(*reg);
+    ASSERT_EQ(kErrorSuccess, reg->OpenKey(kHkeyLocalMachine, "B\\" + middle, kKeyRead, held.out()));
+    EXPECT_TRUE(reg->RemoveTree(kHkeyLocalMachine, "B"));
+    char name[8];
+    std::uint32_t size = sizeof name;
+    EXPECT_EQ(kErrorInvalidHandle, reg->EnumKey(held.get(), 0, name, &size));
+    EXPECT_EQ(kErrorSuccess, reg->CloseKey(held.get()));  // the held half goes here
+    *held.out() = 0;
+    reg.reset();  // C goes with the registry
 }
 
 TEST(MemoryRegistry, ChangeCountMovesOnlyOnRealChanges) {

@@ -70,6 +70,22 @@ TEST_F(Win32FilesTest, ReplaceWritesNewFilesAndKeepsTheOldOneAsBackup) {
     EXPECT_EQ(2, CountEntries(dir_.path()));  // no temporary file left behind
 }
 
+// ReplaceFileA gives the new file the attributes (and security) of the file
+// it replaces: a save keeps a hidden catalog hidden, with a backup or without.
+TEST_F(Win32FilesTest, AReplacementKeepsTheAttributesOfTheFileItReplaces) {
+    const std::string path = dir_ / "vnt_Compdb.ini";
+    const std::string backup = dir_ / "vnt_Compdb.bak";
+    WriteFileBytes(path, "old");
+    const DWORD kept = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_ARCHIVE;
+    ASSERT_TRUE(SetFileAttributesA(path.c_str(), kept));
+    ASSERT_TRUE(files_.Replace(path, "new", backup));
+    EXPECT_EQ(kept, GetFileAttributesA(path.c_str()) & kept);
+    ASSERT_TRUE(files_.Replace(path, "newer", ""));
+    EXPECT_EQ(kept, GetFileAttributesA(path.c_str()) & kept);
+    EXPECT_EQ("newer", ReadFileBytes(path));
+    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
 TEST_F(Win32FilesTest, ReplaceWithWritesEveryPieceAndCleansUpAfterAThrow) {
     const std::string path = dir_ / "vnt_Compdb.ini";
     const std::string backup = dir_ / "vnt_Compdb.bak";

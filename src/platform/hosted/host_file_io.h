@@ -1,4 +1,8 @@
 // Plain POSIX file helpers for the hosted machine, on host paths.
+//
+// Only regular files are opened as files: a FIFO, device or socket put where
+// a file belongs counts as a file that cannot be opened, and is found out
+// without opening it, which could block (a FIFO waits for a writer).
 #ifndef COMP_MGR_PLATFORM_HOSTED_HOST_FILE_IO_H
 #define COMP_MGR_PLATFORM_HOSTED_HOST_FILE_IO_H
 
@@ -9,18 +13,39 @@
 namespace comp_mgr {
 namespace host_io {
 
+// True when `path` is (or links to) a regular file; never blocks.
+bool IsRegularFile(const std::string& path);
+
 // Whole-file read of a regular file.
 bool ReadFile(const std::string& path, std::string* content);
 
+// True when `path` is a regular file that can be opened for reading.
+bool CanOpenFile(const std::string& path);
+
 // Replaces `path` so that a complete file stays under the name at every
-// moment: what `produce` writes goes to a temporary file in the same folder, is
-// flushed to disk and renamed over `path`. With a non-empty `backupPath`,
-// the current file (if any) first becomes the backup (replacing an older
-// one). On failure `path` is left as it was and nothing temporary remains.
+// moment: what `produce` writes goes to a temporary file in the same folder
+// (named as support/temp_names.h says), takes the mode, owner and group of
+// the file it replaces (owner and group as far as the process may change
+// them), is flushed to disk and renamed over `path`. With a non-empty
+// `backupPath`, the current file (if any) first becomes the backup (replacing
+// an older one). On failure `path` is left as it was and nothing temporary
+// remains. Temporary files that earlier saves left in the folders of `path`
+// and `backupPath` are removed first, when their process is gone.
 bool ReplaceFile(const std::string& path, const ContentWriter& produce, const std::string& backupPath);
 
-// Appends one line (a line feed is added) to a file, making its folder.
-bool AppendLine(const std::string& path, const std::string& line);
+// Removes the stale temporary files of saves in `folder` (support/temp_names.h).
+void RemoveStaleTemporaries(const std::string& folder);
+
+enum class AppendResult {
+    kAppended,
+    kFailed,
+    // The file or its folder is a symbolic link, or the file is no regular
+    // file: a log is never written through a link or into a FIFO or device.
+    kRefused,
+};
+
+// Appends one line (a line feed is added) to a log file, making its folder.
+AppendResult AppendLine(const std::string& path, const std::string& line);
 
 // mkdir -p.
 bool MakeDirectories(const std::string& path);

@@ -1,7 +1,6 @@
 #include "platform/hosted/hosted_files.h"
 
 #include <dirent.h>
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -23,10 +22,7 @@ bool HostedFiles::ReadAll(const std::string& path, std::string* content) {
 bool HostedFiles::CanOpen(const std::string& path) {
     HostedMachine::Location loc;
     if (!machine_.Locate(path, &loc) || !loc.exists || loc.isDirectory) return false;
-    int fd = ::open(loc.hostPath.c_str(), O_RDONLY);
-    if (fd < 0) return false;
-    ::close(fd);
-    return true;
+    return host_io::CanOpenFile(loc.hostPath);
 }
 
 bool HostedFiles::Exists(const std::string& path) {

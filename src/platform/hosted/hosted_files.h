@@ -1,4 +1,10 @@
 // The Files port on the hosted machine.
+//
+// Windows has no FIFOs, devices or sockets among its files; one found in the
+// machine folder is a name that is taken (Exists) by something that cannot be
+// opened as a file (CanOpen and ReadAll false), as a file locked by another
+// process is on Windows. It is found out without opening it, so nothing
+// waits on it.
 #ifndef COMP_MGR_PLATFORM_HOSTED_HOSTED_FILES_H
 #define COMP_MGR_PLATFORM_HOSTED_HOSTED_FILES_H
 

@@ -2,6 +2,7 @@
 
 #include <dlfcn.h>
 
+#include "platform/hosted/host_file_io.h"
 #include "support/win_path.h"
 
 namespace comp_mgr {
@@ -9,6 +10,8 @@ namespace comp_mgr {
 LibraryHandle HostedLoader::Open(const std::string& windowsPath) {
     HostedMachine::Location loc;
     if (!machine_.Locate(windowsPath, &loc) || !loc.exists || loc.isDirectory) return nullptr;
+    // dlopen would wait on a FIFO for a writer: only regular files are libraries.
+    if (!host_io::IsRegularFile(loc.hostPath)) return nullptr;
     // A file that is not a loadable shared object fails here, as a damaged
     // DLL fails to load on Windows.
     return ::dlopen(loc.hostPath.c_str(), RTLD_NOW | RTLD_LOCAL);

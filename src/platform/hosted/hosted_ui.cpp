@@ -18,7 +18,7 @@ HostedUi::HostedUi(const HostedMachine& machine, const std::string& setting, std
 }
 
 void HostedUi::MessageBox(const std::string& caption, const std::string& text) {
-    host_io::AppendLine(machine_.LogPath("messages.log"), MessageLogLine(caption, text));
+    AppendToLog("messages.log", MessageLogLine(caption, text));
     if (mode_ != Mode::kTty || !out_) return;
     std::fprintf(out_, "\n[%s]\n%s\n(press Enter) ", caption.c_str(), text.c_str());
     std::fflush(out_);
@@ -57,7 +57,16 @@ bool HostedUi::NextScriptLine(std::string* line) {
 }
 
 void HostedUi::LogDialog(const std::string& line) {
-    host_io::AppendLine(machine_.LogPath("ui.log"), line);
+    AppendToLog("ui.log", line);
+}
+
+void HostedUi::AppendToLog(const std::string& name, const std::string& line) {
+    const std::string path = machine_.LogPath(name);
+    if (host_io::AppendLine(path, line) != host_io::AppendResult::kRefused || refusedLogs_.count(name)) return;
+    refusedLogs_.insert(name);
+    if (out_) {
+        std::fprintf(out_, "comp_mgr: %s is a symbolic link or no regular file; it is not written\n", path.c_str());
+    }
 }
 
 }  // namespace comp_mgr

@@ -2,12 +2,15 @@
 // ROOT/log/messages.log; the UI setting (VNT_UI, hosted_settings.h) picks who
 // answers: "tty" (the terminal), "script:<host file>" (answers read from a
 // file, one line per dialog; message boxes take none) or "none" (no one:
-// message boxes are only logged).
+// message boxes are only logged). A log that is a symbolic link (or whose
+// folder is one), or no regular file, is not written; that is told once per
+// log on `out`.
 #ifndef COMP_MGR_PLATFORM_HOSTED_HOSTED_UI_H
 #define COMP_MGR_PLATFORM_HOSTED_HOSTED_UI_H
 
 #include <cstdio>
 #include <deque>
+#include <set>
 #include <string>
 
 #include "platform/hosted/hosted_machine.h"
@@ -36,6 +39,7 @@ public:
 
 private:
     void LoadScript();
+    void AppendToLog(const std::string& name, const std::string& line);
 
     const HostedMachine& machine_;
     Mode mode_ = Mode::kNone;
@@ -43,6 +47,7 @@ private:
     std::string scriptPath_;
     bool scriptLoaded_ = false;
     std::deque<std::string> script_;
+    std::set<std::string> refusedLogs_;
     std::FILE* in_;
     std::FILE* out_;
 };

@@ -10,6 +10,10 @@ constexpr const char* kHeader = "REGEDIT4";
 constexpr const char* kNewline = "\r\n";
 // regedit breaks hex data once a line reaches this many characters.
 constexpr std::size_t kHexLineLimit = 77;
+// Windows refuses keys deeper than this below a hive's root.
+constexpr std::size_t kMaxKeyDepth = 512;
+// See AppendTree.
+constexpr std::size_t kListedParentDepth = 32;
 
 bool IsBlank(char c) {
     return c == ' ' || c == '\t';
@@ -220,23 +224,54 @@ void AppendValue(std::string* out, const MemoryRegistry::Value& v) {
     out->append(kNewline);
 }
 
-void AppendKey(std::string* out, std::string* path, const MemoryRegistry::Key& key, bool isRoot) {
-    if (!isRoot || !key.values().empty()) {
-        out->push_back('[');
-        out->append(*path);
-        out->push_back(']');
-        out->append(kNewline);
-        for (const auto& v : key.values()) AppendValue(out, v);
-        out->append(kNewline);
+void AppendKeySection(std::string* out, const std::string& path, const MemoryRegistry::Key& key) {
+    out->push_back('[');
+    out->append(path);
+    out->push_back(']');
+    out->append(kNewline);
+    for (const auto& v : key.values()) AppendValue(out, v);
+    out->append(kNewline);
+}
+
+// Every key below `root` depth first, without recursion (a chain of keys may
+// be far deeper than the stack). Regedit lists every key, parents included; a
+// key without values whose subkeys imply it is listed only down to
+// kListedParentDepth, so that a deep chain is written once and not once per
+// level: the written size stays linear in the size of what was read.
+void AppendTree(std::string* out, std::string path, const MemoryRegistry::Key& root) {
+    struct Frame {
+        const MemoryRegistry::Key* key;
+        std::size_t next;
+        std::size_t pathLength;
+    };
+    if (!root.values().empty()) AppendKeySection(out, path, root);
+    std::vector<Frame> stack{Frame{&root, 0, path.size()}};
+    while (!stack.empty()) {
+        Frame& top = stack.back();
+        if (top.next == top.key->subkeyCount()) {
+            stack.pop_back();
+            continue;
+        }
+        const MemoryRegistry::Key& sub = top.key->subkey(top.next++);
+        path.resize(top.pathLength);
+        path.push_back('\\');
+        path.append(sub.name());
+        const std::size_t depth = stack.size();
+        if (!sub.values().empty() || sub.subkeyCount() == 0 || depth <= kListedParentDepth) {
+            AppendKeySection(out, path, sub);
+        }
+        stack.push_back(Frame{&sub, 0, path.size()});
     }
-    const std::size_t length = path->size();
-    for (std::size_t i = 0; i < key.subkeyCount(); ++i) {
-        const MemoryRegistry::Key& sub = key.subkey(i);
-        path->push_back('\\');
-        path->append(sub.name());
-        AppendKey(out, path, sub, false);
-        path->resize(length);
-    }
+}
+
+// The number of levels of a key path below its hive ("A\B" is 2); a single
+// trailing backslash does not count.
+std::size_t KeyDepth(std::string_view path) {
+    if (path.empty()) return 0;
+    if (path.back() == '\\') path.remove_suffix(1);
+    std::size_t depth = 1;
+    for (char c : path) depth += c == '\\' ? 1 : 0;
+    return depth;
 }
 
 class Reader {
@@ -282,6 +317,12 @@ public:
             }
             ValueLine(line);
         }
+        if (tooDeep_ > 0) {
+            // Once per file: a generated file may hold any number of them.
+            WarnAt(firstTooDeepLine_, "skipped " + std::to_string(tooDeep_) + " key(s) deeper than " +
+                                          std::to_string(kMaxKeyDepth) +
+                                          " levels, with their values; the first: " + firstTooDeep_);
+        }
         return skipped_;
     }
 
@@ -304,8 +345,10 @@ private:
         return StartsWithNoCase(rest, "hex");
     }
 
-    void Warn(const std::string& message) {
-        if (warn_) warn_(lineNumber_, message);
+    void Warn(const std::string& message) { WarnAt(lineNumber_, message); }
+
+    void WarnAt(std::size_t line, const std::string& message) {
+        if (warn_) warn_(line, message);
     }
 
     void Skip(const std::string& why) {
@@ -316,6 +359,7 @@ private:
 
     void KeyLine(std::string_view line) {
         current_ = nullptr;
+        inTooDeepKey_ = false;
         std::size_t close = line.rfind(']');
         if (close == std::string_view::npos || TrimBlanks(line.substr(close + 1)).size() != 0) {
             Skip("skipped malformed key line");
@@ -350,11 +394,25 @@ private:
             }
             return;
         }
+        // The classes root is HKLM\SOFTWARE\Classes, two levels down.
+        if (KeyDepth(rest) + (hive == kHkeyClassesRoot ? 2 : 0) > kMaxKeyDepth) {
+            ++skipped_;
+            inTooDeepKey_ = true;
+            if (tooDeep_++ == 0) {
+                firstTooDeepLine_ = lineNumber_;
+                firstTooDeep_ = std::string(line_.substr(0, 80)) + (line_.size() > 80 ? "..." : "");
+            }
+            return;
+        }
         current_ = registry_.CreatePath(hive, rest);
         if (!current_) Skip("skipped key with an invalid name");
     }
 
     void ValueLine(std::string_view line) {
+        if (inTooDeepKey_) {
+            ++skipped_;  // told about with its key
+            return;
+        }
         std::string name;
         std::size_t pos = 0;
         if (line.front() == '@') {
@@ -428,6 +486,10 @@ private:
     std::string_view line_;
     std::size_t lineNumber_ = 0;
     std::size_t skipped_ = 0;
+    bool inTooDeepKey_ = false;
+    std::size_t tooDeep_ = 0;
+    std::size_t firstTooDeepLine_ = 0;
+    std::string firstTooDeep_;
 };
 
 }  // namespace
@@ -443,12 +505,8 @@ std::string WriteRegFile(const MemoryRegistry& registry) {
     out.append(kHeader);
     out.append(kNewline);
     out.append(kNewline);
-    std::string path;
-    path.reserve(512);
-    path = "HKEY_LOCAL_MACHINE";
-    AppendKey(&out, &path, *registry.Root(kHkeyLocalMachine), true);
-    path = "HKEY_CURRENT_USER";
-    AppendKey(&out, &path, *registry.Root(kHkeyCurrentUser), true);
+    AppendTree(&out, "HKEY_LOCAL_MACHINE", *registry.Root(kHkeyLocalMachine));
+    AppendTree(&out, "HKEY_CURRENT_USER", *registry.Root(kHkeyCurrentUser));
     return out;
 }
 

@@ -97,6 +97,20 @@ void MemoryRegistry::Key::RebuildValueIndex() {
     for (std::size_t i = 0; i < values_.size(); ++i) valueIndex_.emplace(values_[i].folded, i);
 }
 
+MemoryRegistry::Key::~Key() {
+    std::vector<std::shared_ptr<Key>> pending = std::move(owned_);
+    while (!pending.empty()) {
+        std::shared_ptr<Key> key = std::move(pending.back());
+        pending.pop_back();
+        // A key an open handle still holds stays whole; its destructor runs
+        // later, when the handle goes.
+        if (key.use_count() == 1) {
+            for (auto& sub : key->owned_) pending.push_back(std::move(sub));
+            key->owned_.clear();
+        }
+    }
+}
+
 // --- Registry ----------------------------------------------------------
 
 MemoryRegistry::MemoryRegistry() : localMachine_(std::make_shared<Key>()), currentUser_(std::make_shared<Key>()) {
@@ -106,10 +120,15 @@ MemoryRegistry::MemoryRegistry() : localMachine_(std::make_shared<Key>()), curre
 
 MemoryRegistry::~MemoryRegistry() = default;
 
-void MemoryRegistry::MarkDeleted(Key& key) {
-    key.deleted_ = true;
-    key.parent_ = nullptr;
-    for (Key* sub : key.subkeys_) MarkDeleted(*sub);
+void MemoryRegistry::MarkDeleted(Key& top) {
+    std::vector<Key*> pending{&top};
+    while (!pending.empty()) {
+        Key* key = pending.back();
+        pending.pop_back();
+        key->deleted_ = true;
+        key->parent_ = nullptr;
+        pending.insert(pending.end(), key->subkeys_.begin(), key->subkeys_.end());
+    }
 }
 
 void MemoryRegistry::Unlink(Key* key) {

@@ -32,6 +32,14 @@ public:
     // logarithmic and enumeration by index is constant time.
     class Key : public std::enable_shared_from_this<Key> {
     public:
+        Key() = default;
+        // Takes the keys below apart one at a time: a chain of keys as deep
+        // as a registry file may describe would overflow the stack if each
+        // key's destructor ran its subkeys' destructors.
+        ~Key();
+        Key(const Key&) = delete;
+        Key& operator=(const Key&) = delete;
+
         const std::string& name() const { return name_; }
         std::size_t subkeyCount() const { return subkeys_.size(); }
         const Key& subkey(std::size_t i) const { return *subkeys_[i]; }

@@ -14,7 +14,11 @@ namespace win32 {
 // moves the old file to `backupPath` when that is not empty; MoveFileExA
 // otherwise). An older backup is set aside first and put back on failure, so
 // on any failure `path` and `backupPath` are as they were and no temporary
-// file remains.
+// file remains. ReplaceFileA gives the new file the attributes and the
+// security of the one it replaces, so a save changes neither. Temporary files
+// are named as support/temp_names.h says; those that earlier saves left in
+// the folders of `path` and `backupPath` are removed first, when their
+// process is gone.
 bool ReplaceFileContent(const std::string& path, const ContentWriter& produce, const std::string& backupPath);
 
 }  // namespace win32
