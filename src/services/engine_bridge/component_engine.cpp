@@ -54,6 +54,22 @@ std::int32_t ComponentEngine::QueryHost(const std::string& hostPath) {
     return 1;
 }
 
+std::int16_t ComponentEngine::IsPluginSettled(const std::string& hostPath, const std::string& plugInName) {
+    (void)hostPath;
+    (void)plugInName;
+    LoadEngine();
+    Unload();
+    return 0;
+}
+
+std::int16_t ComponentEngine::IsPluginRejected(const std::string& hostPath, const std::string& plugInName) {
+    (void)hostPath;
+    (void)plugInName;
+    LoadEngine();
+    Unload();
+    return 0;
+}
+
 void NotifyEngineOfHost(const Platform& platform) {
     const std::string module = ModulePath(platform, kEngineModulePathCapacity);
     if (module.empty()) return;

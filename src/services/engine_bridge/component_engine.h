@@ -29,6 +29,12 @@ public:
     // The engine's answer, or 1 when the engine cannot be loaded.
     std::int32_t QueryHost(const std::string& hostPath);
 
+    // VARIANT_BOOL answers (-1 true, 0 false; an engine may answer anything
+    // else), or 0 when the engine cannot be loaded. A failing method raises
+    // ComError (com_error.h).
+    std::int16_t IsPluginSettled(const std::string& hostPath, const std::string& plugInName);
+    std::int16_t IsPluginRejected(const std::string& hostPath, const std::string& plugInName);
+
 private:
     // Loads the library and finds its class-object export; true only when
     // the engine object could be created from it.
