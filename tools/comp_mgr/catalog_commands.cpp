@@ -83,8 +83,7 @@ Report NoSuchSection(const std::string& section) {
     Report report;
     report.json.Set("section", section);
     report.json.Set("found", false);
-    report.text = "no such section: " + section + "\n";
-    return report;
+    return std::move(report).Refuse("no such section: " + section);
 }
 
 Report RunShow(const CommandContext& context, const Words& words) {
@@ -142,8 +141,7 @@ Report RunLinks(const CommandContext& context, const Words& words) {
     report.json.Set("found", true);
     if (SectionKindOf(section) != 0) {
         report.json.Set("installation", false);
-        report.text = "not an installation: " + section + "\n";
-        return report;
+        return std::move(report).Refuse("not an installation: " + section);
     }
     Json items = Json::Array();
     std::vector<std::vector<std::string>> rows;

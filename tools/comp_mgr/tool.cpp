@@ -5,6 +5,7 @@
 #include <sstream>
 
 #include "library.h"
+#include "machine_root.h"
 #include "options.h"
 #include "people_commands.h"
 #include "raw_call_parser.h"
@@ -89,8 +90,15 @@ int RunPeople(const Library& library, const Options& o, const Plan& plan, std::o
     CommandContext context(library, o);
     try {
         Report report = plan.people->run(context, plan.words);
-        out << (o.json ? report.json.Dump() + "\n" : report.text);
-        return kExitOk;
+        if (o.json) {
+            out << report.json.Dump() << "\n";
+        } else if (report.refusal.empty()) {
+            out << report.text;
+        }
+        if (report.refusal.empty()) return kExitOk;
+        out.flush();
+        err << "comp_mgr: " << report.refusal << "\n";
+        return kExitRefused;
     } catch (const MissingExport& missing) {
         out.flush();
         err << "comp_mgr: export " << missing.exportName << " is missing from " << library.path() << "\n";
@@ -113,9 +121,18 @@ int RunTool(const std::vector<std::string>& words, const char* argv0, std::istre
         out << "comp_mgr " << COMP_MGR_VERSION << "\n";
         return kExitOk;
     }
+    if (o.command == "init") {
+        if (!kHostedBuild) return Usage(err, "init makes a hosted machine; on Windows the machine is the system");
+        if (!o.arguments.empty()) return Usage(err, "usage: comp_mgr --root DIR init");
+        return InitMachine(EffectiveRoot(o.hasRoot, o.root), out, err);
+    }
     Plan plan;
     if (int status = MakePlan(o, in, &plan, err)) return status;
 
+    if (kHostedBuild && !IsMachineRoot(EffectiveRoot(o.hasRoot, o.root), &error)) {
+        err << "comp_mgr: " << error << "\n";
+        return kExitLibrary;
+    }
     if (!ApplyMachineSettings(o, err)) return kExitUsage;
     Library library;
     const std::string path = o.library.empty() ? DefaultLibraryPath(argv0) : o.library;
