@@ -284,4 +284,23 @@ TEST_F(ToolMachine, NullAndExtremeArgumentsToEveryExport) {
     EXPECT_EQ(saved.find("[VntInstallation_2]"), std::string::npos) << saved;
 }
 
+// Names are stored in code page 1252; people read UTF-8, aligned by
+// character, and JSON carries the same keys in every command.
+TEST_F(ToolMachine, NonAsciiNamesReachTextAndJsonAsUtf8) {
+    Touch("Ide/bin/vn_app.exe");
+    Catalog(
+        "[VntInstallation_1]\r\nProgLocation=C:\\Ide\\bin\\vn_app.exe\r\nDisplayName=Caf\xE9 \x80\r\n"
+        "SdkVersion=3.0\r\nCpuSupport=alpha\r\nStatus=16\r\n\r\n");
+    ToolRun r = Run({"list"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out,
+              "SECTION            DISPLAY NAME  VERSION  STATUS  LOCATION\n"
+              "VntInstallation_1  Caf\xC3\xA9 \xE2\x82\xAC        3.0      0x10    C:\\Ide\\bin\\vn_app.exe\n");
+    r = Run({"--json", "list"});
+    EXPECT_NE(r.out.find("\"displayName\":\"Caf\xC3\xA9 \xE2\x82\xAC\""), std::string::npos) << r.out;
+    r = Run({"--json", "show", "VntInstallation_1"});
+    EXPECT_NE(r.out.find("\"displayName\":\"Caf\xC3\xA9 \xE2\x82\xAC\",\"location\":\"C:\\\\Ide"), std::string::npos)
+        << r.out;
+}
+
 }  // namespace

@@ -10,6 +10,7 @@
 #include "people_commands.h"
 #include "raw_call_parser.h"
 #include "raw_call_runner.h"
+#include "support/code_page_1252.h"
 
 #ifndef COMP_MGR_VERSION
 #define COMP_MGR_VERSION "unknown"
@@ -93,11 +94,13 @@ int RunPeople(const Library& library, const Options& o, const Plan& plan, std::o
         if (o.json) {
             out << report.json.Dump() << "\n";
         } else if (report.refusal.empty()) {
-            out << report.text;
+            // Columns were aligned in the code page, one byte a character,
+            // so they stay aligned in UTF-8.
+            out << comp_mgr::Cp1252ToUtf8(report.text);
         }
         if (report.refusal.empty()) return kExitOk;
         out.flush();
-        err << "comp_mgr: " << report.refusal << "\n";
+        err << "comp_mgr: " << comp_mgr::Cp1252ToUtf8(report.refusal) << "\n";
         return kExitRefused;
     } catch (const MissingExport& missing) {
         out.flush();
