@@ -52,6 +52,25 @@ TEST_F(ToolMachine, ExampleOfTheRawCallFormat) {
     EXPECT_EQ(r.out, "bGetKeyVNT -> 0 size=17 text=\"VntInstallation_3\" nul=no\niGetCatalogCount -> 3\n");
 }
 
+// The same calls with --json: one object per call, outputs under the names
+// the line uses, the entry as an object, a call without a result as null.
+TEST_F(ToolMachine, RawCallsAsJsonObjects) {
+    for (const char* exe : {"A/bin/vn_app.exe", "B/bin/vn_app.exe", "Ide/bin/vn_app.exe"}) Touch(exe);
+    Catalog(kThreeInstallations);
+    ToolRun r = Run({"--json", "exec", "-"},
+                    "bGetKeyVNT \"C:\\Ide\\bin\\vn_app.exe\" 3.0 17\nbGetDbUpdateFlag\n"
+                    "bGetCatalogByKey VntInstallation_1\nvUnRegAllPlgN\n");
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out,
+              "{\"export\":\"bGetKeyVNT\",\"result\":0,\"size\":17,\"text\":\"VntInstallation_3\",\"nul\":false}\n"
+              "{\"export\":\"bGetDbUpdateFlag\",\"result\":0,\"changes\":4294954951}\n"
+              "{\"export\":\"bGetCatalogByKey\",\"result\":1,\"entry\":{\"displayName\":\"\",\"location\":"
+              "\"C:\\\\A\\\\bin\\\\vn_app.exe\",\"lastAccessDate\":\"\",\"status\":16,\"version\":\"2.0\","
+              "\"cpuSupport\":[\"alpha\"],\"plugInList\":[],\"groupDescription\":\"\",\"helpFile\":\"\",\"sku\":\"\","
+              "\"extraProperties\":[]}}\n"
+              "{\"export\":\"vUnRegAllPlgN\",\"result\":null}\n");
+}
+
 TEST_F(ToolMachine, RawCallsAgainstTheCatalog) {
     for (const char* exe : {"A/bin/vn_app.exe", "B/bin/vn_app.exe", "Ide/bin/vn_app.exe"}) Touch(exe);
     Catalog(kThreeInstallations);

@@ -117,7 +117,7 @@ Report RunShow(const CommandContext& context, const Words& words) {
     j.Set("version", SdkVersionText(e.SdkVersion));
     j.Set("cpuSupport", ListJson(e.CpuSupport));
     // An installation's list holds its linked plug-ins, a plug-in's its groups.
-    j.Set(kind == 0 ? "links" : "groups", ListJson(e.PlugInLst_GrpName));
+    j.Set("plugInList", ListJson(e.PlugInLst_GrpName));
     j.Set("groupDescription", e.GroupDescription);
     j.Set("helpFile", e.HelpFile);
     j.Set("sku", e.Sku);

@@ -115,7 +115,7 @@ Options:
   --cwd PATH          initial current directory, a Windows path (VNT_CWD)
   --ui MODE           tty, none or script:FILE (VNT_UI)
   --library PATH      load this library instead of the one next to the tool
-  --json              print the result of a command as JSON
+  --json              print the result as JSON (raw calls: one object per call)
   --dry-run           call bAbortDbUpdate before unloading: nothing is saved
   --help, --version
   (On Windows only --ui of the machine options is accepted.)

@@ -147,10 +147,10 @@ int RunTool(const std::vector<std::string>& words, const char* argv0, std::istre
     int status = kExitOk;
     switch (plan.kind) {
         case Plan::Kind::Call:
-            status = RunCall(library, plan.call, out, err, "");
+            status = RunCall(library, plan.call, o.json, out, err, "");
             break;
         case Plan::Kind::Script:
-            status = RunScript(library, plan.script, out, err);
+            status = RunScript(library, plan.script, o.json, out, err);
             break;
         case Plan::Kind::People:
             status = RunPeople(library, o, plan, out, err);
