@@ -9,11 +9,16 @@
 
 namespace comp_mgr {
 
-// The block the version information of one file is read into. The caller
-// makes it as large as InfoSize said; the adapter may keep scratch space of
-// its own in it (queries of text values convert into the block, as Windows
-// does), so it is handed back to every query of the same file.
+// The block the version information of one file is read into, handed back
+// to every query of the same file: queries of text values convert into it,
+// as Windows does.
 using VersionBlock = std::vector<unsigned char>;
+
+// Zeros an adapter keeps behind the size InfoSize gave. The lengths inside a
+// resource are 16-bit, so no query, however the resource lies about them,
+// reads or writes further than this past the resource; a block that lies
+// therefore cannot make a query leave the block.
+constexpr std::uint32_t kVersionBlockSlack = 7 * 0x10000;
 
 // One value found by a query.
 struct VersionValue {
@@ -37,7 +42,8 @@ public:
     virtual std::uint32_t InfoSize(const std::string& path) = 0;
 
     // Reads the version information into `block`, which is made `size`
-    // bytes long (what InfoSize said). False when it cannot be read.
+    // bytes long (what InfoSize said) and kVersionBlockSlack zeros more.
+    // False when it cannot be read.
     virtual bool ReadInfo(const std::string& path, std::uint32_t size, VersionBlock* block) = 0;
 
     // Looks a value up by its path in the block ("\" the fixed record,

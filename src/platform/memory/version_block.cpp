@@ -9,10 +9,6 @@
 namespace comp_mgr {
 namespace {
 
-// A resource's lengths are 16-bit, so a conversion never writes beyond twice
-// the largest length and the signature.
-constexpr std::size_t kLeastBlock = 2 * 0xFFFF + 8;
-
 // Reads of the block; offsets are 64-bit so that no sum of lengths wraps.
 class Reader {
 public:
@@ -103,7 +99,7 @@ std::uint32_t VersionInfoSizeFor(std::uint64_t resourceSize) {
 }
 
 void FillVersionBlock(std::string_view resource, std::uint32_t size, VersionBlock* block) {
-    block->assign(std::max<std::size_t>(size, kLeastBlock), 0);
+    block->assign(std::size_t{size} + kVersionBlockSlack, 0);
     const std::size_t copied = std::min<std::size_t>(resource.size(), size);
     std::memcpy(block->data(), resource.data(), copied);
     const std::size_t declared =

@@ -22,9 +22,8 @@ namespace comp_mgr {
 // size does not fit in 32 bits.
 std::uint32_t VersionInfoSizeFor(std::uint64_t resourceSize);
 
-// GetFileVersionInfoA into a block of `size` bytes. The block is made at
-// least large enough for every conversion a query can write, so that a
-// resource that lies about its length cannot make one run past it.
+// GetFileVersionInfoA into a block of `size` bytes (and the slack of zeros
+// behind it).
 void FillVersionBlock(std::string_view resource, std::uint32_t size, VersionBlock* block);
 
 // VerQueryValueA on such a block.
