@@ -54,7 +54,7 @@ def rank(unit):
 
 def allowed(source, target):
     """Why `source` may not include `target`, or None when it may."""
-    if target == ("public", "comp_mgr"):
+    if target in (("public", "comp_mgr"), ("resources", "resources")):
         return None
     if source == target:
         return None
@@ -86,6 +86,9 @@ def resolve(include, including_file):
     for base in (ROOT / "src", ROOT / "include"):
         if (base / include).exists():
             return unit_of(include)
+    # The resource identifiers are plain numbers that any layer may name.
+    if (ROOT / "resources" / include).exists():
+        return ("resources", "resources")
     if (including_file.parent / include).exists():
         return "local"
     return None
