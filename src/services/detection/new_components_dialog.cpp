@@ -33,6 +33,7 @@ bool NewComponentsDialog::KeepCandidate(const std::string& section, const std::s
     // catalog or of the new plug-ins has been changed by then.
     try {
         std::unique_ptr<CandidateEngine> engine = engines_();
+        if (!engine) return true;
         const std::int16_t settled = engine->IsPluginSettled(hostPath, entry->DisplayName);
         if (settled == kEngineTrue) return false;
         if (settled != kEngineFalse) return true;
