@@ -17,8 +17,15 @@ namespace {
 // The state images of the tree's check boxes (bitmap IDB_CHECK_STATES).
 const int kUncheckedImage = 1;
 const int kCheckedImage = 2;
-// How long the script player waits for the dialog to take one input.
+// How long the script player waits for the dialog to take one input, and
+// how often it makes an input again that did not arrive: the window system
+// may map a new window a moment after it says it is visible, and a click
+// before that lands on nothing.
 const DWORD kStepTimeoutMs = 5000;
+const DWORD kInputRetryMs = 1500;
+const int kInputAttempts = 3;
+// Once the dialog is visible, before its first input.
+const DWORD kSettleMs = 300;
 
 struct DialogState {
     DialogState(NewComponentsChoice& c, const NewComponentsScript* s) : choice(c), script(s) {}
@@ -117,44 +124,60 @@ public:
     explicit Player(DialogState& s) : s_(s), tree_(GetDlgItem(s.dialog, IDC_PLUGIN_TREE)) {}
 
     void Run() {
-        if (!WaitUntil([this] { return IsWindowVisible(s_.dialog) != FALSE; })) return;
+        if (!WaitUntil([this] { return IsWindowVisible(s_.dialog) != FALSE; }, kStepTimeoutMs)) return;
+        Sleep(kSettleMs);
         for (const NewComponentsStep& step : s_.script->steps) {
             bool done = true;
             if (step.kind == NewComponentsStep::kSelectAll || step.kind == NewComponentsStep::kDeselectAll) {
                 const bool mark = step.kind == NewComponentsStep::kSelectAll;
-                ClickControl(GetDlgItem(s_.dialog, mark ? IDC_SELECT_ALL : IDC_DESELECT_ALL));
-                done = WaitUntil([this, mark] { return AllMarksAre(mark); });
+                HWND button = GetDlgItem(s_.dialog, mark ? IDC_SELECT_ALL : IDC_DESELECT_ALL);
+                done = Attempt([this, button] { ClickControl(button); }, [this, mark] { return AllMarksAre(mark); });
             } else {
                 const bool mark = step.kind == NewComponentsStep::kCheck;
                 for (std::size_t i = 0; i < s_.items.size() && done; ++i) {
                     if (s_.choice.ItemSection(i) != step.section || MarkOf(tree_, s_.items[i]) == mark) continue;
-                    ClickCheckBox(s_.items[i]);
-                    done = WaitUntil([this, i, mark] { return MarkOf(tree_, s_.items[i]) == mark; });
+                    done = Attempt([this, i] { ClickCheckBox(s_.items[i]); },
+                                   [this, i, mark] { return MarkOf(tree_, s_.items[i]) == mark; });
                 }
             }
             if (!done) break;  // the answer below still closes the dialog
         }
         const bool ok = s_.script->ok;
+        auto closed = [this] { return IsWindow(s_.dialog) == FALSE; };
         if (ok) {
-            ClickControl(GetDlgItem(s_.dialog, IDOK));
+            Attempt([this] { ClickControl(GetDlgItem(s_.dialog, IDOK)); }, closed);
         } else {
             // Escape reaches the dialog that has the focus: a click on its
             // prompt (which ignores clicks) gives it the focus first.
-            ClickControl(GetDlgItem(s_.dialog, IDC_NEW_COMPONENTS_PROMPT));
-            PressEscape();
+            Attempt(
+                [this] {
+                    ClickControl(GetDlgItem(s_.dialog, IDC_NEW_COMPONENTS_PROMPT));
+                    PressEscape();
+                },
+                closed);
         }
-        const DWORD start = GetTickCount();
-        while (IsWindow(s_.dialog) && GetTickCount() - start < kStepTimeoutMs) Sleep(5);
-        if (IsWindow(s_.dialog)) PostMessageA(s_.dialog, WM_COMMAND, ok ? IDOK : IDCANCEL, 0);
+        // Input that never arrived must not leave the dialog open for good.
+        if (!closed()) PostMessageA(s_.dialog, WM_COMMAND, ok ? IDOK : IDCANCEL, 0);
     }
 
 private:
+    // Makes the input until its effect shows, a few times at most.
+    template <typename Input, typename Effect>
+    bool Attempt(Input input, Effect effect) {
+        for (int attempt = 0; attempt < kInputAttempts; ++attempt) {
+            input();
+            if (WaitUntil(effect, kInputRetryMs)) return true;
+            if (!IsWindow(s_.dialog)) return false;
+        }
+        return false;
+    }
+
     // False after the timeout, or at once when the dialog is gone.
     template <typename Condition>
-    bool WaitUntil(Condition condition) const {
+    bool WaitUntil(Condition condition, DWORD timeoutMs) const {
         const DWORD start = GetTickCount();
         while (!condition()) {
-            if (GetTickCount() - start > kStepTimeoutMs || !IsWindow(s_.dialog)) return false;
+            if (GetTickCount() - start > timeoutMs || !IsWindow(s_.dialog)) return false;
             Sleep(5);
         }
         return true;
