@@ -8,7 +8,8 @@ SERVICE_ORDER. Adapters (src/platform/memory|hosted|win32) see only support,
 the ports and, for the hosted machine, the in-memory ports it persists. The
 entry points tie the shell to an adapter. The tool sees only its own files
 and the public header folder include/comp_mgr; the public headers see nothing
-of src/. Tests and benchmarks may include anything.
+of src/. The resource identifiers (resources/resource_ids.h) are plain numbers
+any layer may name. Tests and benchmarks may include anything.
 """
 import pathlib
 import re

@@ -24,7 +24,7 @@ parity_begin dialog_clicks windows:bin/COMP_MGR.EXE windows:bin/comp_mgr.dll win
 for tool in Xvfb xdotool import; do
   command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed"; exit 77; }
 done
-start_display || { echo "FAIL: no virtual X server could be started"; exit 1; }
+start_display 170 199 || { echo "FAIL: no virtual X server could be started"; exit 1; }
 trap 'parity_cleanup; stop_display' EXIT
 export DISPLAY=$display
 echo "-- preparing the Wine prefix (display $display)"

@@ -61,18 +61,22 @@ dialog_servers_for() {  # ROOT hosted|wine
   done
 }
 
-# start_display: a virtual X server on the first free display from 140 on;
-# sets $display and $xvfb_pid. stop_display ends it.
+# start_display FIRST LAST: a virtual X server of its own on the first free
+# display of FIRST..LAST (each script has its own range, so that scripts
+# running side by side never share a pointer); sets $display and $xvfb_pid.
+# stop_display ends it.
 start_display() {
   display=""
   local n
   command -v Xvfb >/dev/null || return 1
-  for n in $(seq 140 199); do
+  for n in $(seq "$1" "$2"); do
     if [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ]; then continue; fi
     Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
     xvfb_pid=$!
     local _
     for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.1; done
+    # A server that lost the display to another one exits at once.
+    sleep 0.3
     if kill -0 "$xvfb_pid" 2>/dev/null && [ -e "/tmp/.X11-unix/X$n" ]; then
       display=":$n"
       return 0

@@ -19,6 +19,7 @@
 #   noline       a script without a line for the dialog: answered as no one
 #   noengine     (every scenario runs without a component engine; this one
 #                also names a section the dialog does not have)
+#   tty          hosted only: the terminal, answered through standard input
 #
 # Environment: COMP_MGR_BUILD, COMP_MGR_MINGW_BUILD (as parity_plugins.sh);
 # without the latter, or without Xvfb, the script skips (exit 77).
@@ -35,7 +36,7 @@ parity_begin parity_dialog native:bin/comp_mgr native:bin/fixture_plugin.so \
 command -v Xvfb >/dev/null || { echo "SKIP: Xvfb is not installed"; exit 77; }
 M="$work/machine"
 dialog_machine "$M"
-start_display || { echo "FAIL: no virtual X server could be started"; exit 1; }
+start_display 140 169 || { echo "FAIL: no virtual X server could be started"; exit 1; }
 trap 'parity_cleanup; stop_display' EXIT
 
 # ---- running both sides ------------------------------------------------------
@@ -153,6 +154,17 @@ expect_calls noline
 scenario noengine "newcomponents uncheck=PlugIn_9 selectall ok"
 expect_ui noengine "newcomponents|$ITEMS|checked=PlugIn_1,PlugIn_2,PlugIn_3,PlugIn_4|unchecked=|ok"
 grep -q 'PlugIn_9 is not in the dialog' "$work/noengine.wine.out.err" || fail "noengine: the unknown section was not told"
+
+# The terminal (hosted only): the items listed with their marks, toggled by
+# number from standard input; the input's end answers as Escape.
+T="$work/tty.hosted"
+cp -a "$M" "$T"
+dialog_servers_for "$T" hosted
+printf '1 3\nd\n4\n' | VNT_PLUGIN_LOG="$T/plugin.log" "$COMP_MGR_BUILD/bin/comp_mgr" --root "$T" --host-exe "$HOST_EXE" \
+  --ui tty detect ask >"$work/tty.out" 2>"$work/tty.err"
+[ "$(cat "$T/log/ui.log")" = "newcomponents|$ITEMS|checked=PlugIn_1|unchecked=PlugIn_2,PlugIn_3,PlugIn_4|cancel" ] ||
+  fail "tty: ui.log is '$(cat "$T/log/ui.log")'"
+grep -qF '   3 [x] Café Profiler - D:\N\gamma.ocx' "$work/tty.err" || fail "tty: the list is not shown in UTF-8 with marks"
 
 ended=$(date +%s)
 echo "-- Wine starts $WINE_STARTS, total $((ended - started)) s"
