@@ -8,7 +8,8 @@ SERVICE_ORDER. Adapters (src/platform/memory|hosted|win32) see only support,
 the ports and, for the hosted machine, the in-memory ports it persists. The
 entry points tie the shell to an adapter. The tool sees only its own files
 and the public header folder include/comp_mgr; the public headers see nothing
-of src/. Tests and benchmarks may include anything.
+of src/. The resource identifiers (resources/resource_ids.h) are plain numbers
+any layer may name. Tests and benchmarks may include anything.
 """
 import pathlib
 import re
@@ -54,7 +55,7 @@ def rank(unit):
 
 def allowed(source, target):
     """Why `source` may not include `target`, or None when it may."""
-    if target == ("public", "comp_mgr"):
+    if target in (("public", "comp_mgr"), ("resources", "resources")):
         return None
     if source == target:
         return None
@@ -86,6 +87,9 @@ def resolve(include, including_file):
     for base in (ROOT / "src", ROOT / "include"):
         if (base / include).exists():
             return unit_of(include)
+    # The resource identifiers are plain numbers that any layer may name.
+    if (ROOT / "resources" / include).exists():
+        return ("resources", "resources")
     if (including_file.parent / include).exists():
         return "local"
     return None

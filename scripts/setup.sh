@@ -7,7 +7,8 @@ if [ "${1:-}" = "--demo" ]; then
   packages=(cmake ninja-build g++)
 else
   packages=(cmake ninja-build g++ clang libclang-rt-14-dev clang-format googletest libgtest-dev libgmock-dev
-            libbenchmark-dev g++-mingw-w64-x86-64 wine64 python3)
+            libbenchmark-dev g++-mingw-w64-x86-64 wine64 python3
+            xvfb xdotool imagemagick)
 fi
 missing=()
 for p in "${packages[@]}"; do

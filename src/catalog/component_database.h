@@ -96,6 +96,8 @@ public:
 
     void AddNewPlugIn(const std::string& name) { newPlugInNames_.appendUnique(name); }
     void ClearNewPlugIns() { newPlugInNames_.clear(); }
+    // The new plug-ins become exactly `names` (the user's answer splits them).
+    void ReplaceNewPlugIns(const StringList& names) { newPlugInNames_ = names; }
 
     // Takes a section out of the catalog: its entry and its place in the
     // names of its kind.

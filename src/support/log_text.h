@@ -6,6 +6,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace comp_mgr {
 
@@ -15,6 +16,12 @@ std::string EscapeLogText(std::string_view text);
 // The line messages.log keeps for a message box, "<caption>|<text>" escaped,
 // without its line end.
 std::string MessageLogLine(std::string_view caption, std::string_view text);
+
+// The line ui.log keeps for a New Components dialog, without its line end:
+// "newcomponents|<item texts>|checked=<sections>|unchecked=<sections>|ok"
+// (or "cancel"), item texts joined by ";", section names by ",", escaped.
+std::string NewComponentsLogLine(const std::vector<std::string>& itemTexts, const std::vector<std::string>& checked,
+                                 const std::vector<std::string>& unchecked, bool ok);
 
 }  // namespace comp_mgr
 

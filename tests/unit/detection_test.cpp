@@ -35,8 +35,7 @@ TEST_F(Detection, OtherModesOnlyCountTheNewPlugIns) {
     AddNew("PlugIn_1", "A", "alpha", kStatusRecordWriter | kStatusFoundOrCurrent, "C:\\Ide\\plugins\\a.dll");
     AddNew("PlugIn_2", "B", "alpha", kStatusRecordWriter, "C:\\Ide\\plugins\\b.dll");
     const std::uint32_t flags = db->flags();
-    // Mode 3 (the New Components dialog) is not there yet and changes nothing either.
-    for (int mode : {2, 3, -1, 99})
+    for (int mode : {2, -1, 99})
         EXPECT_EQ(db->services.detection.DetectNewPlugIns(static_cast<DetectionMode>(mode)), 2) << mode;
     EXPECT_EQ(db->newPlugInNames().size(), 2u);
     EXPECT_TRUE(Links("VntInstallation_1").empty());

@@ -1,7 +1,13 @@
 #include "platform/hosted/hosted_ui.h"
 
+#include <cstdlib>
+#include <sstream>
+#include <vector>
+
 #include "platform/hosted/host_file_io.h"
+#include "support/code_page_1252.h"
 #include "support/log_text.h"
+#include "support/new_components_script.h"
 
 namespace comp_mgr {
 
@@ -27,6 +33,90 @@ void HostedUi::MessageBox(const std::string& caption, const std::string& text) {
     do {
         c = std::fgetc(in_);
     } while (c != '\n' && c != EOF);
+}
+
+void HostedUi::ShowNewComponents(NewComponentsChoice& choice) {
+    bool ok = true;
+    std::string line;
+    if (mode_ == Mode::kTty) {
+        ok = AskNewComponentsOnTerminal(choice);
+    } else if (NextScriptLine(&line)) {
+        ok = RunNewComponentsScript(choice, line);
+    }
+    std::vector<std::string> texts;
+    texts.reserve(choice.ItemCount());
+    for (std::size_t i = 0; i < choice.ItemCount(); ++i) texts.push_back(choice.ItemText(i));
+    AppendToLog("ui.log", NewComponentsLogLine(texts, choice.CheckedSections(), choice.UncheckedSections(), ok));
+}
+
+namespace {
+
+// Clicks the box of every item of `section` whose mark is not `checked`;
+// false when no item has that section.
+bool MarkSection(NewComponentsChoice& choice, const std::string& section, bool checked) {
+    bool found = false;
+    for (std::size_t i = 0; i < choice.ItemCount(); ++i) {
+        if (choice.ItemSection(i) != section) continue;
+        found = true;
+        if (choice.IsChecked(i) != checked) choice.ClickCheckBox(i);
+    }
+    return found;
+}
+
+}  // namespace
+
+bool HostedUi::RunNewComponentsScript(NewComponentsChoice& choice, const std::string& line) {
+    NewComponentsScript script = ParseNewComponentsScript(line);
+    for (const NewComponentsStep& step : script.steps) {
+        if (step.kind == NewComponentsStep::kSelectAll) {
+            choice.SelectAll();
+        } else if (step.kind == NewComponentsStep::kDeselectAll) {
+            choice.DeselectAll();
+        } else if (!MarkSection(choice, step.section, step.kind == NewComponentsStep::kCheck)) {
+            script.problems.push_back(step.section + " is not in the dialog");
+        }
+    }
+    if (out_)
+        for (const std::string& problem : script.problems)
+            std::fprintf(out_, "comp_mgr: UI script line \"%s\": %s\n", line.c_str(), problem.c_str());
+    return script.ok;
+}
+
+bool HostedUi::AskNewComponentsOnTerminal(NewComponentsChoice& choice) {
+    if (!out_ || !in_) return true;
+    for (;;) {
+        std::fprintf(out_, "\n[New Components Detected]\nSelect which plug-ins to enable for VNT.\n");
+        for (std::size_t i = 0; i < choice.ItemCount(); ++i)
+            std::fprintf(out_, "%4zu [%c] %s\n", i + 1, choice.IsChecked(i) ? 'x' : ' ',
+                         Cp1252ToUtf8(choice.ItemText(i)).c_str());
+        std::fprintf(out_, "numbers: toggle, a: Select All, d: Deselect All, o or Enter: OK, c: cancel > ");
+        std::fflush(out_);
+        std::string line;
+        int c;
+        while ((c = std::fgetc(in_)) != EOF && c != '\n') line += static_cast<char>(c);
+        if (c == EOF && line.empty()) return false;  // the terminal went away: as Escape
+        std::istringstream words(line);
+        std::string word;
+        if (!(words >> word) || word == "o" || word == "ok") return true;
+        if (word == "c" || word == "cancel") return false;
+        if (word == "a") {
+            choice.SelectAll();
+            continue;
+        }
+        if (word == "d") {
+            choice.DeselectAll();
+            continue;
+        }
+        do {
+            char* end = nullptr;
+            const unsigned long number = std::strtoul(word.c_str(), &end, 10);
+            if (end && *end == '\0' && number >= 1 && number <= choice.ItemCount()) {
+                choice.ClickCheckBox(number - 1);
+            } else {
+                std::fprintf(out_, "no item %s\n", word.c_str());
+            }
+        } while (words >> word);
+    }
 }
 
 void HostedUi::LoadScript() {

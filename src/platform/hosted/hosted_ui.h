@@ -1,5 +1,5 @@
 // The Ui port on the hosted machine. Every message box is appended to
-// ROOT/log/messages.log; the UI setting (VNT_UI, hosted_settings.h) picks who
+// ROOT/log/messages.log and every dialog to ROOT/log/ui.log; the UI setting (VNT_UI, hosted_settings.h) picks who
 // answers: "tty" (the terminal), "script:<host file>" (answers read from a
 // file, one line per dialog; message boxes take none) or "none" (no one:
 // message boxes are only logged). A log that is a symbolic link (or whose
@@ -26,6 +26,9 @@ public:
     HostedUi(const HostedMachine& machine, const std::string& setting, std::FILE* in = stdin, std::FILE* out = stderr);
 
     void MessageBox(const std::string& caption, const std::string& text) override;
+    // tty: the items listed with their marks, toggled by number; script: one
+    // "newcomponents STEP... ok|cancel" line; none: OK, nothing changed.
+    void ShowNewComponents(NewComponentsChoice& choice) override;
 
     Mode mode() const { return mode_; }
     // False when the setting was not understood (the UI then acts as "none").
@@ -38,6 +41,9 @@ public:
     void LogDialog(const std::string& line);
 
 private:
+    // Both answer true for OK.
+    bool RunNewComponentsScript(NewComponentsChoice& choice, const std::string& line);
+    bool AskNewComponentsOnTerminal(NewComponentsChoice& choice);
     void LoadScript();
     void AppendToLog(const std::string& name, const std::string& line);
 

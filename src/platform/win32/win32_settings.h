@@ -5,14 +5,20 @@
 // A variable that is unset or empty takes its default; changing one later
 // does not reach a platform already made.
 //
-//   VNT_UI       Exactly "none": no message box is shown (nobody is there to
-//                answer one); the message is still logged (VNT_LOG_DIR).
-//                Default: message boxes are shown. Any other text acts as the
-//                default, without a warning.
+//   VNT_UI       Exactly "none": no message box and no dialog is shown
+//                (nobody is there to answer one); messages are still logged
+//                (VNT_LOG_DIR) and the New Components dialog answers OK with
+//                everything checked. "script:<file>" (a Windows path): no
+//                message box; each dialog takes the file's next line, as on
+//                the hosted machine, and is shown with its steps played as
+//                mouse and keyboard input; a dialog with no line left answers
+//                as "none" does. Default: boxes and dialogs are shown to the
+//                user. Any other text acts as the default, without a warning.
 //   VNT_LOG_DIR  A folder (Windows path): every message box is also appended
-//                to its messages.log as "<caption>|<text>", escaped as the
-//                hosted machine writes ROOT/log/messages.log, so that tests
-//                can read what the user would have seen. The folder itself is
+//                to its messages.log as "<caption>|<text>", and every dialog
+//                shown to its ui.log, escaped as the hosted machine writes
+//                ROOT/log/, so that tests can read what the user would have
+//                seen. The folder itself is
 //                made on the first message (not its parents). Default: no
 //                log. A folder or log that cannot be made or written: the
 //                message is not logged and is shown as VNT_UI says, without a
@@ -33,7 +39,7 @@
 namespace comp_mgr {
 
 struct Win32Settings {
-    std::string ui;      // VNT_UI; "none": no message box
+    std::string ui;      // VNT_UI; "none", "script:<file>" or the user
     std::string logDir;  // VNT_LOG_DIR; empty: no log
     std::string now;     // VNT_NOW; empty: the real time
 

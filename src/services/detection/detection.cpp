@@ -4,9 +4,30 @@
 #include <string>
 
 #include "platform/scoped_current_directory.h"
+#include "services/detection/new_components_dialog.h"
 #include "services/linking/link_scope.h"
 
 namespace comp_mgr {
+
+void NewPlugInDetection::AskTheUser() {
+    NewComponentsDialog dialog(platform_, engines_);
+    dialog.SetDatabase(db_);
+    StringList names;
+    if (dialog.SetPendingList(db_.newPlugInNames())) {
+        dialog.DoModal();
+        // Turned off by the user: their servers go; left on: linked.
+        dialog.GetUncheckedList(names);
+        db_.ReplaceNewPlugIns(names);
+        if (!names.empty()) DetectNewPlugIns(DetectionMode::kUnregister);
+        dialog.GetCheckedList(names);
+        db_.ReplaceNewPlugIns(names);
+        if (!names.empty()) DetectNewPlugIns(DetectionMode::kLink);
+    }
+    // Refused by the engine, whether or not the user was asked.
+    dialog.GetRejectedList(names);
+    db_.ReplaceNewPlugIns(names);
+    if (!names.empty()) DetectNewPlugIns(DetectionMode::kUnregister);
+}
 
 int NewPlugInDetection::DetectNewPlugIns(DetectionMode mode) {
     if (!(db_.flags() & (kFlagLoaded | kFlagScanned))) return -1;
@@ -42,9 +63,9 @@ int NewPlugInDetection::DetectNewPlugIns(DetectionMode mode) {
             for (const std::string& server : servers) registration_.RegisterServer(server, ServerAction::kUnregister);
         }
         db_.ClearNewPlugIns();
+    } else if (mode == DetectionMode::kAsk) {
+        AskTheUser();
     }
-    // Asking the user is not available yet: like any other mode it changes
-    // nothing.
 
     const std::size_t left = db_.newPlugInNames().size();
     return left > static_cast<std::size_t>(std::numeric_limits<int>::max()) ? std::numeric_limits<int>::max()

@@ -3,8 +3,11 @@
 #ifndef COMP_MGR_SERVICES_DETECTION_DETECTION_H
 #define COMP_MGR_SERVICES_DETECTION_DETECTION_H
 
+#include <utility>
+
 #include "catalog/component_database.h"
 #include "platform/platform.h"
+#include "services/detection/candidate_engine.h"
 #include "services/linking/linker.h"
 #include "services/registration/server_registration.h"
 
@@ -27,11 +30,19 @@ public:
     // plug-ins left afterwards.
     int DetectNewPlugIns(DetectionMode mode);
 
+    // Who answers the engine's questions about the candidates of kAsk; empty
+    // (the default): the real component engine.
+    void SetCandidateEngines(CandidateEngineFactory engines) { engines_ = std::move(engines); }
+
 private:
+    // kAsk: the New Components dialog, then linking and unregistering by its lists.
+    void AskTheUser();
+
     ComponentDatabase& db_;
     const Platform& platform_;
     Linker& linker_;
     ServerRegistration& registration_;
+    CandidateEngineFactory engines_;
 };
 
 }  // namespace comp_mgr
