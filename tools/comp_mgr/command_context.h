@@ -26,6 +26,7 @@ public:
 struct Report {
     Json json = Json::Object();
     std::string text;  // lines ended by "\n"
+    int status = kExitOk;
 };
 
 class CommandContext {

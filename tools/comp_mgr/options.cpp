@@ -132,6 +132,7 @@ Commands:
   detect [link|unregister|ask|count]
   unregister-all
   flags                             bGetDbUpdateFlag with the change bits named
+  version FILE                      the version strings of a file, per translation
   call EXPORT ARGS...               one raw call
   exec FILE|-                       raw calls, one per line, in one load
 

@@ -7,7 +7,7 @@
 
 namespace comp_mgr_tool {
 
-enum ExitStatus { kExitOk = 0, kExitLibrary = 1, kExitUsage = 2 };
+enum ExitStatus { kExitOk = 0, kExitLibrary = 1, kExitUsage = 2, kExitRefused = 3 };
 
 struct Options {
     // The hosted machine (set in the environment before the library loads).

@@ -90,7 +90,7 @@ int RunPeople(const Library& library, const Options& o, const Plan& plan, std::o
     try {
         Report report = plan.people->run(context, plan.words);
         out << (o.json ? report.json.Dump() + "\n" : report.text);
-        return kExitOk;
+        return report.status;
     } catch (const MissingExport& missing) {
         out.flush();
         err << "comp_mgr: export " << missing.exportName << " is missing from " << library.path() << "\n";
