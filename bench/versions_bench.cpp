@@ -1,7 +1,9 @@
 // Reading the version strings of a plug-in on the hosted machine: CVersion
 // loading a PE file through the hosted reader, as the update advisor does
 // for each plug-in, for files of 64 KB to 8 MB (the version resource behind
-// a large data resource, as in a library with much embedded data).
+// a large data resource, as in a library with much embedded data). Only the
+// pieces that lead to the resource are read, so the size of the file should
+// not show.
 #include <benchmark/benchmark.h>
 
 #include <stdlib.h>
@@ -38,8 +40,6 @@ void BM_LoadPlugInVersion(benchmark::State& state) {
         benchmark::DoNotOptimize(version.Load("C:\\Plug\\plug.dll") && version.GetFileVersion(kUsEnglishUnicode, text));
     }
     state.counters["file_bytes"] = static_cast<double>(image.bytes.size());
-    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) *
-                            static_cast<std::int64_t>(image.bytes.size()));
     std::filesystem::remove_all(root);
 }
 BENCHMARK(BM_LoadPlugInVersion)->Arg(64 << 10)->Arg(1 << 20)->Arg(8 << 20)->Unit(benchmark::kMicrosecond);
