@@ -53,6 +53,15 @@ COMP_MGR_API int bLinkPlugIns(const char* installationName, const char* plugInNa
 COMP_MGR_API int iDetectNewPlugIns(int mode);
 COMP_MGR_API void vUnRegAllPlgN(void);
 
+// For the tool: one value of a file's version information, by its path in the
+// resource ("\", "\VarFileInfo\Translation",
+// "\StringFileInfo\040904B0\FileVersion"), as the version-information
+// functions return it (text in code page 1252, binary values as they are
+// stored). Copies the value's bytes, at most the capacity `*size`, with a NUL
+// after them when there is room, sets `*size` to the value's byte count and
+// returns 1; 0 when the file has no such value (nothing is changed).
+COMP_MGR_API int bQueryFileVersion(const char* path, const char* subBlock, unsigned int* size, char* buffer);
+
 }  // extern "C"
 
 #endif

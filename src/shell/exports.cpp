@@ -1,5 +1,9 @@
 // The exported functions: each checks what it was handed and forwards to one
 // operation of the catalog or of a service.
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+
 #include "comp_mgr/comp_mgr.h"
 #include "shell/export_guard.h"
 #include "support/text_output.h"
@@ -103,6 +107,30 @@ void vUnRegAllPlgN(void) {
         app.services().exitRepairs.UnregisterAllPlugIns();
         return 0;
     });
+}
+
+int bQueryFileVersion(const char* path, const char* subBlock, unsigned int* size, char* buffer) {
+    if (!path || !subBlock || !size || !buffer) return 0;
+    try {
+        // No catalog is needed, so the start-up (and its messages) is not run.
+        const comp_mgr::Platform* ports = comp_mgr::library::ProcessPorts();
+        if (!ports) return 0;
+        comp_mgr::FileVersions& versions = ports->fileVersions;
+        const std::uint32_t infoSize = versions.InfoSize(path);
+        comp_mgr::VersionBlock block;
+        comp_mgr::VersionValue value;
+        if (infoSize == 0 || !versions.ReadInfo(path, infoSize, &block) ||
+            !versions.QueryValue(block, subBlock, &value)) {
+            return 0;
+        }
+        const std::size_t copied = std::min<std::size_t>(value.bytes.size(), *size);
+        std::memcpy(buffer, value.bytes.data(), copied);
+        if (copied < *size) buffer[copied] = '\0';
+        *size = static_cast<unsigned int>(value.bytes.size());
+        return 1;
+    } catch (...) {
+        return 0;
+    }
 }
 
 }  // extern "C"

@@ -23,7 +23,7 @@ ComponentManagerApp* App() {
     if (s.starting) return nullptr;  // an export called from inside the start-up
     s.starting = true;
     try {
-        s.platform = CreateProcessPlatform();
+        if (!s.platform) s.platform = CreateProcessPlatform();
         s.app = std::make_unique<ComponentManagerApp>(s.platform->platform());
         s.app->InitInstance();
         s.platform->platform().registry.Flush();
@@ -33,6 +33,16 @@ ComponentManagerApp* App() {
     }
     s.starting = false;
     return s.app.get();
+}
+
+const Platform* ProcessPorts() {
+    State& s = Global();
+    try {
+        if (!s.platform) s.platform = CreateProcessPlatform();
+    } catch (...) {
+        return nullptr;
+    }
+    return &s.platform->platform();
 }
 
 void Shutdown() {

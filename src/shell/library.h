@@ -15,6 +15,11 @@ namespace library {
 // Null only if that failed.
 ComponentManagerApp* App();
 
+// The ports of this process, made if need be, without the application
+// object: for an export that needs neither the catalog nor the start-up
+// (reading a file's version information for the tool). Null if that failed.
+const Platform* ProcessPorts();
+
 // Runs the exit hook (only if the start-up ran) and destroys the object.
 void Shutdown();
 

@@ -10,6 +10,7 @@
 #include "hosted/hosted_test_root.h"
 #include "platform/hosted/hosted_platform.h"
 #include "ports/port_adapter.h"
+#include "support/pe_image.h"
 
 namespace comp_mgr {
 namespace ports_test {
@@ -23,12 +24,17 @@ public:
 
     Files& files() { return platform_->platform().files; }
     Registry& registry() { return platform_->platform().registry; }
+    FileVersions& fileVersions() { return platform_->platform().fileVersions; }
     // Writes the registry file and makes a new platform that reads it again.
     void Reopen();
 
     std::string Path(const std::string& relative) const;
     void WriteFile(const std::string& relative, const std::string& content);
     void MakeFolder(const std::string& relative);
+    // A library holding this version resource.
+    void WriteVersionedFile(const std::string& relative, const std::string& resource) {
+        WriteFile(relative, testing_support::BuildPeImage({{16, 1, 0x0409, resource}}).bytes);
+    }
     std::string ReadFile(const std::string& relative) const;
     std::size_t EntryCount(const std::string& relative) const;
     std::string ScratchName() const { return "scratch"; }

@@ -1,5 +1,7 @@
 #include "ports/memory_adapter.h"
 
+#include "support/pe_image.h"
+
 namespace comp_mgr {
 namespace ports_test {
 
@@ -13,6 +15,11 @@ std::string MemoryAdapter::Path(const std::string& relative) const {
 
 void MemoryAdapter::WriteFile(const std::string& relative, const std::string& content) {
     files_.Put(Path(relative), content);
+}
+
+void MemoryAdapter::WriteVersionedFile(const std::string& relative, const std::string& resource) {
+    files_.Put(Path(relative), testing_support::BuildPeImage({{16, 1, 0x0409, resource}}).bytes);
+    fileVersions_.SetResource(Path(relative), resource);
 }
 
 void MemoryAdapter::MakeFolder(const std::string& relative) {

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <string>
 
+#include "platform/memory/memory_file_versions.h"
 #include "platform/memory/memory_files.h"
 #include "platform/memory/memory_registry.h"
 #include "ports/port_adapter.h"
@@ -21,12 +22,15 @@ public:
 
     Files& files() { return files_; }
     Registry& registry() { return registry_; }
+    FileVersions& fileVersions() { return fileVersions_; }
     // The in-memory ports keep everything already: nothing to reopen.
     void Reopen() {}
 
     std::string Path(const std::string& relative) const;
     void WriteFile(const std::string& relative, const std::string& content);
     void MakeFolder(const std::string& relative);
+    // A library holding this version resource.
+    void WriteVersionedFile(const std::string& relative, const std::string& resource);
     // The store has no view apart from its ports: these look through them.
     std::string ReadFile(const std::string& relative);
     std::size_t EntryCount(const std::string& relative);
@@ -35,6 +39,7 @@ public:
 private:
     MemoryFiles files_;
     MemoryRegistry registry_;
+    MemoryFileVersions fileVersions_;
 };
 
 }  // namespace ports_test

@@ -10,6 +10,7 @@
 //   static constexpr const char* kName; how the test names call it
 //   Files& files();                     the ports of its machine
 //   Registry& registry();
+//   FileVersions& fileVersions();
 //   void Reopen();                      a new set of ports on the same machine, after
 //                                       the old ones made their changes durable
 //
@@ -21,6 +22,9 @@
 //       exists and is empty at the start; Path("") is the folder itself
 //   void WriteFile(const std::string& relative, const std::string& content);
 //   void MakeFolder(const std::string& relative);
+//   void WriteVersionedFile(const std::string& relative, const std::string& resource);
+//       a library (a PE file; for the in-memory ports, the resource given to
+//       its version port) holding this version resource
 //   std::string ReadFile(const std::string& relative) const;   "<missing>" when absent
 //   std::size_t EntryCount(const std::string& relative) const; names in a folder
 //   std::string ScratchName() const;

@@ -11,6 +11,7 @@
 
 #include "platform/win32/win32_platform.h"
 #include "ports/port_adapter.h"
+#include "support/pe_image.h"
 #include "win32/win32_fixture.h"
 
 namespace comp_mgr {
@@ -29,12 +30,17 @@ public:
 
     Files& files() { return platform_->platform().files; }
     Registry& registry() { return platform_->platform().registry; }
+    FileVersions& fileVersions() { return platform_->platform().fileVersions; }
     // Windows keeps the registry itself; the new ports see the same machine.
     void Reopen();
 
     std::string Path(const std::string& relative) const;
     void WriteFile(const std::string& relative, const std::string& content);
     void MakeFolder(const std::string& relative);
+    // A library holding this version resource.
+    void WriteVersionedFile(const std::string& relative, const std::string& resource) {
+        WriteFile(relative, testing_support::BuildPeImage({{16, 1, 0x0409, resource}}).bytes);
+    }
     std::string ReadFile(const std::string& relative) const;
     std::size_t EntryCount(const std::string& relative) const;
     std::string ScratchName() const { return name_; }

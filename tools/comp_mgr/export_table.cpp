@@ -103,6 +103,7 @@ static_assert(std::is_same_v<decltype(vUnRegAllPlgN), NoResult>);
 static_assert(std::is_same_v<decltype(iGetCatalogCount), IntArg>);
 static_assert(std::is_same_v<decltype(bAbortDbUpdate), NoArgs>);
 static_assert(std::is_same_v<decltype(bGetDbUpdateFlag), OutInt>);
+static_assert(std::is_same_v<decltype(bQueryFileVersion), GetKey>);
 
 std::vector<ExportInfo> BuildTable() {
     std::vector<ExportInfo> rows = {
@@ -119,6 +120,7 @@ std::vector<ExportInfo> BuildTable() {
         Row<ByKey>("bGetCatalogByKey"),
         Row<NoArgs>("bAbortDbUpdate"),
         Row<OutInt>("bGetDbUpdateFlag", {"changes"}),
+        Row<GetKey>("bQueryFileVersion"),
     };
     for (auto& row : rows) row.hexOutputs = row.name == "bGetDbUpdateFlag";
     return rows;

@@ -133,6 +133,7 @@ Commands:
   unregister-all
   flags                             bGetDbUpdateFlag with the change bits named
   init                              a fresh machine at --root (hosted only)
+  version FILE                      the version strings of a file, per translation
   call EXPORT ARGS...               one raw call
   exec FILE|-                       raw calls, one per line, in one load
 

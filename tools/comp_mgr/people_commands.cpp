@@ -8,6 +8,7 @@ const std::vector<PeopleCommand>& AllCommands() {
         std::vector<PeopleCommand> c;
         AddCatalogCommands(&c);
         AddRecordCommands(&c);
+        AddVersionCommands(&c);
         return c;
     }();
     return commands;

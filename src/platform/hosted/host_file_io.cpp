@@ -173,6 +173,31 @@ bool ReadFile(const std::string& path, std::string* content) {
     return true;
 }
 
+ReadOnlyFile::~ReadOnlyFile() {
+    if (fd_ >= 0) ::close(fd_);
+}
+
+bool ReadOnlyFile::Open(const std::string& path) {
+    if (fd_ >= 0) ::close(fd_);
+    fd_ = OpenRegularForReading(path);
+    struct stat st;
+    if (fd_ < 0 || ::fstat(fd_, &st) != 0) return false;
+    size_ = static_cast<std::uint64_t>(st.st_size);
+    return true;
+}
+
+bool ReadOnlyFile::ReadAt(std::uint64_t at, std::size_t count, char* out) const {
+    while (count > 0) {
+        const ssize_t got = ::pread(fd_, out, count, static_cast<off_t>(at));
+        if (got < 0 && errno == EINTR) continue;
+        if (got <= 0) return false;
+        out += got;
+        at += static_cast<std::uint64_t>(got);
+        count -= static_cast<std::size_t>(got);
+    }
+    return true;
+}
+
 bool CanOpenFile(const std::string& path) {
     int fd = OpenRegularForReading(path);
     if (fd < 0) return false;

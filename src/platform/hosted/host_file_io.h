@@ -6,6 +6,8 @@
 #ifndef COMP_MGR_PLATFORM_HOSTED_HOST_FILE_IO_H
 #define COMP_MGR_PLATFORM_HOSTED_HOST_FILE_IO_H
 
+#include <cstddef>
+#include <cstdint>
 #include <string>
 
 #include "platform/files.h"
@@ -21,6 +23,24 @@ bool ReadFile(const std::string& path, std::string* content);
 
 // True when `path` is a regular file that can be opened for reading.
 bool CanOpenFile(const std::string& path);
+
+// A regular file open for reading at any offset (opened as ReadFile opens).
+class ReadOnlyFile {
+public:
+    ReadOnlyFile() = default;
+    ReadOnlyFile(const ReadOnlyFile&) = delete;
+    ReadOnlyFile& operator=(const ReadOnlyFile&) = delete;
+    ~ReadOnlyFile();
+
+    bool Open(const std::string& path);
+    std::uint64_t size() const { return size_; }
+    // Exactly `count` bytes at `at`; false when they cannot all be read.
+    bool ReadAt(std::uint64_t at, std::size_t count, char* out) const;
+
+private:
+    int fd_ = -1;
+    std::uint64_t size_ = 0;
+};
 
 // Replaces `path` so that a complete file stays under the name at every
 // moment: what `produce` writes goes to a temporary file in the same folder

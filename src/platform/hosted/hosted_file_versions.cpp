@@ -1,30 +1,45 @@
 #include "platform/hosted/hosted_file_versions.h"
 
-#include <string_view>
-
 #include "platform/hosted/host_file_io.h"
 #include "platform/hosted/pe_version_resource.h"
 #include "platform/memory/version_block.h"
 
 namespace comp_mgr {
+namespace {
 
-bool HostedFileVersions::ReadFile(const std::string& path, std::string* content) const {
+class FileSource : public PeSource {
+public:
+    explicit FileSource(const host_io::ReadOnlyFile& file) : file_(file) {}
+    std::uint64_t size() const override { return file_.size(); }
+    bool Read(std::uint64_t at, std::size_t count, char* out) const override { return file_.ReadAt(at, count, out); }
+
+private:
+    const host_io::ReadOnlyFile& file_;
+};
+
+}  // namespace
+
+bool HostedFileVersions::ReadResource(const std::string& path, std::string* resource) const {
     HostedMachine::Location loc;
-    if (path.empty() || !machine_.Locate(path, &loc) || !loc.exists || loc.isDirectory) return false;
-    return host_io::ReadFile(loc.hostPath, content);
+    host_io::ReadOnlyFile file;
+    if (path.empty() || !machine_.Locate(path, &loc) || !loc.exists || loc.isDirectory || !file.Open(loc.hostPath)) {
+        return false;
+    }
+    std::uint64_t at = 0;
+    std::uint32_t size = 0;
+    if (!LocateVersionResource(FileSource(file), &at, &size)) return false;
+    resource->resize(size);
+    return file.ReadAt(at, size, &(*resource)[0]) || size == 0;
 }
 
 std::uint32_t HostedFileVersions::InfoSize(const std::string& path) {
-    std::string file;
-    std::string_view resource;
-    if (!ReadFile(path, &file) || !FindVersionResource(file, &resource)) return 0;
-    return VersionInfoSizeFor(resource.size());
+    std::string resource;
+    return ReadResource(path, &resource) ? VersionInfoSizeFor(resource.size()) : 0;
 }
 
 bool HostedFileVersions::ReadInfo(const std::string& path, std::uint32_t size, VersionBlock* block) {
-    std::string file;
-    std::string_view resource;
-    if (!ReadFile(path, &file) || !FindVersionResource(file, &resource)) return false;
+    std::string resource;
+    if (!ReadResource(path, &resource)) return false;
     FillVersionBlock(resource, size, block);
     return true;
 }

@@ -20,8 +20,9 @@ public:
     bool QueryValue(VersionBlock& block, const std::string& subBlock, VersionValue* value) override;
 
 private:
-    // The file's content, when it is a regular file on the machine.
-    bool ReadFile(const std::string& path, std::string* content) const;
+    // The version resource of a regular file on the machine; only the
+    // pieces that lead to it and the resource itself are read.
+    bool ReadResource(const std::string& path, std::string* resource) const;
 
     const HostedMachine& machine_;
 };

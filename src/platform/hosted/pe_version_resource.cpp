@@ -1,6 +1,8 @@
 #include "platform/hosted/pe_version_resource.h"
 
+#include <algorithm>
 #include <cstdint>
+#include <cstring>
 
 namespace comp_mgr {
 namespace {
@@ -12,16 +14,15 @@ constexpr std::uint32_t kIsDirectory = 0x80000000u;
 // The languages tried, in order, before the first entry.
 constexpr std::uint16_t kLanguages[] = {0x0000, 0x0409, 0x0009};
 
+// The pieces the search reads are small and close together (headers,
+// section table, directories): they come from one cached page at a time.
 class PeFile {
 public:
-    explicit PeFile(std::string_view file) : file_(file) {}
+    explicit PeFile(const PeSource& file) : file_(file) {}
 
     bool Word(std::uint64_t at, std::uint32_t* value) const { return Read(at, 2, value); }
     bool Dword(std::uint64_t at, std::uint32_t* value) const { return Read(at, 4, value); }
     bool Holds(std::uint64_t at, std::uint64_t count) const { return at <= file_.size() && count <= file_.size() - at; }
-    std::string_view Slice(std::uint64_t at, std::uint64_t count) const {
-        return file_.substr(static_cast<std::size_t>(at), static_cast<std::size_t>(count));
-    }
 
     // The headers: where the sections are and where the resource directory is.
     bool ReadHeaders() {
@@ -127,12 +128,29 @@ public:
     std::uint64_t root() const { return root_; }
 
 private:
+    static constexpr std::uint64_t kPage = 4096;
+
     bool Read(std::uint64_t at, unsigned count, std::uint32_t* value) const {
         if (!Holds(at, count)) return false;
-        std::uint32_t v = 0;
-        for (unsigned i = 0; i < count; ++i) {
-            v |= std::uint32_t{static_cast<unsigned char>(file_[static_cast<std::size_t>(at + i)])} << (8 * i);
+        const std::uint64_t page = at & ~(kPage - 1);
+        if (page != cachedAt_ || at + count > page + cachedSize_) {
+            if (at + count > page + kPage) {  // across two pages: read it as it is
+                char bytes[4];
+                if (!file_.Read(at, count, bytes)) return false;
+                return Assemble(bytes, count, value);
+            }
+            cachedSize_ = static_cast<std::size_t>(std::min<std::uint64_t>(kPage, file_.size() - page));
+            if (!file_.Read(page, cachedSize_, cache_)) {
+                cachedAt_ = ~std::uint64_t{0};
+                return false;
+            }
+            cachedAt_ = page;
         }
+        return Assemble(cache_ + (at - page), count, value);
+    }
+    static bool Assemble(const char* bytes, unsigned count, std::uint32_t* value) {
+        std::uint32_t v = 0;
+        for (unsigned i = 0; i < count; ++i) v |= std::uint32_t{static_cast<unsigned char>(bytes[i])} << (8 * i);
         *value = v;
         return true;
     }
@@ -142,7 +160,10 @@ private:
         return true;
     }
 
-    std::string_view file_;
+    const PeSource& file_;
+    mutable char cache_[kPage];
+    mutable std::uint64_t cachedAt_ = ~std::uint64_t{0};
+    mutable std::size_t cachedSize_ = 0;
     std::uint32_t sectionCount_ = 0;
     std::uint64_t sections_ = 0;
     std::uint64_t root_ = 0;
@@ -150,7 +171,7 @@ private:
 
 }  // namespace
 
-bool FindVersionResource(std::string_view file, std::string_view* resource) {
+bool LocateVersionResource(const PeSource& file, std::uint64_t* resourceAt, std::uint32_t* resourceSize) {
     PeFile pe(file);
     std::uint64_t types = 0;
     std::uint64_t names = 0;
@@ -171,7 +192,34 @@ bool FindVersionResource(std::string_view file, std::string_view* resource) {
     if (!pe.Dword(data, &rva) || !pe.Dword(data + 4, &size) || !pe.RvaToOffset(rva, &at) || !pe.Holds(at, size)) {
         return false;
     }
-    *resource = pe.Slice(at, size);
+    *resourceAt = at;
+    *resourceSize = size;
+    return true;
+}
+
+namespace {
+
+class StringSource : public PeSource {
+public:
+    explicit StringSource(std::string_view bytes) : bytes_(bytes) {}
+    std::uint64_t size() const override { return bytes_.size(); }
+    bool Read(std::uint64_t at, std::size_t count, char* out) const override {
+        std::memcpy(out, bytes_.data() + at, count);
+        return true;
+    }
+
+private:
+    std::string_view bytes_;
+};
+
+}  // namespace
+
+bool FindVersionResource(std::string_view file, std::string_view* resource) {
+    const StringSource source(file);
+    std::uint64_t at = 0;
+    std::uint32_t size = 0;
+    if (!LocateVersionResource(source, &at, &size)) return false;
+    *resource = file.substr(static_cast<std::size_t>(at), size);
     return true;
 }
 

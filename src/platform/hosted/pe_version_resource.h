@@ -12,9 +12,24 @@
 #ifndef COMP_MGR_PLATFORM_HOSTED_PE_VERSION_RESOURCE_H
 #define COMP_MGR_PLATFORM_HOSTED_PE_VERSION_RESOURCE_H
 
+#include <cstddef>
+#include <cstdint>
 #include <string_view>
 
 namespace comp_mgr {
+
+// The file the resource is looked for in, read piece by piece: a large
+// library is not read whole to find a resource of a few hundred bytes.
+class PeSource {
+public:
+    virtual ~PeSource() = default;
+    virtual std::uint64_t size() const = 0;
+    // `count` bytes at `at`, which lie inside the file.
+    virtual bool Read(std::uint64_t at, std::size_t count, char* out) const = 0;
+};
+
+// Where the version resource lies in the file; false when there is none.
+bool LocateVersionResource(const PeSource& file, std::uint64_t* at, std::uint32_t* size);
 
 // The bytes of the version resource inside `file`; false when there is none.
 bool FindVersionResource(std::string_view file, std::string_view* resource);

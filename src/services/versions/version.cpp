@@ -29,13 +29,18 @@ bool CVersion::Load(const std::string& path) {
         result = false;
     }
 
-    if (!versions_.QueryValue(block, "\\VarFileInfo\\Translation", &value)) return false;
+    const char* const translation = "\\VarFileInfo\\Translation";
+    if (!versions_.QueryValue(block, translation, &value)) return false;
     // Pairs of 16-bit words (language, code page); a remainder is dropped.
     const std::size_t pairs = std::min<std::size_t>(value.length, value.bytes.size()) / 4;
-    const std::string table = value.bytes;
     for (std::size_t i = 0; i < pairs; ++i) {
+        // The table is read where it lies in the block, as Windows' callers
+        // read it: text converted into a block whose lengths lie can land on it.
+        if (i > 0) versions_.QueryValue(block, translation, &value);
         const auto byte = [&](std::size_t k) {
-            return static_cast<TranslationCode>(static_cast<unsigned char>(table[4 * i + k]));
+            const std::size_t at = 4 * i + k;
+            return at < value.bytes.size() ? static_cast<TranslationCode>(static_cast<unsigned char>(value.bytes[at]))
+                                           : TranslationCode{0};
         };
         const TranslationCode language = byte(0) | (byte(1) << 8);
         const TranslationCode codePage = byte(2) | (byte(3) << 8);
