@@ -9,6 +9,7 @@
 //   install_entry_recovery.cpp rebuilding from VNTInstallEntry.ini
 //   display_path.cpp           display form of a program location
 //   database_save.cpp          saving, section layout, VNTInstallEntry.ini
+//   save_guard.cpp             the save's lock, change check and status record
 //   queries.cpp                counts and look-ups
 #ifndef COMP_MGR_CATALOG_COMPONENT_DATABASE_H
 #define COMP_MGR_CATALOG_COMPONENT_DATABASE_H
@@ -17,6 +18,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -44,7 +46,17 @@ public:
     // Reads the opened file into the catalog; `pendingMessage` receives the
     // message for the user when the host's own installation had to be rebuilt.
     int Load(std::string* pendingMessage);
+    // Writes the catalog back if it was modified: 1 when written. A save
+    // that fails says why in saveFailure(); one that found the file changed
+    // by another program since it was read keeps that version aside and says
+    // so in saveNotice(). Both are also kept in the status record beside the
+    // catalog for the next load.
     int Save();
+    const std::string& saveFailure() const { return saveFailure_; }
+    const std::string& saveNotice() const { return saveNotice_; }
+    // The message the status record holds for the user is appended to
+    // `pendingMessage` by Load; once the user saw it, the record goes.
+    void ForgetRecordedEvents();
     void WriteInstallEntry();
     // The sections of one kind, in number order, into `out`, which goes to
     // `sink` whenever it holds a piece; and the properties of one section.
@@ -112,6 +124,15 @@ public:
     void ForgetPlugInLocations();
 
 private:
+    static std::uint64_t ContentHash(std::string_view content);
+    std::string StatusRecordPath() const;
+    std::unique_ptr<FileLock> LockForSave();
+    // False (with saveFailure_) when the file changed since it was read and
+    // that version could not be kept aside.
+    bool KeepAsideIfChanged();
+    void RecordForNextLoad();
+    void TellRecordedEvents(std::string* pendingMessage);
+
     // SetProperty in two steps, so that a load resolves each section once:
     // the entry of a section (created and registered when new), and the
     // property applied to it.
@@ -135,6 +156,13 @@ private:
 
     // The database file's bytes, read when it is opened and parsed by Load().
     std::string fileContent_;
+    // What the file held when it was read (or last written by this process),
+    // to notice another program's save in between.
+    bool loadedFile_ = false;
+    std::uint64_t loadedSize_ = 0;
+    std::uint64_t loadedHash_ = 0;
+    std::string saveFailure_;
+    std::string saveNotice_;
     // Display names the shell gave in this run, by absolute path, so that the
     // host check does not ask the file system the same question twice.
     std::unordered_map<std::string, std::string> displayNameCache_;

@@ -55,6 +55,9 @@ int ComponentDatabase::OpenDatabaseFile() {
         platform_.ui.MessageBox(kMessageCaption, kOpenErrorBefore + iniPath_ + kOpenErrorAfter);
         return 0;
     }
+    loadedFile_ = true;
+    loadedSize_ = fileContent_.size();
+    loadedHash_ = ContentHash(fileContent_);
     flags_ |= kFlagOpened;
     return 1;
 }
@@ -93,6 +96,7 @@ int ComponentDatabase::Load(std::string* pendingMessage) {
         bool restored = RecoverFromInstallEntry();
         if (pendingMessage) *pendingMessage = restored ? kRecoveredMessage : kNotRecoveredMessage;
     }
+    TellRecordedEvents(pendingMessage);
     flags_ |= kFlagLoaded;
     return 1;
 }

@@ -72,6 +72,78 @@ TEST_F(CatalogAppTest, AbortedRunSavesNothing) {
     EXPECT_EQ(Bak(), "old backup");
 }
 
+// What a save at unload could not do is told at the next load, and only
+// until the user has seen it: a save that failed (the old files stay), and
+// another program's save in between (its version is kept aside, this run's
+// catalog written).
+TEST_F(CatalogAppTest, WhatTheSaveCouldNotDoIsToldAtTheNextLoad) {
+    const char kStatus[] = "C:\\Vantrel\\db\\vnt_Compdb.status";
+    const char kKept[] = "C:\\Vantrel\\db\\vnt_Compdb.20061204-150433.ini";
+    const char kOther[] = "[VntInstallation_1]\r\nProgLocation=C:\\Vantrel\\bin\\vn_app.exe\r\nDisplayName=Other\r\n";
+    struct Case {
+        const char* name;
+        bool failing;  // else another program saves between load and unload
+        const char* toldFirst;
+        const char* toldInRecord;
+    };
+    const Case cases[] = {
+        {"failed", true, "could not be saved", "not saved: cannot write C:\\Vantrel\\db\\vnt_Compdb.ini"},
+        {"kept aside", false, "changed by another program",
+         "that version was kept as C:\\Vantrel\\db\\vnt_Compdb.2006"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        machine.files.Remove(kStatus);
+        machine.files.Remove(kKept);
+        machine.files.Put(TestMachine::kDbPath, kCatalog);
+        machine.files.Put(TestMachine::kBakPath, "old backup");
+        {
+            ComponentManagerApp app(machine.platform);
+            app.InitInstance();
+            app.database().MarkModified(kFlagLinksChanged);
+            if (c.failing) {
+                // Something no file took the catalog's place.
+                machine.files.Remove(TestMachine::kDbPath);
+                machine.files.MakeFolder(TestMachine::kDbPath);
+            } else {
+                machine.files.Put(TestMachine::kDbPath, kOther);
+            }
+            app.ExitInstance();
+            const ComponentDatabase& db = app.database();
+            EXPECT_EQ(c.failing, !db.saveFailure().empty()) << db.saveFailure();
+            EXPECT_EQ(!c.failing, !db.saveNotice().empty()) << db.saveNotice();
+        }
+        const std::string record = machine.files.Get(kStatus);
+        EXPECT_NE(record.find(c.toldInRecord), std::string::npos) << record;
+        if (c.failing) {
+            EXPECT_EQ(Bak(), "old backup");
+            machine.files.Remove(TestMachine::kDbPath);
+            machine.files.Put(TestMachine::kDbPath, kCatalog);
+        } else {
+            EXPECT_EQ(machine.files.Get(kKept), kOther);
+            EXPECT_EQ(Bak(), kOther);
+            EXPECT_NE(Db().find("PlugInLst_GrpName=PlugIn_1"), std::string::npos);
+        }
+        {
+            ComponentManagerApp app(machine.platform);
+            app.InitInstance();
+            EXPECT_NE(app.pendingMessage().find(c.toldFirst), std::string::npos) << app.pendingMessage();
+            EXPECT_TRUE(machine.files.Exists(kStatus));
+            app.ShowPendingMessage();
+            EXPECT_FALSE(machine.files.Exists(kStatus));
+            // Its own save is no other program's.
+            app.database().MarkModified(kFlagLinksChanged);
+            app.ExitInstance();
+            EXPECT_TRUE(app.database().saveNotice().empty());
+            EXPECT_TRUE(app.database().saveFailure().empty());
+            app.database().MarkModified(kFlagLinksChanged);
+            app.ExitInstance();
+            EXPECT_TRUE(app.database().saveNotice().empty());
+        }
+        EXPECT_FALSE(machine.files.Exists(kStatus));
+    }
+}
+
 }  // namespace
 }  // namespace testing_support
 }  // namespace comp_mgr
