@@ -127,8 +127,18 @@ private:
     static std::uint64_t ContentHash(std::string_view content);
     std::string StatusRecordPath() const;
     std::unique_ptr<FileLock> LockForSave();
-    // False (with saveFailure_) when the file changed since it was read and
-    // that version could not be kept aside.
+    // Section fingerprints of a file's text: by hash of the section name, a
+    // hash of the section's property lines as read.
+    using SectionPrints = std::unordered_map<std::uint64_t, std::uint64_t>;
+    static SectionPrints FingerprintSections(std::string_view content);
+    // The fingerprint of a section as this run would write it.
+    std::uint64_t SectionPrint(const std::string& name);
+    // Takes into this run's catalog the sections another program changed,
+    // added or removed in `current` since the load; false (nothing taken)
+    // when both changed one section, or both recorded one program.
+    bool MergeOthersChanges(const std::string& current);
+    // False (with saveFailure_) when the file changed since it was read in a
+    // way that cannot be merged, and that version could not be kept aside.
     bool KeepAsideIfChanged();
     void RecordForNextLoad();
     void TellRecordedEvents(std::string* pendingMessage);
@@ -161,6 +171,8 @@ private:
     bool loadedFile_ = false;
     std::uint64_t loadedSize_ = 0;
     std::uint64_t loadedHash_ = 0;
+    bool loadedSectionsKnown_ = false;
+    SectionPrints loadedSections_;
     std::string saveFailure_;
     std::string saveNotice_;
     // Display names the shell gave in this run, by absolute path, so that the

@@ -58,6 +58,8 @@ int ComponentDatabase::OpenDatabaseFile() {
     loadedFile_ = true;
     loadedSize_ = fileContent_.size();
     loadedHash_ = ContentHash(fileContent_);
+    loadedSections_ = FingerprintSections(fileContent_);
+    loadedSectionsKnown_ = true;
     flags_ |= kFlagOpened;
     return 1;
 }

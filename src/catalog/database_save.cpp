@@ -174,6 +174,10 @@ int ComponentDatabase::Save() {
     loadedFile_ = true;
     loadedSize_ = writtenSize;
     loadedHash_ = writtenHash;
+    // What was written is this run's own text: a later save here can still
+    // tell another program's save, but merges nothing into it.
+    loadedSections_.clear();
+    loadedSectionsKnown_ = false;
     RecordForNextLoad();
     flags_ |= kFlagOpened | kFlagWritten;
     flags_ &= ~kFlagModified;

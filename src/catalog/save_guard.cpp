@@ -7,14 +7,23 @@
 //   (size and content hash). When another program saved in between, that
 //   version is kept aside under a dated name (vnt_Compdb.YYYYMMDD-HHMMSS.ini)
 //   before this run's catalog replaces it, and the event is told.
+//   Where the two changed different sections, the other's changes are taken
+//   into this run's catalog instead, section by section (an installation
+//   both added under one name gets the next free number here), and nothing
+//   needs to be kept aside. A section is compared as its property lines
+//   read: what this run would write against what both files hold.
 // - A save that fails, and a version kept aside, are written to the status
 //   record vnt_Compdb.status beside the catalog, which the next load turns
 //   into a message for the user. The exit hook cannot show a dialog.
 #include <cstdio>
 #include <string_view>
+#include <unordered_map>
+#include <vector>
 
 #include "catalog/component_database.h"
+#include "support/ini_grammar.h"
 #include "support/path_parts.h"
+#include "support/text.h"
 
 namespace comp_mgr {
 
@@ -45,6 +54,143 @@ std::uint64_t ComponentDatabase::ContentHash(std::string_view content) {
     return hash;
 }
 
+namespace {
+
+void HashIn(std::uint64_t& hash, std::string_view bytes, unsigned char end) {
+    for (unsigned char c : bytes) {
+        hash ^= c;
+        hash *= 1099511628211ull;
+    }
+    hash ^= end;
+    hash *= 1099511628211ull;
+}
+
+std::uint64_t NameHash(std::string_view name) {
+    std::uint64_t hash = 14695981039346656037ull;
+    HashIn(hash, name, 0);
+    return hash;
+}
+
+}  // namespace
+
+ComponentDatabase::SectionPrints ComponentDatabase::FingerprintSections(std::string_view content) {
+    SectionPrints prints;
+    std::uint64_t* current = &prints[NameHash("")];
+    *current = 14695981039346656037ull;
+    ParseIni(
+        content,
+        [&](std::string name) {
+            // A section whose header comes twice goes on where it left off.
+            auto slot = prints.try_emplace(NameHash(name), 14695981039346656037ull);
+            current = &slot.first->second;
+        },
+        [&](std::string_view key, std::string_view value) {
+            HashIn(*current, key, 1);
+            HashIn(*current, value, 2);
+        });
+    return prints;
+}
+
+std::uint64_t ComponentDatabase::SectionPrint(const std::string& name) {
+    std::string text = "[" + name + "]\r\n";
+    WriteEntry(Entry(name), name, text);
+    return FingerprintSections(text)[NameHash(name)];
+}
+
+bool ComponentDatabase::MergeOthersChanges(const std::string& current) {
+    if (!loadedSectionsKnown_) return false;
+    const SectionPrints theirs = FingerprintSections(current);
+    // Their sections in file order, with the program each records.
+    std::vector<std::string> names;
+    std::unordered_map<std::string, std::string> locations;
+    std::string section;
+    ParseIni(
+        current, [&](std::string name) { section = std::move(name); },
+        [&](std::string_view key, std::string_view value) {
+            if (SectionKind(section) == kKindOther) return;
+            auto slot = locations.try_emplace(section);
+            if (slot.second) names.push_back(section);
+            if (key == "ProgLocation") slot.first->second.assign(value.data(), value.size());
+        });
+    const auto base = [this](const std::string& name) -> const std::uint64_t* {
+        auto found = loadedSections_.find(NameHash(name));
+        return found == loadedSections_.end() ? nullptr : &found->second;
+    };
+    // Their version of a section is taken under the name it gets here.
+    std::unordered_map<std::string, std::string> taken;
+    std::vector<std::string> removed;
+    for (const std::string& name : names) {
+        const std::uint64_t* b = base(name);
+        const std::uint64_t t = theirs.at(NameHash(name));
+        if (b && *b == t) continue;  // theirs as loaded: this run's version stands
+        const bool mine = Entry(name) != nullptr;
+        const std::uint64_t m = mine ? SectionPrint(name) : 0;
+        if (mine && m == t) continue;  // both made the same change
+        if (!b) {
+            // Added by them: not when this run records the same program.
+            for (const auto& item : entries_) {
+                if (EqualsNoCase(item.value().ProgLocation, locations[name])) return false;
+            }
+            // Both added a section of that name: an installation takes the
+            // next number (nothing refers to it by name); a plug-in would
+            // need their links renamed, and is not merged.
+            if (mine && SectionKind(name) != kKindInstallation) return false;
+            taken[name] = mine ? std::string() : name;
+        } else if (!mine || m == *b) {
+            taken[name] = name;  // changed by them only (or removed here, and changed there)
+        } else {
+            return false;  // changed on both sides
+        }
+    }
+    for (const std::string& name : installationNames_) {
+        if (!theirs.count(NameHash(name)) && base(name)) {
+            if (SectionPrint(name) != *base(name)) return false;  // removed there, changed here
+            removed.push_back(name);
+        }
+    }
+    for (const std::string& name : plugInNames_) {
+        if (!theirs.count(NameHash(name)) && base(name)) {
+            if (SectionPrint(name) != *base(name)) return false;
+            removed.push_back(name);
+        }
+    }
+    if (taken.empty() && removed.empty()) return true;
+    for (const std::string& name : removed) RemoveSection(name);
+    const auto take = [&](const std::unordered_map<std::string, std::string>& which) {
+        const std::string* target = nullptr;
+        ParseIni(
+            current,
+            [&](std::string name) {
+                auto found = which.find(name);
+                target = found == which.end() ? nullptr : &found->second;
+            },
+            [&](std::string_view key, std::string_view value) {
+                if (target) SetProperty(*target, std::string(key), std::string(value));
+            });
+    };
+    // Sections under their own names first, so that the numbers given to
+    // the others come after every number their file uses.
+    std::unordered_map<std::string, std::string> renamed;
+    for (auto item = taken.begin(); item != taken.end();) {
+        if (item->second.empty()) {
+            renamed.insert(*item);
+            item = taken.erase(item);
+        } else {
+            if (Entry(item->first)) RemoveSection(item->first);
+            ++item;
+        }
+    }
+    take(taken);
+    for (const std::string& name : names) {
+        auto item = renamed.find(name);
+        if (item != renamed.end()) item->second = MakeNewSectionName(kKindInstallation);
+    }
+    take(renamed);
+    ForgetPlugInLocations();
+    MarkModified(kFlagRecordCreated);
+    return true;
+}
+
 std::string ComponentDatabase::StatusRecordPath() const {
     return iniPath_.empty() ? std::string() : WithExtension(iniPath_, "status");
 }
@@ -64,6 +210,7 @@ bool ComponentDatabase::KeepAsideIfChanged() {
         return true;
     }
     if (loadedFile_ && current.size() == loadedSize_ && ContentHash(current) == loadedHash_) return true;
+    if (loadedFile_ && MergeOthersChanges(current)) return true;
     const std::tm now = platform_.clock.Now();
     const std::string stem = WithExtension(iniPath_, "") + Stamp(now, "%04d%02d%02d-%02d%02d%02d");
     std::string kept = stem + ".ini";

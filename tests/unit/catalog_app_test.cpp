@@ -1,6 +1,8 @@
 // The catalog's file side through the application object's start-up and
 // unload: untouched files when nothing changed, the discarded run, and the
 // message left by a recovery.
+#include <cstring>
+
 #include "app/component_manager_app.h"
 #include "catalog_test_util.h"
 
@@ -141,6 +143,61 @@ TEST_F(CatalogAppTest, WhatTheSaveCouldNotDoIsToldAtTheNextLoad) {
             EXPECT_TRUE(app.database().saveNotice().empty());
         }
         EXPECT_FALSE(machine.files.Exists(kStatus));
+    }
+}
+
+// Another program's save between this run's load and unload: its changes to
+// sections this run left alone are taken in; where both changed one section
+// its version is kept aside instead.
+TEST_F(CatalogAppTest, AnotherProgramsChangesToOtherSectionsAreMerged) {
+    const char kKept[] = "C:\\Vantrel\\db\\vnt_Compdb.20061204-150433.ini";
+    struct Case {
+        const char* name;
+        const char* from;  // the other program's change to the saved file
+        const char* to;
+        bool merged;
+    };
+    const Case cases[] = {
+        {"an installation added", "", "[VntInstallation_2]\r\nProgLocation=C:\\Other\\bin\\vn_app.exe\r\n", true},
+        {"another section changed", "GroupDescription =\r\n", "GroupDescription =Theirs\r\n", true},
+        {"the same section changed", "DisplayName      =One", "DisplayName      =Theirs", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        machine.files.Remove(kKept);
+        machine.files.Put(TestMachine::kDbPath, kCatalog);
+        {  // the file as the library writes it, so that sections read back as written
+            ComponentManagerApp app(machine.platform);
+            app.InitInstance();
+            app.database().MarkModified(kFlagLinksChanged);
+            app.ExitInstance();
+        }
+        const std::string saved = Db();
+        std::string other = saved;
+        if (*c.from) {
+            ASSERT_NE(other.find(c.from), std::string::npos);
+            other.replace(other.find(c.from), std::strlen(c.from), c.to);
+        } else {
+            other += c.to;
+        }
+        {
+            ComponentManagerApp app(machine.platform);
+            app.InitInstance();
+            app.database().Entry("PlugIn_1")->DisplayName = "Mine";
+            app.database().MarkModified(kFlagLinksChanged);
+            machine.files.Put(TestMachine::kDbPath, other);
+            app.ExitInstance();
+            EXPECT_EQ(c.merged, app.database().saveNotice().empty()) << app.database().saveNotice();
+        }
+        EXPECT_NE(Db().find("DisplayName      =Mine"), std::string::npos) << Db();
+        EXPECT_EQ(c.merged, !machine.files.Exists(kKept));
+        if (c.merged) {
+            EXPECT_NE(Db().find(*c.from ? "GroupDescription =Theirs" : "ProgLocation     =C:\\Other\\bin\\vn_app.exe"),
+                      std::string::npos)
+                << Db();
+        } else {
+            EXPECT_EQ(machine.files.Get(kKept), other);
+        }
     }
 }
 
