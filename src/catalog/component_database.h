@@ -23,6 +23,7 @@
 #include <vector>
 
 #include "catalog/catalog_terms.h"
+#include "catalog/section_prints.h"
 #include "comp_mgr/bucket_map.h"
 #include "comp_mgr/catalog_entry.h"
 #include "comp_mgr/string_list.h"
@@ -129,7 +130,6 @@ private:
     std::unique_ptr<FileLock> LockForSave();
     // Section fingerprints of a file's text: by hash of the section name, a
     // hash of the section's property lines as read.
-    using SectionPrints = std::unordered_map<std::uint64_t, std::uint64_t>;
     static SectionPrints FingerprintSections(std::string_view content);
     // The fingerprint of a section as this run would write it.
     std::uint64_t SectionPrint(const std::string& name);

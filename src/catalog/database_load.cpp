@@ -58,8 +58,6 @@ int ComponentDatabase::OpenDatabaseFile() {
     loadedFile_ = true;
     loadedSize_ = fileContent_.size();
     loadedHash_ = ContentHash(fileContent_);
-    loadedSections_ = FingerprintSections(fileContent_);
-    loadedSectionsKnown_ = true;
     flags_ |= kFlagOpened;
     return 1;
 }
@@ -74,14 +72,18 @@ int ComponentDatabase::Load(std::string* pendingMessage) {
     bool existed = false;
     std::string key;
     std::string value;
+    // The sections' fingerprints are taken in the same pass (section_prints.h).
+    SectionPrinter printer;
     ParseIni(
         fileContent_,
         [&](std::string name) {
+            printer.Section(name);
             section = std::move(name);
             kind = SectionKind(section);
             entry = nullptr;
         },
         [&](std::string_view k, std::string_view v) {
+            printer.Property(k, v);
             key.assign(k.data(), k.size());
             value.assign(v.data(), v.size());
             // As SetProperty, with the section looked up once rather than per line.
@@ -93,6 +95,8 @@ int ComponentDatabase::Load(std::string* pendingMessage) {
         });
     // The text is parsed; keeping it would double the memory of a large catalog.
     std::string().swap(fileContent_);
+    loadedSections_ = std::move(printer.prints());
+    loadedSectionsKnown_ = true;
 
     if (!IsInstallerProcess(platform_) && !FindHostInstallation(HostProgramPath(platform_))) {
         bool restored = RecoverFromInstallEntry();

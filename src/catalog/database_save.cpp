@@ -14,6 +14,7 @@
 
 #include "catalog/component_database.h"
 #include "catalog/host_paths.h"
+#include "catalog/section_prints.h"
 #include "support/path_parts.h"
 #include "support/text.h"
 
@@ -120,10 +121,7 @@ class HashingSink : public ContentSink {
 public:
     explicit HashingSink(ContentSink& next) : next_(next) {}
     void Write(std::string_view piece) override {
-        for (unsigned char c : piece) {
-            hash_ ^= c;
-            hash_ *= 1099511628211ull;
-        }
+        HashIn(hash_, piece);
         size_ += piece.size();
         next_.Write(piece);
     }
@@ -132,7 +130,7 @@ public:
 
 private:
     ContentSink& next_;
-    std::uint64_t hash_ = 14695981039346656037ull;  // FNV-1a, as ContentHash
+    std::uint64_t hash_ = kHashBasis;  // as ContentHash
     std::uint64_t size_ = 0;
 };
 

@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "catalog/component_database.h"
+#include "catalog/section_prints.h"
 #include "support/ini_grammar.h"
 #include "support/path_parts.h"
 #include "support/text.h"
@@ -46,49 +47,17 @@ std::string Stamp(const std::tm& t, const char* format) {
 }  // namespace
 
 std::uint64_t ComponentDatabase::ContentHash(std::string_view content) {
-    std::uint64_t hash = 14695981039346656037ull;  // FNV-1a
-    for (unsigned char c : content) {
-        hash ^= c;
-        hash *= 1099511628211ull;
-    }
+    std::uint64_t hash = kHashBasis;
+    HashIn(hash, content);
     return hash;
 }
 
-namespace {
-
-void HashIn(std::uint64_t& hash, std::string_view bytes, unsigned char end) {
-    for (unsigned char c : bytes) {
-        hash ^= c;
-        hash *= 1099511628211ull;
-    }
-    hash ^= end;
-    hash *= 1099511628211ull;
-}
-
-std::uint64_t NameHash(std::string_view name) {
-    std::uint64_t hash = 14695981039346656037ull;
-    HashIn(hash, name, 0);
-    return hash;
-}
-
-}  // namespace
-
-ComponentDatabase::SectionPrints ComponentDatabase::FingerprintSections(std::string_view content) {
-    SectionPrints prints;
-    std::uint64_t* current = &prints[NameHash("")];
-    *current = 14695981039346656037ull;
+SectionPrints ComponentDatabase::FingerprintSections(std::string_view content) {
+    SectionPrinter printer;
     ParseIni(
-        content,
-        [&](std::string name) {
-            // A section whose header comes twice goes on where it left off.
-            auto slot = prints.try_emplace(NameHash(name), 14695981039346656037ull);
-            current = &slot.first->second;
-        },
-        [&](std::string_view key, std::string_view value) {
-            HashIn(*current, key, 1);
-            HashIn(*current, value, 2);
-        });
-    return prints;
+        content, [&](std::string name) { printer.Section(name); },
+        [&](std::string_view key, std::string_view value) { printer.Property(key, value); });
+    return std::move(printer.prints());
 }
 
 std::uint64_t ComponentDatabase::SectionPrint(const std::string& name) {
@@ -119,6 +88,7 @@ bool ComponentDatabase::MergeOthersChanges(const std::string& current) {
     // Their version of a section is taken under the name it gets here.
     std::unordered_map<std::string, std::string> taken;
     std::vector<std::string> removed;
+    std::vector<std::string> moved;  // this run's installations that make room
     for (const std::string& name : names) {
         const std::uint64_t* b = base(name);
         const std::uint64_t t = theirs.at(NameHash(name));
@@ -131,11 +101,13 @@ bool ComponentDatabase::MergeOthersChanges(const std::string& current) {
             for (const auto& item : entries_) {
                 if (EqualsNoCase(item.value().ProgLocation, locations[name])) return false;
             }
-            // Both added a section of that name: an installation takes the
-            // next number (nothing refers to it by name); a plug-in would
-            // need their links renamed, and is not merged.
+            // Both added a section of that name: this run's installation
+            // takes the next number (no file knows its name yet, nothing
+            // refers to it); a plug-in's links would need renaming, and is
+            // not merged.
             if (mine && SectionKind(name) != kKindInstallation) return false;
-            taken[name] = mine ? std::string() : name;
+            if (mine) moved.push_back(name);
+            taken[name] = name;
         } else if (!mine || m == *b) {
             taken[name] = name;  // changed by them only (or removed here, and changed there)
         } else {
@@ -168,24 +140,25 @@ bool ComponentDatabase::MergeOthersChanges(const std::string& current) {
                 if (target) SetProperty(*target, std::string(key), std::string(value));
             });
     };
-    // Sections under their own names first, so that the numbers given to
-    // the others come after every number their file uses.
-    std::unordered_map<std::string, std::string> renamed;
-    for (auto item = taken.begin(); item != taken.end();) {
-        if (item->second.empty()) {
-            renamed.insert(*item);
-            item = taken.erase(item);
-        } else {
-            if (Entry(item->first)) RemoveSection(item->first);
-            ++item;
-        }
+    // This run's installations that must make room go aside under names
+    // that hold no number, their places are taken, and then they get numbers
+    // after every number the other file uses.
+    const auto position = [this](const std::string& name) {
+        std::size_t at = 0;
+        while (at < installationNames_.size() && installationNames_[at] != name) ++at;
+        return at;
+    };
+    for (std::size_t i = 0; i < moved.size(); ++i) {
+        const std::string aside = kInstallationPrefix + std::string("moving") + std::to_string(i);
+        RenameSection(kKindInstallation, position(moved[i]), aside);
+        moved[i] = aside;
+    }
+    for (const auto& item : taken) {
+        if (Entry(item.first)) RemoveSection(item.first);
     }
     take(taken);
-    for (const std::string& name : names) {
-        auto item = renamed.find(name);
-        if (item != renamed.end()) item->second = MakeNewSectionName(kKindInstallation);
-    }
-    take(renamed);
+    for (const std::string& aside : moved)
+        RenameSection(kKindInstallation, position(aside), MakeNewSectionName(kKindInstallation));
     ForgetPlugInLocations();
     MarkModified(kFlagRecordCreated);
     return true;
