@@ -146,7 +146,12 @@ terminator shows.
 Options may also stand among a command's words; after "--" (and after `call`)
 every word belongs to the command.
 
-Exit status: 0 ran, 1 library not loaded or export missing, 2 usage error.
+One run at a time holds the machine (ROOT/comp_mgr.lock; on Windows
+%ProgramData%\Vantrel\comp_mgr.lock); another waits COMP_MGR_LOCK_WAIT seconds
+(default 5), then gives up naming the run that holds it.
+
+Exit status: 0 ran, 1 library not loaded, export missing, machine in use, or
+catalog not saved (the reason on standard error), 2 usage error.
 )";
 }
 
