@@ -33,6 +33,8 @@ void ComponentManagerApp::ShowPendingMessage() {
     std::string text;
     text.swap(pendingMessage_);
     platform_.ui.MessageBox(kMessageCaption, text);
+    // The user now knows what the status record had to tell.
+    database_.ForgetRecordedEvents();
 }
 
 }  // namespace comp_mgr

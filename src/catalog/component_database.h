@@ -9,6 +9,7 @@
 //   install_entry_recovery.cpp rebuilding from VNTInstallEntry.ini
 //   display_path.cpp           display form of a program location
 //   database_save.cpp          saving, section layout, VNTInstallEntry.ini
+//   save_guard.cpp             the save's lock, change check and status record
 //   queries.cpp                counts and look-ups
 #ifndef COMP_MGR_CATALOG_COMPONENT_DATABASE_H
 #define COMP_MGR_CATALOG_COMPONENT_DATABASE_H
@@ -17,10 +18,12 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
 #include "catalog/catalog_terms.h"
+#include "catalog/section_prints.h"
 #include "comp_mgr/bucket_map.h"
 #include "comp_mgr/catalog_entry.h"
 #include "comp_mgr/string_list.h"
@@ -44,7 +47,17 @@ public:
     // Reads the opened file into the catalog; `pendingMessage` receives the
     // message for the user when the host's own installation had to be rebuilt.
     int Load(std::string* pendingMessage);
+    // Writes the catalog back if it was modified: 1 when written. A save
+    // that fails says why in saveFailure(); one that found the file changed
+    // by another program since it was read keeps that version aside and says
+    // so in saveNotice(). Both are also kept in the status record beside the
+    // catalog for the next load.
     int Save();
+    const std::string& saveFailure() const { return saveFailure_; }
+    const std::string& saveNotice() const { return saveNotice_; }
+    // The message the status record holds for the user is appended to
+    // `pendingMessage` by Load; once the user saw it, the record goes.
+    void ForgetRecordedEvents();
     void WriteInstallEntry();
     // The sections of one kind, in number order, into `out`, which goes to
     // `sink` whenever it holds a piece; and the properties of one section.
@@ -114,6 +127,24 @@ public:
     void ForgetPlugInLocations();
 
 private:
+    static std::uint64_t ContentHash(std::string_view content);
+    std::string StatusRecordPath() const;
+    std::unique_ptr<FileLock> LockForSave();
+    // Section fingerprints of a file's text: by hash of the section name, a
+    // hash of the section's property lines as read.
+    static SectionPrints FingerprintSections(std::string_view content);
+    // The fingerprint of a section as this run would write it.
+    std::uint64_t SectionPrint(const std::string& name);
+    // Takes into this run's catalog the sections another program changed,
+    // added or removed in `current` since the load; false (nothing taken)
+    // when both changed one section, or both recorded one program.
+    bool MergeOthersChanges(const std::string& current);
+    // False (with saveFailure_) when the file changed since it was read in a
+    // way that cannot be merged, and that version could not be kept aside.
+    bool KeepAsideIfChanged();
+    void RecordForNextLoad();
+    void TellRecordedEvents(std::string* pendingMessage);
+
     // SetProperty in two steps, so that a load resolves each section once:
     // the entry of a section (created and registered when new), and the
     // property applied to it.
@@ -137,6 +168,15 @@ private:
 
     // The database file's bytes, read when it is opened and parsed by Load().
     std::string fileContent_;
+    // What the file held when it was read (or last written by this process),
+    // to notice another program's save in between.
+    bool loadedFile_ = false;
+    std::uint64_t loadedSize_ = 0;
+    std::uint64_t loadedHash_ = 0;
+    bool loadedSectionsKnown_ = false;
+    SectionPrints loadedSections_;
+    std::string saveFailure_;
+    std::string saveNotice_;
     // Display names the shell gave in this run, by absolute path, so that the
     // host check does not ask the file system the same question twice.
     std::unordered_map<std::string, std::string> displayNameCache_;

@@ -55,6 +55,9 @@ int ComponentDatabase::OpenDatabaseFile() {
         platform_.ui.MessageBox(kMessageCaption, kOpenErrorBefore + iniPath_ + kOpenErrorAfter);
         return 0;
     }
+    loadedFile_ = true;
+    loadedSize_ = fileContent_.size();
+    loadedHash_ = ContentHash(fileContent_);
     flags_ |= kFlagOpened;
     return 1;
 }
@@ -69,14 +72,18 @@ int ComponentDatabase::Load(std::string* pendingMessage) {
     bool existed = false;
     std::string key;
     std::string value;
+    // The sections' fingerprints are taken in the same pass (section_prints.h).
+    SectionPrinter printer;
     ParseIni(
         fileContent_,
         [&](std::string name) {
+            printer.Section(name);
             section = std::move(name);
             kind = SectionKind(section);
             entry = nullptr;
         },
         [&](std::string_view k, std::string_view v) {
+            printer.Property(k, v);
             key.assign(k.data(), k.size());
             value.assign(v.data(), v.size());
             // As SetProperty, with the section looked up once rather than per line.
@@ -88,11 +95,14 @@ int ComponentDatabase::Load(std::string* pendingMessage) {
         });
     // The text is parsed; keeping it would double the memory of a large catalog.
     std::string().swap(fileContent_);
+    loadedSections_ = std::move(printer.prints());
+    loadedSectionsKnown_ = true;
 
     if (!IsInstallerProcess(platform_) && !FindHostInstallation(HostProgramPath(platform_))) {
         bool restored = RecoverFromInstallEntry();
         if (pendingMessage) *pendingMessage = restored ? kRecoveredMessage : kNotRecoveredMessage;
     }
+    TellRecordedEvents(pendingMessage);
     flags_ |= kFlagLoaded;
     return 1;
 }

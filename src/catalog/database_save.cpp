@@ -14,6 +14,7 @@
 
 #include "catalog/component_database.h"
 #include "catalog/host_paths.h"
+#include "catalog/section_prints.h"
 #include "support/path_parts.h"
 #include "support/text.h"
 
@@ -112,18 +113,70 @@ std::vector<NumberedName> InNumberOrder(const StringList& names, std::string_vie
 
 }  // namespace
 
+namespace {
+
+// Passes the pieces on and keeps the size and hash of what went through, so
+// that the next save can tell whether the file is still this one.
+class HashingSink : public ContentSink {
+public:
+    explicit HashingSink(ContentSink& next) : next_(next) {}
+    void Write(std::string_view piece) override {
+        HashIn(hash_, piece);
+        size_ += piece.size();
+        next_.Write(piece);
+    }
+    std::uint64_t hash() const { return hash_; }
+    std::uint64_t size() const { return size_; }
+
+private:
+    ContentSink& next_;
+    std::uint64_t hash_ = kHashBasis;  // as ContentHash
+    std::uint64_t size_ = 0;
+};
+
+}  // namespace
+
 int ComponentDatabase::Save() {
+    saveFailure_.clear();
+    saveNotice_.clear();
     if (!(flags_ & kFlagModified)) return 0;
-    if (iniPath_.empty()) return 0;
-    const auto produce = [this](ContentSink& sink) {
+    if (iniPath_.empty()) {
+        saveFailure_ =
+            "no database file is known: the registry value target of "
+            "HKEY_LOCAL_MACHINE\\SOFTWARE\\KOVRA\\Vantrel\\ComponentManager is missing";
+        return 0;
+    }
+    const std::unique_ptr<FileLock> lock = LockForSave();
+    if (!KeepAsideIfChanged()) {
+        RecordForNextLoad();
+        return 0;
+    }
+    std::uint64_t writtenSize = 0, writtenHash = 0;
+    const auto produce = [this, &writtenSize, &writtenHash](ContentSink& fileSink) {
+        HashingSink sink(fileSink);
         std::string out;
         out.reserve(2 * kPieceSize);
         out += kHeader;
         WriteSections(maxInstallationNumber_, installationNames_, kInstallationPrefix, out, sink, false);
         WriteSections(maxPlugInNumber_, plugInNames_, kPlugInPrefix, out, sink, false);
         sink.Write(out);
+        writtenSize = sink.size();
+        writtenHash = sink.hash();
     };
-    if (!platform_.files.ReplaceWith(iniPath_, produce, WithExtension(iniPath_, "bak"))) return 0;
+    if (!platform_.files.ReplaceWith(iniPath_, produce, WithExtension(iniPath_, "bak"))) {
+        saveFailure_ = platform_.files.LastFailure();
+        if (saveFailure_.empty()) saveFailure_ = "cannot write " + iniPath_;
+        RecordForNextLoad();
+        return 0;
+    }
+    loadedFile_ = true;
+    loadedSize_ = writtenSize;
+    loadedHash_ = writtenHash;
+    // What was written is this run's own text: a later save here can still
+    // tell another program's save, but merges nothing into it.
+    loadedSections_.clear();
+    loadedSectionsKnown_ = false;
+    RecordForNextLoad();
     flags_ |= kFlagOpened | kFlagWritten;
     flags_ &= ~kFlagModified;
     return 1;

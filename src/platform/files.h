@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -27,6 +28,13 @@ public:
 // Produces a file's content into the sink it is given.
 using ContentWriter = std::function<void(ContentSink&)>;
 
+// An exclusive lock among the processes of this computer, released when the
+// object is destroyed (or its process ends, however it ends).
+class FileLock {
+public:
+    virtual ~FileLock() = default;
+};
+
 class Files {
 public:
     virtual ~Files() = default;
@@ -47,8 +55,15 @@ public:
     // under the name at every moment: the content goes to a temporary file in
     // the same folder, is flushed, and then takes the place of the old file.
     // With a non-empty `backupPath` the previous file ends up there (an older
-    // backup is removed). On failure both old files are left as they were.
+    // backup is removed; a backup name taken by a folder or anything else
+    // that is no file is left alone, and the file replaced without a backup).
+    // On failure both old files are left as they were, and LastFailure says
+    // why.
     virtual bool ReplaceWith(const std::string& path, const ContentWriter& produce, const std::string& backupPath) = 0;
+
+    // Why the last ReplaceWith that failed did, in words ("cannot rename to
+    // C:\db\vnt_Compdb.ini: access denied"); empty when nobody said.
+    virtual std::string LastFailure() const { return std::string(); }
 
     // The same with the content given whole.
     bool Replace(const std::string& path, std::string_view content, const std::string& backupPath) {
@@ -57,6 +72,17 @@ public:
     }
 
     virtual bool Remove(const std::string& path) = 0;
+
+    // Takes the exclusive lock named by the file `path` (created if need be,
+    // and left in place), waiting up to `waitMilliseconds` for another
+    // process to release it. Null when it cannot be had in that time or the
+    // file cannot be made. Where processes cannot meet (memory), every lock
+    // is granted at once.
+    virtual std::unique_ptr<FileLock> Lock(const std::string& path, int waitMilliseconds) {
+        (void)path;
+        (void)waitMilliseconds;
+        return std::make_unique<FileLock>();
+    }
 
     // Files and folders matching a pattern whose last component may hold the
     // wildcards * and ? ("C:\x\*.dll"), in case-insensitive name order.

@@ -18,6 +18,14 @@ public:
 // Supplied by the adapter the library is built with.
 std::unique_ptr<ProcessPlatform> CreateProcessPlatform();
 
+// Tells the program that loaded the library what it must know when the
+// library can no longer answer: that the unload's save failed, or that the
+// library could not start. `line` ("error: ..." or "warning: ...") is added
+// as a line to the process's environment variable COMP_MGR_REPORT, which the
+// comp_mgr tool reads after each call and after the unload. Supplied by the
+// adapter; never throws.
+void ReportToHost(const char* line) noexcept;
+
 }  // namespace comp_mgr
 
 #endif

@@ -1,5 +1,8 @@
 #include "shell/library.h"
 
+#include <new>
+#include <string>
+
 namespace comp_mgr {
 namespace library {
 namespace {
@@ -22,14 +25,21 @@ ComponentManagerApp* App() {
     if (s.app) return s.app.get();
     if (s.starting) return nullptr;  // an export called from inside the start-up
     s.starting = true;
+    const char* failure = nullptr;
     try {
         if (!s.platform) s.platform = CreateProcessPlatform();
         s.app = std::make_unique<ComponentManagerApp>(s.platform->platform());
         s.app->InitInstance();
         s.platform->platform().registry.Flush();
+    } catch (const std::bad_alloc&) {
+        failure = "error: the component manager could not start: out of memory";
     } catch (...) {
+        failure = "error: the component manager could not start";
+    }
+    if (failure) {
         s.app.reset();
         s.platform.reset();
+        ReportToHost(failure);
     }
     s.starting = false;
     return s.app.get();
@@ -50,9 +60,17 @@ void Shutdown() {
     if (s.app) {
         try {
             s.app->ExitInstance();
+            const ComponentDatabase& database = s.app->database();
+            if (!database.saveFailure().empty()) {
+                ReportToHost(("error: the changes could not be saved: " + database.saveFailure()).c_str());
+            }
+            if (!database.saveNotice().empty()) ReportToHost(("warning: " + database.saveNotice()).c_str());
             s.platform->platform().registry.Flush();
-        } catch (...) {
+        } catch (const std::bad_alloc&) {
             // Unloading must go on whatever the save met.
+            ReportToHost("error: the changes could not be saved: out of memory");
+        } catch (...) {
+            ReportToHost("error: the changes could not be saved");
         }
     }
     s.app.reset();

@@ -46,4 +46,38 @@ bool ParseTemporaryName(std::string_view name, std::uint32_t* processId) {
     return true;
 }
 
+bool IsOlderTemporaryName(std::string_view name, std::string_view baseName) {
+    if (name.size() < baseName.size() + 3 || name.front() != '.' || name.substr(1, baseName.size()) != baseName ||
+        name[baseName.size() + 1] != '.')
+        return false;
+    const std::string_view tail = name.substr(baseName.size() + 2);
+    if (tail == "link") return true;
+    if (tail.size() != 6) return false;
+    bool digit = false, lower = false, upper = false;
+    for (char c : tail) {
+        if (!IsAlphanumeric(c)) return false;
+        digit = digit || IsDigit(c);
+        lower = lower || (c >= 'a' && c <= 'z');
+        upper = upper || (c >= 'A' && c <= 'Z');
+    }
+    // ".registry.reg.backup" is somebody's name, not a leftover.
+    return digit || (lower && upper);
+}
+
+bool IsOlderWindowsTemporaryName(std::string_view name) {
+    auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+    if (name.size() < 8 || name.size() > 11) return false;
+    for (std::size_t i = 0; i < 3; ++i)
+        if (lower(name[i]) != "cmg"[i]) return false;
+    const std::string_view digits = name.substr(3, name.size() - 7);
+    for (char c : digits) {
+        const char l = lower(c);
+        if (!IsDigit(l) && !(l >= 'a' && l <= 'f')) return false;
+    }
+    const std::string_view extension = name.substr(name.size() - 4);
+    for (std::size_t i = 0; i < 4; ++i)
+        if (lower(extension[i]) != ".tmp"[i]) return false;
+    return true;
+}
+
 }  // namespace comp_mgr

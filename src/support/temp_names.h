@@ -27,6 +27,15 @@ std::string TemporaryNamePrefix(std::string_view baseName, std::uint32_t process
 // unique part of 1 to 16 ASCII letters and digits; `*processId` is its process.
 bool ParseTemporaryName(std::string_view name, std::uint32_t* processId);
 
+// The names earlier builds gave their temporary files, which carry no process
+// id, so only their age tells a leftover from a save still being written:
+// ".NAME.XXXXXX" (six letters and digits, as mkstemp makes them, not one
+// plain word of a single case) and ".NAME.link" beside the file `baseName`
+// on the hosted machine, and "cmgXXXX.tmp" (one to four hexadecimal digits,
+// GetTempFileNameA's form) on Windows.
+bool IsOlderTemporaryName(std::string_view name, std::string_view baseName);
+bool IsOlderWindowsTemporaryName(std::string_view name);
+
 }  // namespace comp_mgr
 
 #endif

@@ -242,6 +242,38 @@ TEST(HostedFiles, ASaveRemovesOldTemporaryFilesEvenOfALiveProcessId) {
     EXPECT_TRUE(root.Has(prefix + "new123"));
 }
 
+// Temporary files of earlier builds' naming carry no process id: a save
+// removes those of the files it replaces once they are an hour old, and
+// leaves younger ones, other files' and names that only look alike.
+TEST(HostedFiles, ASaveRemovesOldLeftoversOfEarlierNamingOnly) {
+    struct Case {
+        const char* name;
+        bool old;
+        bool removed;
+    };
+    const Case cases[] = {
+        {".Cat.ini.a1B2c3", true, true},     // mkstemp's six letters and digits
+        {".Cat.ini.link", true, true},       // the backup's fixed second name
+        {".Cat.bak.Qz09xy", true, true},     // beside the backup
+        {".Cat.ini.a1B2c3x", true, false},   // not six
+        {".Cat.ini.backup", true, false},    // a word, somebody's name
+        {".Other.ini.a1B2c3", true, false},  // another file's
+        {".Cat.ini.Zz99zz", false, false},   // young: a save may be writing it
+        {"cmg1A2B.tmp", true, false},        // Windows' naming is not made here
+    };
+    TestRoot root;
+    for (const Case& c : cases) {
+        root.Write(std::string("drive_c/Db/") + c.name, "left");
+        struct utimbuf times {};
+        times.actime = times.modtime = std::time(nullptr) - (c.old ? kStaleTemporarySeconds + 60 : 0);
+        ASSERT_EQ(0, ::utime(root.Host(std::string("drive_c/Db/") + c.name).c_str(), &times));
+    }
+    HostedMachine machine(root.path(), "C:\\x.exe", "");
+    HostedFiles files(machine);
+    ASSERT_TRUE(files.Replace("C:\\Db\\Cat.ini", "x", "C:\\Db\\Cat.bak"));
+    for (const Case& c : cases) EXPECT_EQ(!c.removed, root.Has(std::string("drive_c/Db/") + c.name)) << c.name;
+}
+
 // Windows has no FIFOs, devices or sockets among its files; on the hosted
 // machine each is a name that is taken but is no file: nothing opens it, and
 // nothing waits on it (a FIFO without a writer would block an open for ever).

@@ -172,6 +172,73 @@ TYPED_TEST(FilesPort, ReplaceWithTakesThePiecesInOrder) {
     EXPECT_EQ("head|" + large + "|tail", this->adapter.ReadFile("Cat.ini"));
 }
 
+// Every system call a replacement makes on its way forward is made to fail
+// in turn, in each kind of replacement: over a file with a backup (an older
+// backup there, or none), over a file without a backup, and of a new file.
+// Each failure leaves every file as it was and no temporary file, and says
+// why; the replacement that fails nothing writes the new file.
+TYPED_TEST(FilesPort, AReplaceFailingAtAnyOfItsSystemCallsChangesNothingAndSaysWhy) {
+    if (TypeParam::FailNthSystemCall(0) < 0) GTEST_SKIP() << "no system calls to fail";
+    struct Case {
+        const char* name;
+        const char* current;   // nullptr: no file yet
+        const char* previous;  // nullptr: no backup yet
+        bool withBackup;
+    };
+    const Case cases[] = {
+        {"over a file and its backup", "current", "previous", true},
+        {"over a file with no backup yet", "current", nullptr, true},
+        {"over a file without a backup", "current", nullptr, false},
+        {"a new file", nullptr, nullptr, true},
+    };
+    Files& files = this->files();
+    auto& machine = this->adapter;
+    const std::string path = this->Path("Cat.ini");
+    const std::string backup = this->Path("Cat.bak");
+    const std::string content(200000, 'x');  // more than one write
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const auto restore = [&] {
+            files.Remove(path);
+            files.Remove(backup);
+            if (c.current) machine.WriteFile("Cat.ini", c.current);
+            if (c.previous) machine.WriteFile("Cat.bak", c.previous);
+        };
+        const std::size_t entries = (c.current ? 1u : 0u) + (c.previous ? 1u : 0u);
+        restore();
+        TypeParam::FailNthSystemCall(0);
+        ASSERT_TRUE(files.Replace(path, content, c.withBackup ? backup : ""));
+        const int calls = TypeParam::FailNthSystemCall(0);
+        EXPECT_GE(calls, c.current ? 4 : 3);  // create, write, flush, put in place at least
+        for (int n = 1; n <= calls; ++n) {
+            SCOPED_TRACE("failing call " + std::to_string(n) + " of " + std::to_string(calls));
+            restore();
+            TypeParam::FailNthSystemCall(n);
+            const bool replaced = files.Replace(path, content, c.withBackup ? backup : "");
+            TypeParam::FailNthSystemCall(0);
+            EXPECT_FALSE(replaced);
+            EXPECT_FALSE(files.LastFailure().empty());
+            EXPECT_EQ(c.current ? c.current : "<missing>", machine.ReadFile("Cat.ini"));
+            EXPECT_EQ(c.previous ? c.previous : "<missing>", machine.ReadFile("Cat.bak"));
+            EXPECT_EQ(entries, machine.EntryCount("")) << "a temporary file was left";
+        }
+    }
+}
+
+// A folder where the backup belongs is not the library's to remove; the file
+// is replaced without a backup rather than not at all.
+TYPED_TEST(FilesPort, AFolderInTheBackupsPlaceDoesNotBlockTheReplace) {
+    Files& files = this->files();
+    auto& machine = this->adapter;
+    machine.WriteFile("Cat.ini", "current");
+    machine.MakeFolder("Cat.bak");
+    machine.WriteFile("Cat.bak\\inside", "kept");
+    EXPECT_TRUE(files.Replace(this->Path("Cat.ini"), "new", this->Path("Cat.bak")));
+    EXPECT_EQ("new", machine.ReadFile("Cat.ini"));
+    EXPECT_EQ("kept", machine.ReadFile("Cat.bak\\inside"));
+    EXPECT_EQ(2u, machine.EntryCount(""));
+}
+
 TYPED_TEST(FilesPort, AFailedReplaceLeavesBothFilesAsTheyWere) {
     Files& files = this->files();
     auto& machine = this->adapter;

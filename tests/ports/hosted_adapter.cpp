@@ -2,8 +2,14 @@
 
 #include <algorithm>
 
+#include "platform/hosted/host_file_io.h"
+
 namespace comp_mgr {
 namespace ports_test {
+
+int HostedAdapter::FailNthSystemCall(int n) {
+    return host_io::FailNthSystemCall(n);
+}
 
 HostedAdapter::HostedAdapter() {
     root_.MakeDir(Host(""));

@@ -38,6 +38,7 @@ public:
     std::string ReadFile(const std::string& relative) const;
     std::size_t EntryCount(const std::string& relative) const;
     std::string ScratchName() const { return "scratch"; }
+    static int FailNthSystemCall(int n);
 
 private:
     std::string Host(const std::string& relative) const;  // the path under the root

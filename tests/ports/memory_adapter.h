@@ -35,6 +35,7 @@ public:
     std::string ReadFile(const std::string& relative);
     std::size_t EntryCount(const std::string& relative);
     std::string ScratchName() const { return "scratch"; }
+    static int FailNthSystemCall(int) { return -1; }
 
 private:
     MemoryFiles files_;

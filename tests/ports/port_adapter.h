@@ -27,6 +27,10 @@
 //       its version port) holding this version resource
 //   std::string ReadFile(const std::string& relative) const;   "<missing>" when absent
 //   std::size_t EntryCount(const std::string& relative) const; names in a folder
+//   static int FailNthSystemCall(int n);
+//       makes the n-th system call of the adapter's file replacement fail
+//       from now on (0: none) and returns how many were made since the last
+//       call; -1 where the adapter makes no system calls (memory)
 //   std::string ScratchName() const;
 //       a name no key has yet; at the end the adapter removes, with
 //       everything below them, the keys HKEY_CLASSES_ROOT\comp_mgr_ports_<name>

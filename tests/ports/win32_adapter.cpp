@@ -2,6 +2,8 @@
 
 #include <vector>
 
+#include "platform/win32/file_replace.h"
+
 namespace comp_mgr {
 namespace ports_test {
 namespace {
@@ -13,6 +15,10 @@ Win32Settings QuietSettings() {
 }
 
 }  // namespace
+
+int Win32Adapter::FailNthSystemCall(int n) {
+    return win32::FailNthSystemCall(n);
+}
 
 AdapterKind Win32Adapter::Kind() {
     return win32_test::RunningOnWine() ? AdapterKind::kWine : AdapterKind::kWindows;

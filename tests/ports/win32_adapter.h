@@ -44,6 +44,7 @@ public:
     std::string ReadFile(const std::string& relative) const;
     std::size_t EntryCount(const std::string& relative) const;
     std::string ScratchName() const { return name_; }
+    static int FailNthSystemCall(int n);
 
 private:
     win32_test::ScratchFolder folder_;

@@ -136,6 +136,33 @@ TEST_F(ToolFakeLibrary, FaultsOfTheLibraryAreReported) {
     EXPECT_EQ(r.out, "bGetKeyVNT -> 1 size=6 text=\"abc###\" nul=no\n");
 }
 
+// What the library reports outside its calls is printed; an error (it could
+// not start, its save at unload failed) fails the run, a warning does not.
+TEST_F(ToolFakeLibrary, WhatTheLibraryReportsOutsideItsCallsIsPrinted) {
+    struct Case {
+        const char* setting;
+        const char* report;
+        int status;
+        const char* printed;
+    };
+    const Case cases[] = {
+        {"COMP_MGR_FAKE_CALL_REPORT", "error: the component manager could not start: out of memory", 1,
+         "comp_mgr: the component manager could not start: out of memory\n"},
+        {"COMP_MGR_FAKE_UNLOAD_REPORT", "error: the changes could not be saved: cannot write C:\\db\\x.ini: full", 1,
+         "comp_mgr: the changes could not be saved: cannot write C:\\db\\x.ini: full\n"},
+        {"COMP_MGR_FAKE_UNLOAD_REPORT", "warning: kept as C:\\db\\x.1.ini", 0,
+         "comp_mgr: warning: kept as C:\\db\\x.1.ini\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.report);
+        ToolRun r = RunTool({"--library", COMP_MGR_FAKE_LIBRARY_PATH, "call", "iGetCatalogCount", "0"}, "",
+                            {{"COMP_MGR_FAKE_LOG", LogPath()}, {c.setting, c.report}, {"COMP_MGR_REPORT", "stale"}});
+        EXPECT_EQ(r.status, c.status);
+        EXPECT_EQ(r.out, "iGetCatalogCount -> 1\n");
+        EXPECT_EQ(r.err, c.printed);
+    }
+}
+
 TEST_F(ToolFakeLibrary, CallTakesShellWords) {
     ToolRun r = Run({"call", "bUpdateVNT", "C:\\Program Files\\a.exe", "", "NULL", "\"NULL\"", "--json"});
     EXPECT_EQ(r.status, 0) << r.err;

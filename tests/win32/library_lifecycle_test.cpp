@@ -191,5 +191,52 @@ TEST_F(LibraryLifecycleTest, ADatabaseThatCannotBeOpenedIsReportedOnTheFirstCall
     EXPECT_EQ("<missing>", ReadFileBytes(dir_ / "vnt_Compdb.ini"));
 }
 
+// What the save at detach could not do reaches the host (COMP_MGR_REPORT)
+// and the status record for the next load: a save that failed, and another
+// program's save in between that was kept aside.
+TEST_F(LibraryLifecycleTest, WhatTheSaveAtDetachCouldNotDoIsReportedAndRecorded) {
+    const std::string ini = dir_ / "vnt_Compdb.ini";
+    const std::string status = dir_ / "vnt_Compdb.status";
+    const std::string other =
+        "[VntInstallation_1]\r\nDisplayName=Other\r\nProgLocation=" + (dir_ / "vn_app.exe") + "\r\n";
+    struct Case {
+        const char* name;
+        bool failing;
+        const char* reported;
+        const char* recorded;
+    };
+    const Case cases[] = {
+        {"failed", true, "error: the changes could not be saved: cannot write ", " not saved: "},
+        {"kept aside", false, "warning: the database file was changed by another program", " kept aside: "},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        DeleteFileA(status.c_str());
+        RemoveDirectoryA(ini.c_str());
+        WriteFileBytes(ini, Database(true));
+        SetEnvironmentVariableA("COMP_MGR_REPORT", nullptr);
+        WithLibrary([&](HMODULE, const Exports& e) {
+            int changes = 0;
+            EXPECT_EQ(1, e.flags(&changes));  // a record dropped: the catalog will be saved
+            if (c.failing) {
+                DeleteFileA(ini.c_str());
+                CreateDirectoryA(ini.c_str(), nullptr);
+            } else {
+                WriteFileBytes(ini, other);
+            }
+        });
+        char report[2048] = {};
+        GetEnvironmentVariableA("COMP_MGR_REPORT", report, sizeof report);
+        EXPECT_EQ(0u, std::string(report).find(c.reported)) << report;
+        EXPECT_NE(std::string::npos, ReadFileBytes(status).find(c.recorded)) << ReadFileBytes(status);
+        if (!c.failing) {
+            const std::string kept = dir_ / "vnt_Compdb.20";  // a dated name
+            EXPECT_NE(std::string::npos, std::string(report).find("kept as " + kept)) << report;
+        }
+    }
+    SetEnvironmentVariableA("COMP_MGR_REPORT", nullptr);
+    RemoveDirectoryA(ini.c_str());
+}
+
 }  // namespace
 }  // namespace comp_mgr

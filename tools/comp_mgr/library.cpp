@@ -51,6 +51,20 @@ std::string DefaultLibraryPath(const char*) {
     return dir + "comp_mgr.dll";
 }
 
+std::string TakeLibraryReport() {
+    // The library sets it with SetEnvironmentVariableA, which the C runtime's
+    // copy of the environment does not see.
+    std::string text(1024, '\0');
+    DWORD n = GetEnvironmentVariableA("COMP_MGR_REPORT", &text[0], static_cast<DWORD>(text.size()));
+    if (n >= text.size()) {
+        text.assign(n + 1, '\0');
+        n = GetEnvironmentVariableA("COMP_MGR_REPORT", &text[0], static_cast<DWORD>(text.size()));
+    }
+    text.resize(n < text.size() ? n : 0);
+    SetEnvironmentVariableA("COMP_MGR_REPORT", nullptr);
+    return text;
+}
+
 bool SetEnvironment(const std::string& name, const std::string& value) {
     // Through the C runtime, which also updates the process environment, so
     // both getenv and GetEnvironmentVariableA in the library see it.
@@ -112,6 +126,13 @@ std::string DefaultLibraryPath(const char* argv0) {
 
 bool SetEnvironment(const std::string& name, const std::string& value) {
     return setenv(name.c_str(), value.c_str(), 1) == 0;
+}
+
+std::string TakeLibraryReport() {
+    const char* text = getenv("COMP_MGR_REPORT");
+    std::string report = text ? text : "";
+    unsetenv("COMP_MGR_REPORT");
+    return report;
 }
 
 #endif

@@ -38,6 +38,12 @@ std::string DefaultLibraryPath(const char* argv0);
 // Sets a variable in the process environment, so the library reads it at load.
 bool SetEnvironment(const std::string& name, const std::string& value);
 
+// What the library had to tell the tool when it could not answer through a
+// call (it could not start; its save at unload failed), as lines "error: ..."
+// and "warning: ..." in the environment variable COMP_MGR_REPORT; the
+// variable is emptied.
+std::string TakeLibraryReport();
+
 }  // namespace comp_mgr_tool
 
 #endif

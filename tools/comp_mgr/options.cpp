@@ -149,12 +149,16 @@ Options may also stand among a command's words; after "--" (and after `call`)
 every word belongs to the command.
 
 A run needs a machine: --root (or VNT_ROOT, else ./vnt-machine) must hold
-registry.reg; `comp_mgr --root DIR init` makes a fresh one.
+registry.reg; `comp_mgr --root DIR init` makes a fresh one. One run at a time
+holds the machine (ROOT/comp_mgr.lock; on Windows %ProgramData%\Vantrel\comp_mgr.lock);
+another waits COMP_MGR_LOCK_WAIT seconds (default 5), then gives up naming the
+run that holds it.
 
-Exit status: 0 done; 1 the library did not load, an export is missing, or the
-machine is missing; 2 usage error; 3 the library refused, or the section asked
-for does not exist (the reason is on standard error). Raw calls exit 0 when
-every line ran, whatever the exports answered.
+Exit status: 0 done; 1 the library did not load, an export is missing, the
+machine is missing or in use, or the catalog was not saved; 2 usage error; 3 the
+library refused, or the section asked for does not exist. Reasons go to
+standard error. Raw calls exit 0 when every line ran, whatever the exports
+answered.
 )";
 }
 

@@ -5,6 +5,7 @@
 #include <sstream>
 
 #include "library.h"
+#include "machine_lock.h"
 #include "machine_root.h"
 #include "options.h"
 #include "people_commands.h"
@@ -109,6 +110,24 @@ int RunPeople(const Library& library, const Options& o, const Plan& plan, std::o
     }
 }
 
+// Prints what the library reported outside its calls; an error among it (the
+// library could not start, the catalog could not be saved) makes the run fail.
+int TellLibraryReport(std::ostream& err, int status) {
+    std::istringstream lines(TakeLibraryReport());
+    std::string line;
+    const std::string error = "error: ";
+    while (std::getline(lines, line)) {
+        if (line.empty()) continue;
+        if (line.compare(0, error.size(), error) == 0) {
+            err << "comp_mgr: " << line.substr(error.size()) << "\n";
+            status = kExitLibrary;
+        } else {
+            err << "comp_mgr: " << line << "\n";
+        }
+    }
+    return status;
+}
+
 }  // namespace
 
 int RunTool(const std::vector<std::string>& words, const char* argv0, std::istream& in, std::ostream& out,
@@ -137,7 +156,18 @@ int RunTool(const std::vector<std::string>& words, const char* argv0, std::istre
         return kExitLibrary;
     }
     if (!ApplyMachineSettings(o, err)) return kExitUsage;
+    // Held until the library is unloaded: declared before it, released after it.
+    MachineLock lock;
+    std::string holder;
+    const std::string lockPath = MachineLockPath(o);
+    if (lock.Acquire(lockPath, LockWaitMilliseconds(), "comp_mgr " + o.command, &holder) ==
+        MachineLock::Outcome::kBusy) {
+        err << "comp_mgr: the machine is in use by another run of comp_mgr (" << holder << "); its lock " << lockPath
+            << " was not free after " << LockWaitMilliseconds() / 1000.0 << " s\n";
+        return kExitLibrary;
+    }
     Library library;
+    TakeLibraryReport();  // nothing of an earlier load counts for this one
     const std::string path = o.library.empty() ? DefaultLibraryPath(argv0) : o.library;
     if (!library.Load(path, &error)) {
         err << "comp_mgr: " << error << "\n";
@@ -168,8 +198,10 @@ int RunTool(const std::vector<std::string>& words, const char* argv0, std::istre
             status = kExitLibrary;
         }
     }
+    out.flush();
+    status = TellLibraryReport(err, status);
     library.Unload();
-    return status;
+    return TellLibraryReport(err, status);
 }
 
 }  // namespace comp_mgr_tool

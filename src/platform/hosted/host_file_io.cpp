@@ -3,11 +3,13 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <ctime>
 #include <vector>
 
@@ -18,8 +20,29 @@ namespace comp_mgr {
 namespace host_io {
 namespace {
 
-bool WriteAll(int fd, const char* data, std::size_t size) {
+int g_failAt = 0;  // the call that fails, counted from g_calls = 0
+int g_calls = 0;   // forward calls of replacements since the last arming
+
+// True when this forward call is the one a test asked to fail (errno is then EIO).
+bool Injected() {
+    ++g_calls;
+    if (g_failAt == 0 || g_calls != g_failAt) return false;
+    errno = EIO;
+    return true;
+}
+
+std::string Reason(const char* step, const std::string& path) {
+    const int error = errno;
+    return std::string("cannot ") + step + " " + path + ": " + std::strerror(error);
+}
+
+void SetFailure(std::string* failure, std::string text) {
+    if (failure && failure->empty()) *failure = std::move(text);
+}
+
+bool WriteAll(int fd, const char* data, std::size_t size, bool counted = false) {
     while (size > 0) {
+        if (counted && Injected()) return false;
         ssize_t n = ::write(fd, data, size);
         if (n < 0) {
             if (errno == EINTR) continue;
@@ -36,12 +59,18 @@ bool WriteAll(int fd, const char* data, std::size_t size) {
 class FileSink : public ContentSink {
 public:
     explicit FileSink(int fd) : fd_(fd) {}
-    void Write(std::string_view piece) override { ok_ = ok_ && WriteAll(fd_, piece.data(), piece.size()); }
+    void Write(std::string_view piece) override {
+        if (!ok_) return;
+        ok_ = WriteAll(fd_, piece.data(), piece.size(), true);
+        if (!ok_) error_ = errno;
+    }
     bool ok() const { return ok_; }
+    int error() const { return error_; }
 
 private:
     int fd_;
     bool ok_ = true;
+    int error_ = 0;
 };
 
 // The file is looked at before it is opened (opening a FIFO waits for a
@@ -67,6 +96,7 @@ int MakeTemporary(const std::string& near, std::string* made) {
                           TemporaryNamePrefix(PosixBaseName(near), static_cast<std::uint32_t>(::getpid())) + "XXXXXX";
     std::vector<char> name(pattern.begin(), pattern.end());
     name.push_back('\0');
+    if (Injected()) return -1;
     int fd = ::mkstemp(name.data());
     if (fd >= 0) made->assign(name.data());
     return fd;
@@ -93,10 +123,14 @@ void TakeAttributes(int fd, const std::string& model) {
 
 // Writes a new file next to `near`, with the attributes of `model`, and
 // returns its name, or "" on failure.
-std::string WriteTemporary(const std::string& near, const std::string& model, const ContentWriter& produce) {
+std::string WriteTemporary(const std::string& near, const std::string& model, const ContentWriter& produce,
+                           std::string* failure) {
     std::string made;
     int fd = MakeTemporary(near, &made);
-    if (fd < 0) return std::string();
+    if (fd < 0) {
+        SetFailure(failure, Reason("create a temporary file beside", near));
+        return std::string();
+    }
     FileSink sink(fd);
     try {
         produce(sink);
@@ -106,9 +140,23 @@ std::string WriteTemporary(const std::string& near, const std::string& model, co
         throw;
     }
     bool ok = sink.ok();
+    if (!ok) {
+        errno = sink.error();
+        SetFailure(failure, Reason("write", made));
+    }
     if (ok) TakeAttributes(fd, model);
-    ok = ok && ::fsync(fd) == 0;
-    ok = (::close(fd) == 0) && ok;
+    if (ok && (Injected() || ::fsync(fd) != 0)) {
+        ok = false;
+        SetFailure(failure, Reason("flush", made));
+    }
+    if (ok && Injected()) {
+        ok = false;
+        SetFailure(failure, Reason("close", made));
+        ::close(fd);
+    } else if (::close(fd) != 0 && ok) {
+        ok = false;
+        SetFailure(failure, Reason("close", made));
+    }
     if (!ok) {
         ::unlink(made.c_str());
         return std::string();
@@ -116,17 +164,46 @@ std::string WriteTemporary(const std::string& near, const std::string& model, co
     return made;
 }
 
-// A second name for `path` beside `near`, as a hard link; "" when the file
-// system has none.
-std::string LinkTemporary(const std::string& path, const std::string& near) {
+// A second name for `path` beside `near`, as a hard link; "" when there is
+// none, with `*noLinks` set when the file system has no hard links there.
+std::string LinkTemporary(const std::string& path, const std::string& near, bool* noLinks, std::string* failure) {
     std::string name;
+    *noLinks = false;
     int fd = MakeTemporary(near, &name);
-    if (fd < 0) return std::string();
+    if (fd < 0) {
+        SetFailure(failure, Reason("create a temporary file beside", near));
+        return std::string();
+    }
     ::close(fd);
     // The name is this process's: nobody else takes it between these calls.
     ::unlink(name.c_str());
-    if (::link(path.c_str(), name.c_str()) != 0) return std::string();
+    if (Injected() || ::link(path.c_str(), name.c_str()) != 0) {
+        *noLinks = errno == EPERM || errno == EXDEV || errno == EMLINK || errno == ENOTSUP || errno == EOPNOTSUPP;
+        if (!*noLinks) SetFailure(failure, Reason("link", path));
+        return std::string();
+    }
     return name;
+}
+
+// A second name for the file `path` beside `near`: a hard link, or a copy
+// where the file system has none; "" on failure.
+std::string SecondName(const std::string& path, const std::string& near, std::string* failure) {
+    bool noLinks = false;
+    std::string second = LinkTemporary(path, near, &noLinks, failure);
+    if (!second.empty() || !noLinks) return second;
+    std::string current;
+    if (!ReadFile(path, &current)) {
+        SetFailure(failure, Reason("read", path));
+        return std::string();
+    }
+    return WriteTemporary(
+        near, path, [&current](ContentSink& sink) { sink.Write(current); }, failure);
+}
+
+bool Rename(const std::string& from, const std::string& to, std::string* failure) {
+    if (!Injected() && ::rename(from.c_str(), to.c_str()) == 0) return true;
+    SetFailure(failure, Reason("rename to", to));
+    return false;
 }
 
 void SyncFolder(const std::string& path) {
@@ -205,54 +282,85 @@ bool CanOpenFile(const std::string& path) {
     return true;
 }
 
-void RemoveStaleTemporaries(const std::string& folder) {
+int FailNthSystemCall(int n) {
+    const int made = g_calls;
+    g_failAt = n < 0 ? 0 : n;
+    g_calls = 0;
+    return made;
+}
+
+void RemoveStaleTemporaries(const std::string& folder, const std::vector<std::string>& baseNames) {
     DIR* dir = ::opendir(folder.c_str());
     if (!dir) return;
     const std::time_t now = std::time(nullptr);
     std::vector<std::string> stale;
     while (dirent* entry = ::readdir(dir)) {
         std::uint32_t id = 0;
-        if (!ParseTemporaryName(entry->d_name, &id)) continue;
+        const bool ours = ParseTemporaryName(entry->d_name, &id);
+        bool older = false;
+        for (const std::string& base : baseNames) older = older || IsOlderTemporaryName(entry->d_name, base);
+        if (!ours && !older) continue;
         const std::string path = folder + "/" + entry->d_name;
         struct stat st;
         if (::lstat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) continue;
-        if (!ProcessIsAlive(id) || now - st.st_mtime > kStaleTemporarySeconds) stale.push_back(path);
+        const bool old = now - st.st_mtime > kStaleTemporarySeconds;
+        if (old || (ours && !ProcessIsAlive(id))) stale.push_back(path);
     }
     ::closedir(dir);
     for (const std::string& path : stale) ::unlink(path.c_str());
 }
 
-bool ReplaceFile(const std::string& path, const ContentWriter& produce, const std::string& backupPath) {
-    RemoveStaleTemporaries(PosixFolder(path));
-    if (!backupPath.empty() && PosixFolder(backupPath) != PosixFolder(path)) {
-        RemoveStaleTemporaries(PosixFolder(backupPath));
+bool ReplaceFile(const std::string& path, const ContentWriter& produce, const std::string& backupPath,
+                 std::string* failure) {
+    const std::string base = PosixBaseName(path);
+    if (backupPath.empty() || PosixFolder(backupPath) != PosixFolder(path)) {
+        RemoveStaleTemporaries(PosixFolder(path), {base});
+        if (!backupPath.empty()) RemoveStaleTemporaries(PosixFolder(backupPath), {PosixBaseName(backupPath)});
+    } else {
+        RemoveStaleTemporaries(PosixFolder(path), {base, PosixBaseName(backupPath)});
     }
-    std::string temp = WriteTemporary(path, path, produce);
+    std::string temp = WriteTemporary(path, path, produce, failure);
     if (temp.empty()) return false;
-    if (!backupPath.empty() && ::access(path.c_str(), F_OK) == 0) {
+    // Something that is no file in the backup's place (a folder, say) is not
+    // ours to remove: the file is then replaced without a backup.
+    struct stat st;
+    const bool backupFree = !backupPath.empty() && (::lstat(backupPath.c_str(), &st) != 0 || S_ISREG(st.st_mode) ||
+                                                    (S_ISLNK(st.st_mode) && IsRegularFile(backupPath)));
+    std::string oldBackup;  // the backup before this save, until the save has succeeded
+    bool hadBackup = false;
+    bool madeBackup = false;
+    if (backupFree && ::access(path.c_str(), F_OK) == 0) {
         // The current file gets a second name first, which then replaces the
         // old backup in one step: at no moment is either name without a file.
-        std::string second = LinkTemporary(path, backupPath);
-        if (second.empty()) {
-            // No hard links here (or another file system): copy instead.
-            std::string current;
-            if (ReadFile(path, &current)) {
-                second = WriteTemporary(backupPath, path, [&current](ContentSink& sink) { sink.Write(current); });
-            }
-        }
-        if (second.empty() || ::rename(second.c_str(), backupPath.c_str()) != 0) {
+        // The old backup keeps a second name of its own until the new file is
+        // in place, so that a failure after this step can put it back.
+        hadBackup = ::access(backupPath.c_str(), F_OK) == 0;
+        std::string second;
+        bool ok = !hadBackup || !(oldBackup = SecondName(backupPath, backupPath, failure)).empty();
+        ok = ok && !(second = SecondName(path, backupPath, failure)).empty();
+        ok = ok && Rename(second, backupPath, failure);
+        if (!ok) {
             if (!second.empty()) ::unlink(second.c_str());
+            if (!oldBackup.empty()) ::unlink(oldBackup.c_str());
             ::unlink(temp.c_str());
             return false;
         }
         // rename() leaves both names when they already were the same file.
         ::unlink(second.c_str());
+        madeBackup = true;
         SyncFolder(backupPath);
     }
-    if (::rename(temp.c_str(), path.c_str()) != 0) {
+    if (!Rename(temp, path, failure)) {
         ::unlink(temp.c_str());
+        if (!oldBackup.empty()) {
+            ::rename(oldBackup.c_str(), backupPath.c_str());
+        } else if (madeBackup && !hadBackup) {
+            ::unlink(backupPath.c_str());
+        }
+        SyncFolder(backupPath);
         return false;
     }
+    if (!oldBackup.empty()) ::unlink(oldBackup.c_str());
     SyncFolder(path);
     return true;
 }
@@ -274,6 +382,25 @@ AppendResult AppendLine(const std::string& path, const std::string& line) {
     bool ok = WriteAll(fd, text.data(), text.size());
     ok = (::close(fd) == 0) && ok;
     return ok ? AppendResult::kAppended : AppendResult::kFailed;
+}
+
+int LockFile(const std::string& path, int waitMilliseconds) {
+    // O_NOFOLLOW and O_NONBLOCK: a link or FIFO put in the lock's place is not
+    // followed or waited on.
+    int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0666);
+    if (fd < 0) return -1;
+    struct stat st;
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return -1;
+    }
+    for (int waited = 0;; waited += 10) {
+        if (::flock(fd, LOCK_EX | LOCK_NB) == 0) return fd;
+        if ((errno != EWOULDBLOCK && errno != EINTR) || waited >= waitMilliseconds) break;
+        ::usleep(10 * 1000);
+    }
+    ::close(fd);
+    return -1;
 }
 
 bool MakeDirectories(const std::string& path) {

@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "platform/files.h"
 
@@ -49,12 +50,24 @@ private:
 // them), is flushed to disk and renamed over `path`. With a non-empty
 // `backupPath`, the current file (if any) first becomes the backup (replacing
 // an older one). On failure `path` is left as it was and nothing temporary
-// remains. Temporary files that earlier saves left in the folders of `path`
-// and `backupPath` are removed first, when their process is gone.
-bool ReplaceFile(const std::string& path, const ContentWriter& produce, const std::string& backupPath);
+// remains; `*failure` (when given) then says which step failed and why. A
+// backup name taken by something that is no regular file (a folder, say) is
+// left alone and the file is replaced without a backup. Temporary files that
+// earlier saves left in the folders of `path` and `backupPath` are removed
+// first, when their process is gone.
+bool ReplaceFile(const std::string& path, const ContentWriter& produce, const std::string& backupPath,
+                 std::string* failure = nullptr);
 
-// Removes the stale temporary files of saves in `folder` (support/temp_names.h).
-void RemoveStaleTemporaries(const std::string& folder);
+// Removes the stale temporary files of saves in `folder` (support/temp_names.h),
+// those of earlier builds' naming too for the files named `baseNames`.
+void RemoveStaleTemporaries(const std::string& folder, const std::vector<std::string>& baseNames = {});
+
+// A test seam: from now on, the `n`-th system call a replacement makes on its
+// way forward (creating, writing, flushing, closing, linking, renaming; 1 is
+// the next one) fails with EIO, as a full or failing disk would make it; 0
+// turns failing off. Clean-up calls are never made to fail. Returns how many
+// such calls were made since the previous call of this function.
+int FailNthSystemCall(int n);
 
 enum class AppendResult {
     kAppended,
@@ -66,6 +79,12 @@ enum class AppendResult {
 
 // Appends one line (a line feed is added) to a log file, making its folder.
 AppendResult AppendLine(const std::string& path, const std::string& line);
+
+// An exclusive lock (flock) on the regular file `path`, created when missing:
+// the open descriptor that holds it, or -1 when the file cannot be made or
+// the lock is not had within `waitMilliseconds`. Closing the descriptor, or
+// the end of the process, releases it.
+int LockFile(const std::string& path, int waitMilliseconds);
 
 // mkdir -p.
 bool MakeDirectories(const std::string& path);

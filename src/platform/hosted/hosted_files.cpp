@@ -31,25 +31,58 @@ bool HostedFiles::Exists(const std::string& path) {
 }
 
 bool HostedFiles::ReplaceWith(const std::string& path, const ContentWriter& produce, const std::string& backupPath) {
+    lastFailure_.clear();
     HostedMachine::Location target;
-    if (!machine_.Locate(path, &target) || !target.folderExists || target.isDirectory || target.isDriveRoot) {
+    if (!machine_.Locate(path, &target) || !target.folderExists || target.isDriveRoot) {
+        lastFailure_ = "cannot write " + path + ": the folder does not exist";
         return false;
     }
+    if (target.isDirectory) {
+        lastFailure_ = "cannot write " + path + ": a folder has that name";
+        return false;
+    }
+    // A backup name taken by a folder is left alone (host_io::ReplaceFile).
     std::string backupHost;
     if (!backupPath.empty()) {
         HostedMachine::Location backup;
-        if (!machine_.Locate(backupPath, &backup) || !backup.folderExists || backup.isDirectory || backup.isDriveRoot) {
+        if (!machine_.Locate(backupPath, &backup) || !backup.folderExists || backup.isDriveRoot) {
+            lastFailure_ = "cannot write " + backupPath + ": the folder does not exist";
             return false;
         }
         backupHost = backup.hostPath;
     }
-    return host_io::ReplaceFile(target.hostPath, produce, backupHost);
+    if (host_io::ReplaceFile(target.hostPath, produce, backupHost, &lastFailure_)) return true;
+    if (lastFailure_.empty()) lastFailure_ = "cannot write " + path;
+    return false;
 }
 
 bool HostedFiles::Remove(const std::string& path) {
     HostedMachine::Location loc;
     if (!machine_.Locate(path, &loc) || !loc.exists || loc.isDirectory) return false;
     return ::unlink(loc.hostPath.c_str()) == 0;
+}
+
+namespace {
+
+class HostedFileLock : public FileLock {
+public:
+    explicit HostedFileLock(int fd) : fd_(fd) {}
+    ~HostedFileLock() override { ::close(fd_); }
+    HostedFileLock(const HostedFileLock&) = delete;
+    HostedFileLock& operator=(const HostedFileLock&) = delete;
+
+private:
+    int fd_;
+};
+
+}  // namespace
+
+std::unique_ptr<FileLock> HostedFiles::Lock(const std::string& path, int waitMilliseconds) {
+    HostedMachine::Location loc;
+    if (!machine_.Locate(path, &loc) || !loc.folderExists || loc.isDirectory) return nullptr;
+    int fd = host_io::LockFile(loc.hostPath, waitMilliseconds);
+    if (fd < 0) return nullptr;
+    return std::make_unique<HostedFileLock>(fd);
 }
 
 std::vector<FoundFile> HostedFiles::Find(const std::string& pattern) {

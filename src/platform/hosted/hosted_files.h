@@ -21,7 +21,9 @@ public:
     bool CanOpen(const std::string& path) override;
     bool Exists(const std::string& path) override;
     bool ReplaceWith(const std::string& path, const ContentWriter& produce, const std::string& backupPath) override;
+    std::string LastFailure() const override { return lastFailure_; }
     bool Remove(const std::string& path) override;
+    std::unique_ptr<FileLock> Lock(const std::string& path, int waitMilliseconds) override;
     std::vector<FoundFile> Find(const std::string& pattern) override;
     bool FullPath(const std::string& path, std::string* result, std::uint32_t capacity = 260) override;
     // The long form is each existing component in its on-disk case.
@@ -34,6 +36,7 @@ public:
 
 private:
     HostedMachine& machine_;
+    std::string lastFailure_;
 };
 
 }  // namespace comp_mgr

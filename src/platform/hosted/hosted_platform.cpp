@@ -3,6 +3,8 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
+#include <string>
 
 namespace comp_mgr {
 
@@ -21,6 +23,17 @@ HostedPlatform::HostedPlatform(const HostedSettings& settings)
     if (!clock_.valid()) {
         std::fprintf(stderr, "comp_mgr: VNT_NOW=%s is not YYYY-MM-DD HH:MM:SS; using the real time\n",
                      settings.now.c_str());
+    }
+}
+
+void ReportToHost(const char* line) noexcept {
+    try {
+        const char* before = std::getenv("COMP_MGR_REPORT");
+        std::string text = before && *before ? std::string(before) + "\n" + line : std::string(line);
+        ::setenv("COMP_MGR_REPORT", text.c_str(), 1);
+    } catch (...) {
+        // Out of memory: the line alone, without the earlier ones.
+        ::setenv("COMP_MGR_REPORT", line, 1);
     }
 }
 

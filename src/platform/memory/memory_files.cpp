@@ -119,13 +119,25 @@ struct AppendingSink : ContentSink {
 }  // namespace
 
 bool MemoryFiles::ReplaceWith(const std::string& path, const ContentWriter& produce, const std::string& backupPath) {
-    if (Key(path).empty() || !FolderWritable(path)) return false;
+    lastFailure_.clear();
+    if (Key(path).empty() || !FolderWritable(path)) {
+        lastFailure_ = "cannot write " + path + ": the folder is read-only or missing";
+        return false;
+    }
     Node* old = Lookup(path);
-    if (old && old->isDirectory) return false;
-    if (!backupPath.empty() && old) {
-        if (!FolderWritable(backupPath)) return false;
+    if (old && old->isDirectory) {
+        lastFailure_ = "cannot write " + path + ": a folder has that name";
+        return false;
+    }
+    bool withBackup = !backupPath.empty() && old;
+    if (withBackup) {
+        if (!FolderWritable(backupPath)) {
+            lastFailure_ = "cannot write " + backupPath + ": the folder is read-only";
+            return false;
+        }
+        // A folder in the backup's place is left alone, and no backup made.
         Node* oldBackup = Lookup(backupPath);
-        if (oldBackup && oldBackup->isDirectory) return false;
+        if (oldBackup && oldBackup->isDirectory) withBackup = false;
     }
     // The new content is written into the memory of the last backup dropped,
     // so a file saved again and again keeps reusing the same buffers.
@@ -136,7 +148,7 @@ bool MemoryFiles::ReplaceWith(const std::string& path, const ContentWriter& prod
     if (old && content.capacity() < old->content.size()) content.reserve(old->content.size() + old->content.size() / 2);
     AppendingSink sink(content);
     produce(sink);
-    if (!backupPath.empty() && old) {
+    if (withBackup) {
         Node& backup = nodes_[Key(backupPath)];
         if (&backup != old) spare_ = std::move(backup.content);
         // The old content moves to the backup: the file is replaced next, so

@@ -36,6 +36,7 @@ public:
     bool CanOpen(const std::string& path) override;
     bool Exists(const std::string& path) override;
     bool ReplaceWith(const std::string& path, const ContentWriter& produce, const std::string& backupPath) override;
+    std::string LastFailure() const override { return lastFailure_; }
     bool Remove(const std::string& path) override;
     std::vector<FoundFile> Find(const std::string& pattern) override;
     bool FullPath(const std::string& path, std::string* result, std::uint32_t capacity) override;
@@ -64,6 +65,7 @@ private:
     std::set<std::string> readOnlyFolders_;
     std::map<std::string, std::string> shortNames_;
     std::string currentDirectory_ = "C:\\";
+    std::string lastFailure_;
     std::string spare_;  // memory of a dropped backup, for the next content
     int displayNameCalls_ = 0;
 };

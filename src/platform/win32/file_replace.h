@@ -18,8 +18,18 @@ namespace win32 {
 // security of the one it replaces, so a save changes neither. Temporary files
 // are named as support/temp_names.h says; those that earlier saves left in
 // the folders of `path` and `backupPath` are removed first, when their
-// process is gone.
-bool ReplaceFileContent(const std::string& path, const ContentWriter& produce, const std::string& backupPath);
+// process is gone. A backup name taken by a folder is left alone: the file is
+// then replaced without a backup. On failure `*failure` (when given) says
+// which step failed and what Windows answered.
+bool ReplaceFileContent(const std::string& path, const ContentWriter& produce, const std::string& backupPath,
+                        std::string* failure = nullptr);
+
+// A test seam: from now on, the `n`-th Windows call a replacement makes on its
+// way forward (creating, writing, flushing, closing, moving, replacing; 1 is
+// the next one) fails with ERROR_WRITE_FAULT; 0 turns failing off. Clean-up
+// calls are never made to fail. Returns how many such calls were made since
+// the previous call of this function.
+int FailNthSystemCall(int n);
 
 }  // namespace win32
 }  // namespace comp_mgr

@@ -57,11 +57,39 @@ bool Win32Files::Exists(const std::string& path) {
 }
 
 bool Win32Files::ReplaceWith(const std::string& path, const ContentWriter& produce, const std::string& backupPath) {
-    return win32::ReplaceFileContent(path, produce, backupPath);
+    lastFailure_.clear();
+    if (win32::ReplaceFileContent(path, produce, backupPath, &lastFailure_)) return true;
+    if (lastFailure_.empty()) lastFailure_ = "cannot write " + path;
+    return false;
 }
 
 bool Win32Files::Remove(const std::string& path) {
     return DeleteFileA(path.c_str()) != 0;
+}
+
+namespace {
+
+class Win32FileLock : public FileLock {
+public:
+    explicit Win32FileLock(HANDLE file) : file_(file) {}
+    ~Win32FileLock() override { CloseHandle(file_); }
+    Win32FileLock(const Win32FileLock&) = delete;
+    Win32FileLock& operator=(const Win32FileLock&) = delete;
+
+private:
+    HANDLE file_;
+};
+
+}  // namespace
+
+std::unique_ptr<FileLock> Win32Files::Lock(const std::string& path, int waitMilliseconds) {
+    for (int waited = 0;; waited += 10) {
+        HANDLE file = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (file != INVALID_HANDLE_VALUE) return std::make_unique<Win32FileLock>(file);
+        if (GetLastError() != ERROR_SHARING_VIOLATION || waited >= waitMilliseconds) return nullptr;
+        Sleep(10);
+    }
 }
 
 std::vector<FoundFile> Win32Files::Find(const std::string& pattern) {

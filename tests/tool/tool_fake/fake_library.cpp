@@ -111,7 +111,22 @@ FAKE_API int bGetDbUpdateFlag(int* changes) {
 }
 
 #ifndef FAKE_REDUCED
+// What the real library tells its host outside a call (COMP_MGR_REPORT):
+// COMP_MGR_FAKE_CALL_REPORT during a count, COMP_MGR_FAKE_UNLOAD_REPORT at unload.
+namespace {
+
+void ReportFrom(const char* setting) {
+    if (const char* text = std::getenv(setting)) setenv("COMP_MGR_REPORT", text, 1);
+}
+
+struct UnloadReport {
+    ~UnloadReport() { ReportFrom("COMP_MGR_FAKE_UNLOAD_REPORT"); }
+} unloadReport;
+
+}  // namespace
+
 FAKE_API int iGetCatalogCount(int kind) {
+    ReportFrom("COMP_MGR_FAKE_CALL_REPORT");
     Log("iGetCatalogCount " + std::to_string(kind));
     return kind == 0 ? 1 : kind == 1 ? 2 : -1;
 }
