@@ -63,6 +63,9 @@ public:
 
     // ---- the host program ----------------------------------------------------
     std::string DisplayPath(const CatalogEntry& entry);
+    // DisplayPath cut before its last backslash (when that is past the first
+    // character), without asking the shell about the last name.
+    std::string DisplayFolder(const CatalogEntry& entry);
     static bool IsHostProgram(const std::string& path, const std::string& candidate);
     bool FindHostInstallation(const std::string& path);
     bool RecoverFromInstallEntry();
@@ -112,6 +115,8 @@ public:
     void ForgetPlugInLocations();
 
 private:
+    std::string DisplayForm(const CatalogEntry& entry, bool withName);
+
     // SetProperty in two steps, so that a load resolves each section once:
     // the entry of a section (created and registered when new), and the
     // property applied to it.

@@ -97,14 +97,15 @@ int StartupRepairs::DropMissingFiles() {
     // and the substitute through an index instead of a walk over every
     // plug-in. The effects and their order are those of UnlinkAndSubstitute
     // called for each linking installation in installationNames order.
-    std::unique_ptr<SubstituteIndex> substitutes;
+    std::unique_ptr<SubstituteIndex> substitutes;  // built when first needed
+    bool linksIndexed = false;
     const std::vector<std::string> installations = db_.installationNames().items();
     std::unordered_map<std::string, std::vector<std::size_t>> linkedBy;  // places in `installations`, ascending
     std::unordered_map<std::size_t, PendingLinks> pending;
     for (const std::string& name : missing) {
         if (ComponentDatabase::SectionKind(name) == kKindPlugIn) {
-            if (!substitutes) {
-                substitutes = std::make_unique<SubstituteIndex>(db_);
+            if (!linksIndexed) {
+                linksIndexed = true;
                 for (std::size_t k = 0; k < installations.size(); ++k) {
                     const CatalogEntry* linker = db_.Entry(installations[k]);
                     if (!linker) continue;
@@ -124,6 +125,7 @@ int StartupRepairs::DropMissingFiles() {
                     if (!linker) continue;
                     PendingLinks& links = pending.try_emplace(k, linker->PlugInLst_GrpName).first->second;
                     if (!links.removeFirst(name)) continue;
+                    if (!substitutes) substitutes = std::make_unique<SubstituteIndex>(db_);
                     const std::string* substitute = substitutes->Find(name, plugIn->DisplayName, linker->SdkVersion);
                     if (!substitute) continue;
                     links.appendUnique(*substitute);
@@ -132,7 +134,7 @@ int StartupRepairs::DropMissingFiles() {
                     if (at == linking.end() || *at != k) linking.insert(at, k);
                 }
             }
-            substitutes->Remove(name);
+            if (substitutes) substitutes->Remove(name);
         }
         db_.RemoveSection(name);
         db_.MarkModified(kFlagEntriesRemoved);
@@ -202,9 +204,7 @@ int StartupRepairs::ReconcileGroups() {
             CatalogEntry* entry = db_.Entry(name);
             if (!entry || entry->PlugInLst_GrpName.empty()) continue;
             const std::string base = GroupBaseName(entry->PlugInLst_GrpName.front());
-            std::string folder = ToLower(db_.DisplayPath(*entry));
-            std::size_t slash = folder.rfind('\\');
-            if (slash != std::string::npos && slash > 0) folder.erase(slash);
+            const std::string folder = ToLower(db_.DisplayFolder(*entry));
             ReplaceGroup(*entry, base + " <" + folder + ">");
         }
     }
