@@ -5,7 +5,10 @@
 # same machine in the same run: a copy of the catalog plus one open of each
 # catalogued file (bench/floor.py). Prints both times, their ratio, the tool's
 # peak memory beside the catalog's size, and the growth from the first size
-# to the last. A figure to read, not a test.
+# to the last; and the same in processor seconds (user and system), which a
+# machine busy with other work disturbs less than the wall clock. Under Wine
+# the processor figure is the program's own, without the wine server's. A
+# figure to read, not a test.
 #
 #   bench/whole_process.sh [hosted|wine|both] [SIZES...]
 #
@@ -27,14 +30,16 @@ export VNT_NOW="2006-12-04 15:04:33" TZ=UTC
 script=$work/query.txt
 printf 'iGetCatalogCount 0\n' >"$script"
 
-# measure LABEL COMMAND...: runs COMMAND under /usr/bin/time; sets $seconds
-# and $peak_kb.
+# measure LABEL COMMAND...: runs COMMAND under /usr/bin/time; sets $seconds,
+# $cpu_seconds and $peak_kb.
 measure() {
   local label=$1
   shift
-  /usr/bin/time -f '%e %M' -o "$work/time.txt" "$@" >"$work/$label.out" 2>"$work/$label.err"
+  /usr/bin/time -f '%e %U %S %M' -o "$work/time.txt" "$@" >"$work/$label.out" 2>"$work/$label.err"
   local rc=$?
-  read -r seconds peak_kb < <(tail -1 "$work/time.txt")
+  local user system
+  read -r seconds user system peak_kb < <(tail -1 "$work/time.txt")
+  cpu_seconds=$(awk -v u="$user" -v s="$system" 'BEGIN { printf "%.2f", u + s }')
   if [ "$rc" -ne 0 ]; then
     echo "  $label: exit $rc" >&2
     tail -5 "$work/$label.err" >&2
@@ -46,8 +51,8 @@ run_size() {
   python3 "$here/make_machine.py" "$root" "$size"
   local catalog=$root/drive_d/Vantrel/db/vnt_Compdb.ini
   local catalog_kb=$(( $(stat -c %s "$catalog") / 1024 ))
-  local floor
-  floor=$(python3 "$here/floor.py" "$catalog" "$root/files.txt")
+  local floor floor_cpu
+  read -r floor floor_cpu < <(python3 "$here/floor.py" "$catalog" "$root/files.txt")
   case $adapter in
     hosted)
       measure tool "$COMP_MGR_BUILD/bin/comp_mgr" --root "$root" --host-exe 'D:\Vantrel\bin\vn_app.exe' \
@@ -63,23 +68,26 @@ run_size() {
       ;;
   esac
   if ! grep -q 'iGetCatalogCount -> ' "$work/tool.out"; then echo "  the run printed no answer" >&2; fi
-  # The second run measures a machine that the first one repaired and saved.
-  local ratio
-  ratio=$(awk -v t="$seconds" -v f="$floor" 'BEGIN { printf "%.1f", (f > 0 ? t / f : 0) }')
-  printf '%-7s %8d sections  catalog %7d KB  tool %8.2f s  floor %7.3f s  ratio %6sx  peak %7d KB (%.1fx catalog)\n' \
-    "$adapter" "$size" "$catalog_kb" "$seconds" "$floor" "$ratio" "$peak_kb" \
-    "$(awk -v p="$peak_kb" -v c="$catalog_kb" 'BEGIN { print (c > 0 ? p / c : 0) }')"
+  ratio() { awk -v t="$1" -v f="$2" 'BEGIN { printf "%.1f", (f > 0 ? t / f : 0) }'; }
+  printf '%-7s %8d sections  catalog %7d KB  tool %7.2f s  floor %6.3f s  ratio %5sx  peak %7d KB (%sx catalog)\n' \
+    "$adapter" "$size" "$catalog_kb" "$seconds" "$floor" "$(ratio "$seconds" "$floor")" "$peak_kb" \
+    "$(ratio "$peak_kb" "$catalog_kb")"
+  printf '%-7s %8d sections  processor: tool %7.2f s  floor %6.3f s  ratio %5sx\n' \
+    "$adapter" "$size" "$cpu_seconds" "$floor_cpu" "$(ratio "$cpu_seconds" "$floor_cpu")"
   times+=("$seconds")
+  cpu_times+=("$cpu_seconds")
   rm -rf "$root"
 }
 
 run_adapter() {
   local adapter=$1 size
   times=()
+  cpu_times=()
   for size in $sizes; do run_size "$adapter" "$size"; done
   if [ "${#times[@]}" -ge 2 ]; then
-    awk -v a="${times[0]}" -v b="${times[${#times[@]}-1]}" -v n="$adapter" \
-      'BEGIN { printf "%-7s growth from the first size to the last: %.1fx\n", n, (a > 0 ? b / a : 0) }'
+    local last=$((${#times[@]} - 1))
+    awk -v a="${times[0]}" -v b="${times[$last]}" -v c="${cpu_times[0]}" -v d="${cpu_times[$last]}" -v n="$adapter" \
+      'BEGIN { printf "%-7s growth from the first size to the last: %.1fx (processor %.1fx)\n", n, (a > 0 ? b / a : 0), (c > 0 ? d / c : 0) }'
   fi
 }
 
