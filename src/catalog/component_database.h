@@ -76,6 +76,9 @@ public:
 
     // ---- the host program ----------------------------------------------------
     std::string DisplayPath(const CatalogEntry& entry);
+    // DisplayPath cut before its last backslash (when that is past the first
+    // character), without asking the shell about the last name.
+    std::string DisplayFolder(const CatalogEntry& entry);
     static bool IsHostProgram(const std::string& path, const std::string& candidate);
     bool FindHostInstallation(const std::string& path);
     bool RecoverFromInstallEntry();
@@ -144,6 +147,7 @@ private:
     bool KeepAsideIfChanged();
     void RecordForNextLoad();
     void TellRecordedEvents(std::string* pendingMessage);
+    std::string DisplayForm(const CatalogEntry& entry, bool withName);
 
     // SetProperty in two steps, so that a load resolves each section once:
     // the entry of a section (created and registered when new), and the

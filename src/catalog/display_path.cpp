@@ -27,14 +27,31 @@ const std::string& CachedDisplayName(Files& files, DisplayNameCache& cache, cons
     return cache.emplace(path, std::move(name)).first->second;
 }
 
+// Cut before the last backslash when it is past the first character.
+std::string FolderOf(std::string path) {
+    const std::size_t slash = path.rfind('\\');
+    if (slash != std::string::npos && slash > 0) path.erase(slash);
+    return path;
+}
+
 }  // namespace
 
 std::string ComponentDatabase::DisplayPath(const CatalogEntry& entry) {
+    return DisplayForm(entry, true);
+}
+
+std::string ComponentDatabase::DisplayFolder(const CatalogEntry& entry) {
+    return DisplayForm(entry, false);
+}
+
+std::string ComponentDatabase::DisplayForm(const CatalogEntry& entry, bool withName) {
     std::string absolute;
-    if (!platform_.files.FullPath(entry.ProgLocation, &absolute, kFullPathCapacity)) return entry.ProgLocation;
+    if (!platform_.files.FullPath(entry.ProgLocation, &absolute, kFullPathCapacity)) {
+        return withName ? entry.ProgLocation : FolderOf(entry.ProgLocation);
+    }
     SplitPathParts parts = SplitPath(absolute);
     // A path without a drive (a network share) has no drive to start from.
-    if (parts.drive.empty()) return absolute;
+    if (parts.drive.empty()) return withName ? absolute : FolderOf(absolute);
 
     std::string result = parts.drive + "\\";
     std::string_view dir = parts.dir;
@@ -45,6 +62,13 @@ std::string ComponentDatabase::DisplayPath(const CatalogEntry& entry) {
         result += CachedDisplayName(platform_.files, displayNameCache_, query);
         result += '\\';
         dir.remove_prefix(b + 1);
+    }
+    // The last name is asked for only when it is wanted: a display name
+    // holds no backslash (no file name does), so the folder is what precedes
+    // it, without the separator.
+    if (!withName) {
+        result.pop_back();
+        return result;
     }
     result += CachedDisplayName(platform_.files, displayNameCache_, absolute);
     return result;

@@ -61,6 +61,38 @@ TEST_F(CatalogDisplayPathTest, EachPathIsAskedAtMostOncePerRun) {
     EXPECT_EQ(machine.files.displayNameCalls() - before, asked);
 }
 
+TEST_F(CatalogDisplayPathTest, TheFolderFormIsTheDisplayPathCutBeforeItsLastBackslashWithoutAskingForTheFile) {
+    machine.files.Put("C:\\Program Files\\Vantrel Tools\\Bin\\Vn_App.exe", "MZ");
+    machine.files.Put("C:\\Root.dll", "MZ");
+    machine.files.MakeFolder("C:\\Tools");
+    LoadFile(HostSection());
+    const std::string locations[] = {
+        "c:\\program files\\vantrel tools\\bin\\vn_app.exe",  // components in their shown case
+        "c:\\ROOT.DLL",                                       // a file at the drive's root
+        "c:\\tools\\Gone\\Away.dll",                          // missing parts as written
+        "c:\\tools\\",                                        // a folder, ending in a separator
+        "..\\BIN\\.\\vn_app.exe",                             // relative
+        "\\\\server\\share\\p.dll",                           // no drive
+        "C:\\" + std::string(300, 'a') + "\\vn_app.exe",      // cannot be made absolute
+        "",
+    };
+    for (const std::string& location : locations) {
+        CatalogEntry entry;
+        entry.ProgLocation = location;
+        std::string expected = db->DisplayPath(entry);
+        const std::size_t slash = expected.rfind('\\');
+        if (slash != std::string::npos && slash > 0) expected.erase(slash);
+        EXPECT_EQ(db->DisplayFolder(entry), expected) << location;
+    }
+    // Only folders are asked about: a new file in a known folder costs nothing.
+    machine.files.Put("C:\\Program Files\\Vantrel Tools\\Bin\\new.dll", "MZ");
+    const int before = machine.files.displayNameCalls();
+    CatalogEntry entry;
+    entry.ProgLocation = "c:\\program files\\vantrel tools\\bin\\new.dll";
+    EXPECT_EQ(db->DisplayFolder(entry), "c:\\Program Files\\Vantrel Tools\\Bin");
+    EXPECT_EQ(machine.files.displayNameCalls(), before);
+}
+
 TEST_F(CatalogDisplayPathTest, OnlyLocationsThatCanBeShownAsTheHostAreAsked) {
     EXPECT_TRUE(CouldNameHostProgram("C:\\Ide\\bin\\vn_app.exe"));
     EXPECT_TRUE(CouldNameHostProgram("C:\\Ide\\bin\\VN_APP"));

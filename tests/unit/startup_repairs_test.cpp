@@ -2,7 +2,13 @@
 // same-named plug-ins, and reconciling group names.
 #include <gtest/gtest.h>
 
+#include <cctype>
+#include <cmath>
+#include <limits>
 #include <memory>
+#include <random>
+#include <string>
+#include <vector>
 
 #include "support/catalog_builder.h"
 #include "support/test_catalog.h"
@@ -173,6 +179,112 @@ TEST_F(StartupRepairsTest, ReconcilingAgainSettlesAndThenStaysTheSame) {
     EXPECT_EQ(g.PlugInLst_GrpName, settledG);
     EXPECT_EQ(g.PlugInLst_GrpName, (StringList{"Tools <c:\\q>"}));
 }
+
+// The shape of a random catalog for comparing the indexed drop with the walk
+// that asks every installation and every plug-in.
+struct DropShape {
+    const char* what;
+    int installations;
+    int plugIns;
+    int displayNames;  // drawn from this many, so substitutes compete
+    int goneInOf;      // one file in this many is missing
+    unsigned seeds;
+};
+
+const DropShape kDropShapes[] = {
+    {"small, half gone", 4, 10, 3, 2, 300},
+    {"one display name, most gone", 6, 16, 1, 3, 200},
+    {"many installations, few gone", 12, 30, 4, 5, 150},
+    {"everything gone", 5, 20, 2, 1, 100},
+};
+
+const double kSdks[] = {0.5, 1.0, 1.5, 2.0, 2.5, std::numeric_limits<double>::quiet_NaN()};
+
+void FillForDrop(TestMachine& machine, ComponentDatabase& db, const DropShape& shape, unsigned seed) {
+    std::mt19937 random(seed);
+    auto pick = [&](int n) { return static_cast<int>(random() % static_cast<unsigned>(n)); };
+    auto sdk = [&]() { return kSdks[pick(8) == 0 ? 5 : pick(5)]; };
+    auto file = [&](const std::string& path) {
+        if (pick(shape.goneInOf) != 0) machine.files.Put(path, "MZ");
+    };
+    const int plugIns = 1 + pick(shape.plugIns);
+    for (int k = 0; k < plugIns; ++k) {
+        const std::string path = "C:\\p\\" + std::to_string(seed) + "_" + std::to_string(k) + ".dll";
+        file(path);
+        AddPlugIn(db, "PlugIn_" + std::to_string(1 + pick(plugIns + 3)), path,
+                  "Tool" + std::to_string(pick(shape.displayNames)), 0, sdk());
+    }
+    const int installations = 1 + pick(shape.installations);
+    for (int k = 0; k < installations; ++k) {
+        const std::string path = "C:\\i\\" + std::to_string(seed) + "_" + std::to_string(k) + ".exe";
+        file(path);
+        std::string links;
+        for (int l = pick(plugIns + 2); l > 0; --l) {
+            links += (links.empty() ? "" : ",") + std::string("PlugIn_") + std::to_string(1 + pick(plugIns + 3));
+        }
+        AddInstallation(db, "VntInstallation_" + std::to_string(1 + pick(installations + 2)), path, links, 0, sdk());
+    }
+}
+
+// Every record asked about, then each missing one dropped with the walk over
+// every installation and UnlinkAndSubstitute's walk over every plug-in.
+int ReferenceDrop(ComponentDatabase& db, StartupRepairs& repairs, Files& files) {
+    std::vector<std::string> missing;
+    for (const auto& item : db.entries()) {
+        if (item.value().ProgLocation.empty() || !files.CanOpen(item.value().ProgLocation))
+            missing.push_back(item.key());
+    }
+    for (const std::string& name : missing) {
+        if (ComponentDatabase::SectionKind(name) == kKindPlugIn) {
+            for (const std::string& installation : db.installationNames().items()) {
+                const CatalogEntry* linker = db.Entry(installation);
+                if (linker && linker->PlugInLst_GrpName.contains(name)) repairs.UnlinkAndSubstitute(installation, name);
+            }
+        }
+        db.RemoveSection(name);
+        db.MarkModified(kFlagEntriesRemoved);
+    }
+    return missing.empty() ? 0 : 1;
+}
+
+class DropEquivalence : public ::testing::TestWithParam<DropShape> {};
+
+TEST_P(DropEquivalence, TheIndexedDropMakesTheSameChangesAsTheWalk) {
+    const DropShape& shape = GetParam();
+    for (unsigned seed = 1; seed <= shape.seeds; ++seed) {
+        TestMachine machine;
+        machine.UseStandardLayout();
+        machine.files.Put(TestMachine::kDbPath, "");
+        TestCatalog actual(machine.platform);
+        TestCatalog expected(machine.platform);
+        FillForDrop(machine, actual, shape, seed);
+        FillForDrop(machine, expected, shape, seed);
+        actual.SetFlags(kFlagLoaded);
+        expected.SetFlags(kFlagLoaded);
+
+        EXPECT_EQ(actual.services.startupRepairs.DropMissingFiles(),
+                  ReferenceDrop(expected, expected.services.startupRepairs, machine.files))
+            << seed;
+        ASSERT_EQ(actual.installationNames(), expected.installationNames()) << seed;
+        ASSERT_EQ(actual.plugInNames(), expected.plugInNames()) << seed;
+        EXPECT_EQ(actual.flags(), expected.flags()) << seed;
+        EXPECT_EQ(actual.entries().size(), expected.entries().size()) << seed;
+        for (const std::string& name : expected.installationNames()) {
+            const CatalogEntry* mine = actual.Entry(name);
+            ASSERT_NE(mine, nullptr) << seed << " " << name;
+            EXPECT_EQ(mine->PlugInLst_GrpName, expected.Entry(name)->PlugInLst_GrpName) << seed << " " << name;
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(RandomCatalogs, DropEquivalence, ::testing::ValuesIn(kDropShapes),
+                         [](const ::testing::TestParamInfo<DropShape>& param) {
+                             std::string name;
+                             for (const char* c = param.param.what; *c; ++c) {
+                                 if (std::isalnum(static_cast<unsigned char>(*c))) name += *c;
+                             }
+                             return name;
+                         });
 
 }  // namespace
 }  // namespace comp_mgr

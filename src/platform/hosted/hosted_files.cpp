@@ -1,6 +1,7 @@
 #include "platform/hosted/hosted_files.h"
 
 #include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -21,8 +22,16 @@ bool HostedFiles::ReadAll(const std::string& path, std::string* content) {
 
 bool HostedFiles::CanOpen(const std::string& path) {
     HostedMachine::Location loc;
-    if (!machine_.Locate(path, &loc) || !loc.exists || loc.isDirectory) return false;
-    return host_io::CanOpenFile(loc.hostPath);
+    if (!machine_.Locate(path, &loc) || !loc.isRegular) return false;
+    // Locate has just seen a regular file there; O_NONBLOCK and the check
+    // after opening keep a FIFO put there since from making the open wait
+    // or count.
+    const int fd = ::open(loc.hostPath.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return false;
+    struct stat st;
+    const bool regular = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+    ::close(fd);
+    return regular;
 }
 
 bool HostedFiles::Exists(const std::string& path) {
@@ -51,7 +60,11 @@ bool HostedFiles::ReplaceWith(const std::string& path, const ContentWriter& prod
         }
         backupHost = backup.hostPath;
     }
-    if (host_io::ReplaceFile(target.hostPath, produce, backupHost, &lastFailure_)) return true;
+    const bool replaced = host_io::ReplaceFile(target.hostPath, produce, backupHost, &lastFailure_);
+    // Whatever the outcome, the save made and removed names in these folders.
+    machine_.Changed(target.hostPath);
+    if (!backupHost.empty()) machine_.Changed(backupHost);
+    if (replaced) return true;
     if (lastFailure_.empty()) lastFailure_ = "cannot write " + path;
     return false;
 }
@@ -59,7 +72,9 @@ bool HostedFiles::ReplaceWith(const std::string& path, const ContentWriter& prod
 bool HostedFiles::Remove(const std::string& path) {
     HostedMachine::Location loc;
     if (!machine_.Locate(path, &loc) || !loc.exists || loc.isDirectory) return false;
-    return ::unlink(loc.hostPath.c_str()) == 0;
+    const bool removed = ::unlink(loc.hostPath.c_str()) == 0;
+    machine_.Changed(loc.hostPath);
+    return removed;
 }
 
 namespace {

@@ -1,6 +1,5 @@
 #include "platform/hosted/hosted_machine.h"
 
-#include <dirent.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -21,28 +20,6 @@ std::string AbsoluteHostPath(std::string path) {
     }
     while (path.size() > 1 && path.back() == '/') path.pop_back();
     return path;
-}
-
-// The entry of `folder` that stands for `name`: the exact name if it is
-// there, else the first case-insensitive match in byte order.
-bool FindEntry(const std::string& folder, const std::string& name, std::string* actual) {
-    struct stat st;
-    if (::lstat((folder + "/" + name).c_str(), &st) == 0) {
-        *actual = name;
-        return true;
-    }
-    DIR* dir = ::opendir(folder.c_str());
-    if (!dir) return false;
-    bool found = false;
-    while (dirent* entry = ::readdir(dir)) {
-        std::string_view candidate(entry->d_name);
-        if (candidate == "." || candidate == "..") continue;
-        if (!EqualsNoCase(candidate, name)) continue;
-        if (!found || candidate < std::string_view(*actual)) *actual = std::string(candidate);
-        found = true;
-    }
-    ::closedir(dir);
-    return found;
 }
 
 bool IsFolder(const std::string& hostPath) {
@@ -74,40 +51,97 @@ bool HostedMachine::Locate(std::string_view path, Location* location) const {
     const char drive = DriveLetter(full);
     if (full.empty() || !drive) return false;
     const std::string driveFolder = root_ + "/drive_" + AsciiLower(drive);
-    if (!IsFolder(driveFolder)) return false;
+    const std::uint32_t driveBit = std::uint32_t{1} << (drive - 'A');
+    if (!(drivesFound_ & driveBit)) {
+        if (!IsFolder(driveFolder)) return false;
+        drivesFound_ |= driveBit;
+    }
 
     Location loc;
-    loc.hostPath = driveFolder;
-    loc.longPath = std::string(1, drive) + ":";
     const std::vector<std::string> parts = PathComponents(full);
-    bool present = true;
-    bool folder = true;
-    for (std::size_t i = 0; i < parts.size(); ++i) {
-        const bool last = i + 1 == parts.size();
-        if (last) loc.folderExists = present && folder;
-        std::string actual = parts[i];
-        if (present && folder && FindEntry(loc.hostPath, parts[i], &actual)) {
-            loc.hostPath += "/" + actual;
-            folder = IsFolder(loc.hostPath);
-        } else {
-            present = false;
-            loc.hostPath += "/" + parts[i];
-        }
-        loc.longPath += "\\" + actual;
-        loc.name = actual;
-    }
     if (parts.empty()) {
-        loc.longPath += "\\";
+        loc.hostPath = driveFolder;
+        loc.longPath = std::string(1, drive) + ":\\";
         loc.name = std::string(1, drive) + ":";
         loc.isDriveRoot = true;
         loc.folderExists = true;
-    } else if (full.back() == '\\') {
-        loc.longPath += "\\";
+        loc.exists = true;
+        loc.isDirectory = true;
+        *location = std::move(loc);
+        return true;
     }
-    loc.exists = present;
-    loc.isDirectory = present && folder;
+
+    // The folders down to the last component: remembered once found.
+    std::string key(1, drive);
+    key += ':';
+    FolderIndex::Folder folder{driveFolder, key};
+    bool present = true;
+    std::size_t i = 0;
+    for (; i + 1 < parts.size(); ++i) {
+        key += '\\';
+        key += parts[i];
+        if (const FolderIndex::Folder* known = folders_.Resolved(key)) {
+            folder = *known;
+            continue;
+        }
+        std::string actual = parts[i];
+        const bool found = FindEntry(folder.hostPath, parts[i], &actual);
+        folder.hostPath += "/" + actual;
+        folder.longPath += "\\" + actual;
+        if (!found || !IsFolder(folder.hostPath)) {
+            present = false;
+            ++i;
+            break;
+        }
+        folders_.RememberResolved(key, folder);
+    }
+    loc.hostPath = std::move(folder.hostPath);
+    loc.longPath = std::move(folder.longPath);
+    for (; i + 1 < parts.size(); ++i) {
+        loc.hostPath += "/" + parts[i];
+        loc.longPath += "\\" + parts[i];
+    }
+    loc.folderExists = present;
+
+    // The last component: one call when it exists as written.
+    std::string actual = parts.back();
+    if (present) {
+        struct stat st;
+        bool known = ::stat((loc.hostPath + "/" + actual).c_str(), &st) == 0;
+        if (!known && FindEntry(loc.hostPath, parts.back(), &actual)) {
+            // Another case, or a link that leads nowhere (a name that is taken).
+            loc.exists = true;
+            known = ::stat((loc.hostPath + "/" + actual).c_str(), &st) == 0;
+        }
+        if (known) {
+            loc.exists = true;
+            loc.isDirectory = S_ISDIR(st.st_mode);
+            loc.isRegular = S_ISREG(st.st_mode);
+        }
+    }
+    loc.hostPath += "/" + actual;
+    loc.longPath += "\\" + actual;
+    loc.name = actual;
+    loc.isDirectory = loc.exists && loc.isDirectory;
+    if (full.back() == '\\') loc.longPath += "\\";
     *location = std::move(loc);
     return true;
+}
+
+// The entry of `folder` that stands for `name`: the exact name if it is
+// there, else the first case-insensitive match in byte order.
+bool HostedMachine::FindEntry(const std::string& folder, const std::string& name, std::string* actual) const {
+    struct stat st;
+    if (::lstat((folder + "/" + name).c_str(), &st) == 0) {
+        *actual = name;
+        return true;
+    }
+    return folders_.FindNoCase(folder, name, actual);
+}
+
+void HostedMachine::Changed(const std::string& hostPath) {
+    const std::size_t slash = hostPath.rfind('/');
+    if (slash != std::string::npos) folders_.ForgetEntries(hostPath.substr(0, slash));
 }
 
 bool HostedMachine::ChangeDirectory(std::string_view path) {

@@ -2,12 +2,19 @@
 // component is found without regard to case (an exact match first, else the
 // first case-insensitive match in byte order), and the current directory is
 // the machine's own, never the process's.
+//
+// A run resolves each folder once (FolderIndex) and each drive folder once;
+// the last component of a path is asked of the file system every time, in
+// one call when it exists as written.
 #ifndef COMP_MGR_PLATFORM_HOSTED_HOSTED_MACHINE_H
 #define COMP_MGR_PLATFORM_HOSTED_HOSTED_MACHINE_H
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
+
+#include "platform/hosted/folder_index.h"
 
 namespace comp_mgr {
 
@@ -32,12 +39,17 @@ public:
         std::string name;      // last component (on-disk case when it exists)
         bool exists = false;
         bool isDirectory = false;
+        bool isRegular = false;     // a regular file (or a link to one) when looked at
         bool folderExists = false;  // everything but the last component exists as folders
         bool isDriveRoot = false;
     };
     // False for a path that cannot be made absolute or names a drive without
     // a folder under the root.
     bool Locate(std::string_view path, Location* location) const;
+
+    // The adapter created, replaced, renamed or removed the file at
+    // `hostPath`: the names of its folder are read again when next needed.
+    void Changed(const std::string& hostPath);
 
     // Makes an existing folder the current directory.
     bool ChangeDirectory(std::string_view path);
@@ -46,9 +58,13 @@ public:
     std::string LogPath(const std::string& name) const;
 
 private:
+    bool FindEntry(const std::string& folder, const std::string& name, std::string* actual) const;
+
     std::string root_;
     std::string hostExe_;
     std::string currentDirectory_;
+    mutable FolderIndex folders_;
+    mutable std::uint32_t drivesFound_ = 0;  // bit n: the folder of drive 'A' + n exists
 };
 
 }  // namespace comp_mgr

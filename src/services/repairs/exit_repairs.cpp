@@ -49,8 +49,14 @@ int ExitRepairs::RenumberSections() {
     if (!installationGaps && !plugInGaps) return 0;
 
     bool moved = false;
-    // Per installation, the first place of each linked name, filled on need.
-    std::vector<std::unordered_map<std::string, std::size_t>> firstLink;
+    // Per linked name, the installations (places in `installations`) that
+    // link it and the first place of the name in each, filled on need.
+    struct Link {
+        std::size_t installation;
+        std::size_t at;
+    };
+    std::unordered_map<std::string, std::vector<Link>> firstLinks;
+    bool linksIndexed = false;
 
     auto renumber = [&](int kind, const char* prefix, std::int32_t max) {
         const StringList& names = kind == kKindInstallation ? db_.installationNames() : db_.plugInNames();
@@ -76,24 +82,27 @@ int ExitRepairs::RenumberSections() {
                 moved = true;
                 ++found;
                 if (kind == kKindPlugIn) {
-                    if (firstLink.empty()) {
-                        firstLink.resize(installations.size());
+                    if (!linksIndexed) {
+                        linksIndexed = true;
                         for (std::size_t k = 0; k < installations.size(); ++k) {
                             const CatalogEntry* installation = db_.Entry(installations[k]);
                             if (!installation) continue;
                             const StringList& links = installation->PlugInLst_GrpName;
-                            for (std::size_t at = links.size(); at-- > 0;) firstLink[k][links[at]] = at;
+                            for (std::size_t at = 0; at < links.size(); ++at) {
+                                std::vector<Link>& places = firstLinks[links[at]];
+                                if (places.empty() || places.back().installation != k) places.push_back({k, at});
+                            }
                         }
                     }
                     // Old names are never new names of earlier moves (those
                     // are lower), so the first places found up front hold.
-                    for (std::size_t k = 0; k < installations.size(); ++k) {
-                        CatalogEntry* installation = db_.Entry(installations[k]);
-                        if (!installation) continue;
-                        auto at = firstLink[k].find(oldName);
-                        if (at == firstLink[k].end()) continue;
-                        installation->PlugInLst_GrpName.replaceAt(at->second, newName);
-                        firstLink[k].erase(at);
+                    auto linked = firstLinks.find(oldName);
+                    if (linked != firstLinks.end()) {
+                        for (const Link& link : linked->second) {
+                            CatalogEntry* installation = db_.Entry(installations[link.installation]);
+                            if (installation) installation->PlugInLst_GrpName.replaceAt(link.at, newName);
+                        }
+                        firstLinks.erase(linked);
                     }
                 }
             } else {

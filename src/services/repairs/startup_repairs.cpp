@@ -1,9 +1,13 @@
 #include "services/repairs/startup_repairs.h"
 
+#include <algorithm>
+#include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "catalog/comma_list.h"
+#include "services/repairs/substitute_index.h"
 #include "support/text.h"
 
 namespace comp_mgr {
@@ -34,6 +38,48 @@ void ReplaceGroup(CatalogEntry& entry, const std::string& group) {
     if (!EqualsNoCase(entry.GroupDescription, group)) entry.GroupDescription = group;
 }
 
+// An installation's links while the drop takes many first occurrences out:
+// a removal marks its place instead of closing the gap, and the list is
+// written back once, in order, when the drop is done.
+class PendingLinks {
+public:
+    explicit PendingLinks(const StringList& links) : items_(links.items()), live_(items_.size(), true) {
+        for (std::size_t i = 0; i < items_.size(); ++i) places_[items_[i]].at.push_back(i);
+    }
+    bool contains(const std::string& name) const {
+        auto found = places_.find(name);
+        return found != places_.end() && found->second.next < found->second.at.size();
+    }
+    bool removeFirst(const std::string& name) {
+        auto found = places_.find(name);
+        if (found == places_.end() || found->second.next == found->second.at.size()) return false;
+        live_[found->second.at[found->second.next++]] = false;
+        return true;
+    }
+    void appendUnique(const std::string& name) {
+        if (contains(name)) return;
+        places_[name].at.push_back(items_.size());
+        items_.push_back(name);
+        live_.push_back(true);
+    }
+    StringList Take() {
+        StringList links;
+        for (std::size_t i = 0; i < items_.size(); ++i) {
+            if (live_[i]) links.push_back(items_[i]);
+        }
+        return links;
+    }
+
+private:
+    struct Places {
+        std::vector<std::size_t> at;  // ascending; those before `next` are removed
+        std::size_t next = 0;
+    };
+    std::vector<std::string> items_;
+    std::vector<bool> live_;
+    std::unordered_map<std::string, Places> places_;
+};
+
 }  // namespace
 
 int StartupRepairs::DropMissingFiles() {
@@ -46,15 +92,56 @@ int StartupRepairs::DropMissingFiles() {
         const CatalogEntry& entry = item.value();
         if (entry.ProgLocation.empty() || !platform_.files.CanOpen(entry.ProgLocation)) missing.push_back(item.key());
     }
+    // Dropping visits each installation that links a vanished plug-in, found
+    // through the links themselves rather than by asking every installation,
+    // and the substitute through an index instead of a walk over every
+    // plug-in. The effects and their order are those of UnlinkAndSubstitute
+    // called for each linking installation in installationNames order.
+    std::unique_ptr<SubstituteIndex> substitutes;  // built when first needed
+    bool linksIndexed = false;
+    const std::vector<std::string> installations = db_.installationNames().items();
+    std::unordered_map<std::string, std::vector<std::size_t>> linkedBy;  // places in `installations`, ascending
+    std::unordered_map<std::size_t, PendingLinks> pending;
     for (const std::string& name : missing) {
         if (ComponentDatabase::SectionKind(name) == kKindPlugIn) {
-            for (const std::string& installation : db_.installationNames()) {
-                const CatalogEntry* linker = db_.Entry(installation);
-                if (linker && linker->PlugInLst_GrpName.contains(name)) UnlinkAndSubstitute(installation, name);
+            if (!linksIndexed) {
+                linksIndexed = true;
+                for (std::size_t k = 0; k < installations.size(); ++k) {
+                    const CatalogEntry* linker = db_.Entry(installations[k]);
+                    if (!linker) continue;
+                    for (const std::string& link : linker->PlugInLst_GrpName) {
+                        std::vector<std::size_t>& places = linkedBy[link];
+                        if (places.empty() || places.back() != k) places.push_back(k);
+                    }
+                }
             }
+            const CatalogEntry* plugIn = db_.Entry(name);
+            auto linkers = linkedBy.find(name);
+            if (plugIn && linkers != linkedBy.end()) {
+                const std::vector<std::size_t> places = std::move(linkers->second);
+                linkedBy.erase(linkers);
+                for (std::size_t k : places) {
+                    const CatalogEntry* linker = db_.Entry(installations[k]);
+                    if (!linker) continue;
+                    PendingLinks& links = pending.try_emplace(k, linker->PlugInLst_GrpName).first->second;
+                    if (!links.removeFirst(name)) continue;
+                    if (!substitutes) substitutes = std::make_unique<SubstituteIndex>(db_);
+                    const std::string* substitute = substitutes->Find(name, plugIn->DisplayName, linker->SdkVersion);
+                    if (!substitute) continue;
+                    links.appendUnique(*substitute);
+                    std::vector<std::size_t>& linking = linkedBy[*substitute];
+                    auto at = std::lower_bound(linking.begin(), linking.end(), k);
+                    if (at == linking.end() || *at != k) linking.insert(at, k);
+                }
+            }
+            if (substitutes) substitutes->Remove(name);
         }
         db_.RemoveSection(name);
         db_.MarkModified(kFlagEntriesRemoved);
+    }
+    for (auto& edited : pending) {
+        if (CatalogEntry* linker = db_.Entry(installations[edited.first]))
+            linker->PlugInLst_GrpName = edited.second.Take();
     }
     return missing.empty() ? 0 : 1;
 }
@@ -117,9 +204,7 @@ int StartupRepairs::ReconcileGroups() {
             CatalogEntry* entry = db_.Entry(name);
             if (!entry || entry->PlugInLst_GrpName.empty()) continue;
             const std::string base = GroupBaseName(entry->PlugInLst_GrpName.front());
-            std::string folder = ToLower(db_.DisplayPath(*entry));
-            std::size_t slash = folder.rfind('\\');
-            if (slash != std::string::npos && slash > 0) folder.erase(slash);
+            const std::string folder = ToLower(db_.DisplayFolder(*entry));
             ReplaceGroup(*entry, base + " <" + folder + ">");
         }
     }

@@ -1,0 +1,42 @@
+// What the hosted machine learns of its folders in one run, so that each is
+// resolved once: the existing folders by the Windows path that named them,
+// and, for the folders where a name had to be matched without regard to
+// case, their entries by lower-case name. The machine forgets a folder's
+// entries when it changes them itself; names that appear from outside show
+// in the next run (exact names are always asked of the file system afresh).
+#ifndef COMP_MGR_PLATFORM_HOSTED_FOLDER_INDEX_H
+#define COMP_MGR_PLATFORM_HOSTED_FOLDER_INDEX_H
+
+#include <string>
+#include <unordered_map>
+
+namespace comp_mgr {
+
+class FolderIndex {
+public:
+    struct Folder {
+        std::string hostPath;  // on-disk case
+        std::string longPath;  // the Windows path, existing components in on-disk case
+    };
+
+    // The existing folder that `windowsPath` (drive letter and components as
+    // written, separated by "\") resolved to, or null.
+    const Folder* Resolved(const std::string& windowsPath) const;
+    void RememberResolved(const std::string& windowsPath, Folder folder);
+
+    // The first entry of `hostFolder` in byte order that equals `name`
+    // without regard to case; the folder is read on the first question.
+    bool FindNoCase(const std::string& hostFolder, const std::string& name, std::string* actual);
+
+    // The entries of `hostFolder` are read again when next needed.
+    void ForgetEntries(const std::string& hostFolder);
+
+private:
+    std::unordered_map<std::string, Folder> resolved_;
+    // host folder -> lower-case name -> the first matching entry in byte order
+    std::unordered_map<std::string, std::unordered_map<std::string, std::string>> entries_;
+};
+
+}  // namespace comp_mgr
+
+#endif

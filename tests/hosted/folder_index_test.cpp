@@ -1,0 +1,142 @@
+// What the hosted machine remembers of its folders within a run: the answers
+// stay those of a fresh look-up (exact name first, else the first
+// case-insensitive match in byte order) across clashes, and across the
+// adapter's own saves, renames and removals; names that appear from outside
+// in another case show in the next run.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "hosted_test_root.h"
+#include "platform/hosted/hosted_files.h"
+#include "platform/hosted/hosted_machine.h"
+
+namespace comp_mgr {
+namespace {
+
+using hosted_test::TestRoot;
+
+// The Windows long form of `path`, or "" when it does not exist.
+std::string LongName(Files& files, const std::string& path) {
+    char buffer[512];
+    std::uint32_t n = files.LongPathName(path, buffer, sizeof(buffer));
+    return n && n < sizeof(buffer) ? std::string(buffer, n) : std::string();
+}
+
+ContentWriter Writes(const std::string& text) {
+    return [text](ContentSink& sink) { sink.Write(text); };
+}
+
+struct Machine {
+    explicit Machine(const TestRoot& root) : machine(root.path(), "C:\\x.exe", ""), files(machine) {}
+    HostedMachine machine;
+    HostedFiles files;
+};
+
+TEST(FolderIndex, ClashesResolveAsAFreshLookUpWouldAtEveryAsking) {
+    TestRoot root;
+    for (const char* folder : {"lib", "Lib", "LIB"}) {
+        root.Write(std::string("drive_c/") + folder + "/Plug.dll", folder);
+        root.Write(std::string("drive_c/") + folder + "/PLUG.dll", folder);
+        root.Write(std::string("drive_c/") + folder + "/plug.DLL", folder);
+    }
+    struct Case {
+        const char* asked;
+        const char* found;
+    };
+    const Case cases[] = {
+        {"C:\\lib\\Plug.dll", "C:\\lib\\Plug.dll"},  // exact at each level
+        {"C:\\Lib\\plug.DLL", "C:\\Lib\\plug.DLL"},
+        {"C:\\LIB\\PLUG.dll", "C:\\LIB\\PLUG.dll"},
+        {"c:\\lIb\\pLuG.dll", "C:\\LIB\\PLUG.dll"},  // "LIB" < "Lib" < "lib", "PLUG.dll" < "Plug.dll" < "plug.DLL"
+        {"C:\\lib\\PLUG.DLL", "C:\\lib\\PLUG.dll"},
+        {"C:\\lIB\\Plug.dll", "C:\\LIB\\Plug.dll"},  // the folder by case, the file exact
+    };
+    Machine m(root);
+    for (int round = 0; round < 2; ++round) {  // the second round answers from what the first learnt
+        for (const Case& c : cases) EXPECT_EQ(c.found, LongName(m.files, c.asked)) << c.asked << " round " << round;
+    }
+}
+
+TEST(FolderIndex, TheAdaptersOwnSavesRenamesAndRemovalsAreSeenAtOnce) {
+    TestRoot root;
+    root.Write("drive_c/Db/Catalog.ini", "old");
+    root.Write("drive_c/Db/X.txt", "upper");
+    root.Write("drive_c/Db/x.txt", "lower");
+    Machine m(root);
+    // Questions that make the machine read the folder's names.
+    EXPECT_EQ("", LongName(m.files, "c:\\db\\new.ini"));
+    EXPECT_EQ("", LongName(m.files, "c:\\db\\catalog.bak"));
+    EXPECT_EQ("C:\\Db\\X.txt", LongName(m.files, "c:\\db\\X.TXT"));
+
+    // A new file takes the case given; the replaced one becomes the backup.
+    ASSERT_TRUE(m.files.ReplaceWith("C:\\Db\\New.ini", Writes("n"), ""));
+    EXPECT_EQ("C:\\Db\\New.ini", LongName(m.files, "c:\\db\\new.ini"));
+    ASSERT_TRUE(m.files.ReplaceWith("c:\\DB\\CATALOG.INI", Writes("new"), "C:\\Db\\Catalog.Bak"));
+    EXPECT_EQ("C:\\Db\\Catalog.Bak", LongName(m.files, "c:\\db\\catalog.bak"));
+    EXPECT_EQ("old", root.Read("drive_c/Db/Catalog.Bak"));
+    EXPECT_EQ("new", root.Read("drive_c/Db/Catalog.ini"));  // an existing file keeps its case
+
+    // Removing the first match uncovers the next one in byte order.
+    ASSERT_TRUE(m.files.Remove("C:\\db\\X.TXT"));
+    EXPECT_FALSE(root.Has("drive_c/Db/X.txt"));
+    EXPECT_EQ("C:\\Db\\x.txt", LongName(m.files, "c:\\db\\X.TXT"));
+    ASSERT_TRUE(m.files.Remove("C:\\db\\X.TXT"));
+    EXPECT_FALSE(m.files.Exists("c:\\db\\x.txt"));
+    EXPECT_FALSE(m.files.CanOpen("C:\\Db\\x.txt"));
+}
+
+TEST(FolderIndex, NamesFromOutsideShowAsWrittenAtOnceAndInAnyCaseInTheNextRun) {
+    TestRoot root;
+    root.MakeDir("drive_c/Plugins");
+    Machine first(root);
+    EXPECT_FALSE(first.files.Exists("c:\\plugins\\late.dll"));  // the folder's names are read
+    EXPECT_FALSE(first.files.Exists("D:\\"));
+
+    root.Write("drive_c/Plugins/LATE.dll", "MZ");
+    root.Write("drive_c/Plugins/Sub/Deep.dll", "MZ");
+    root.MakeDir("drive_d");
+    // Asked as they are written, new names are always found; so is a drive.
+    EXPECT_TRUE(first.files.CanOpen("C:\\Plugins\\LATE.dll"));
+    EXPECT_TRUE(first.files.CanOpen("C:\\Plugins\\Sub\\Deep.dll"));
+    EXPECT_TRUE(first.files.Exists("D:\\"));
+
+    Machine next(root);
+    EXPECT_EQ("C:\\Plugins\\LATE.dll", LongName(next.files, "c:\\PLUGINS\\late.DLL"));
+    EXPECT_EQ("C:\\Plugins\\Sub\\Deep.dll", LongName(next.files, "c:\\plugins\\SUB\\deep.dll"));
+}
+
+TEST(FolderIndex, FilesAndFoldersKeepTheirKindAndMissingPartsKeepTheirCase) {
+    TestRoot root;
+    root.Write("drive_c/Ide/Bin/tool.exe", "MZ");
+    root.MakeDir("drive_c/Ide/Plugins");
+    Machine m(root);
+    struct Case {
+        const char* asked;
+        bool exists;
+        bool folder;
+        bool folderExists;
+        const char* longPath;
+    };
+    const Case cases[] = {
+        {"c:\\ide\\bin\\TOOL.EXE", true, false, true, "C:\\Ide\\Bin\\tool.exe"},
+        {"c:\\ide\\PLUGINS\\", true, true, true, "C:\\Ide\\Plugins\\"},
+        {"c:\\ide\\bin\\tool.exe\\x", false, false, false, "C:\\Ide\\Bin\\tool.exe\\x"},
+        {"c:\\ide\\New\\Sub\\a.dll", false, false, false, "C:\\Ide\\New\\Sub\\a.dll"},
+        {"c:\\IDE\\plugins\\None.dll", false, false, true, "C:\\Ide\\Plugins\\None.dll"},
+    };
+    for (int round = 0; round < 2; ++round) {
+        for (const Case& c : cases) {
+            HostedMachine::Location loc;
+            ASSERT_TRUE(m.machine.Locate(c.asked, &loc)) << c.asked;
+            EXPECT_EQ(c.exists, loc.exists) << c.asked;
+            EXPECT_EQ(c.folder, loc.isDirectory) << c.asked;
+            EXPECT_EQ(c.folderExists, loc.folderExists) << c.asked;
+            EXPECT_EQ(c.longPath, loc.longPath) << c.asked;
+        }
+    }
+}
+
+}  // namespace
+}  // namespace comp_mgr
