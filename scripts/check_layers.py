@@ -17,7 +17,7 @@ import sys
 ROOT = pathlib.Path(__file__).resolve().parent.parent
 LAYERS = ["support", "platform", "catalog", "services", "app", "shell", "entry"]
 SERVICE_ORDER = {
-    "engine_bridge": 0, "linking": 0, "registration": 0, "setup": 0,
+    "engine_bridge": 0, "linking": 0, "registration": 0, "setup": 0, "versions": 0,
     "detection": 1, "repairs": 1,
     "records": 2,
     "scan": 3,
@@ -110,9 +110,10 @@ def check_src(problems):
 
 
 def check_public_and_tool(problems):
-    folders = [(ROOT / "include", "the public headers include nothing of src/"),
-               (ROOT / "tools", "the tool only loads the library: it sees its own files and include/comp_mgr")]
-    for folder, reason in folders:
+    folders = [(ROOT / "include", "the public headers include nothing of src/", ()),
+               (ROOT / "tools", "the tool only loads the library: it sees its own files, include/comp_mgr "
+                "and the text helpers of src/support", ("support/",))]
+    for folder, reason, shared in folders:
         for file in sorted(folder.rglob("*")):
             if file.suffix not in (".h", ".cpp"):
                 continue
@@ -122,6 +123,8 @@ def check_public_and_tool(problems):
                     continue
                 name = match.group(1)
                 if (file.parent / name).exists() or name.startswith("comp_mgr/"):
+                    continue
+                if shared and name.startswith(shared) and (ROOT / "src" / name).exists():
                     continue
                 problems.append(f"{file.relative_to(ROOT)}:{number}: includes \"{name}\": {reason}")
 

@@ -3,7 +3,8 @@
 # machine in examples/demo-machine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/setup.sh
+scripts/setup.sh --demo
+# build/ is shared with scripts/test.sh, which sets every option it needs.
 cmake -S . -B build -G Ninja -DCOMP_MGR_TESTS=OFF -DCOMP_MGR_BENCH=OFF >/dev/null
 cmake --build build -j"${JOBS:-2}" --target comp_mgr comp_mgr_tool
 machine=$(mktemp -d /tmp/comp_mgr-demo.XXXXXX)

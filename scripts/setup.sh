@@ -1,9 +1,14 @@
 #!/usr/bin/env bash
 # Installs what building and testing comp_mgr needs on a Debian machine.
-# Skips apt entirely when everything is already there.
+# Skips apt entirely when everything is already there. With --demo, only what
+# building and running the native tool needs.
 set -euo pipefail
-packages=(cmake ninja-build g++ clang libclang-rt-14-dev clang-format googletest libgtest-dev libgmock-dev
-          libbenchmark-dev g++-mingw-w64-x86-64 wine64 python3)
+if [ "${1:-}" = "--demo" ]; then
+  packages=(cmake ninja-build g++)
+else
+  packages=(cmake ninja-build g++ clang libclang-rt-14-dev clang-format googletest libgtest-dev libgmock-dev
+            libbenchmark-dev g++-mingw-w64-x86-64 wine64 python3)
+fi
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -13,6 +13,7 @@
 #include "services/repairs/exit_repairs.h"
 #include "services/repairs/startup_repairs.h"
 #include "services/scan/registry_scan.h"
+#include "services/setup/compiler_version.h"
 #include "services/setup/installation_setup.h"
 
 namespace comp_mgr {
@@ -26,7 +27,8 @@ struct Services {
           scan(database, platform, records),
           startupRepairs(database, platform),
           exitRepairs(database, platform, registration),
-          setup(platform, nullptr) {}
+          setup(platform,
+                [&platform](const std::string& path) { return CompilerFileVersion(platform.fileVersions, path); }) {}
     Services(const Services&) = delete;
     Services& operator=(const Services&) = delete;
 

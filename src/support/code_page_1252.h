@@ -13,9 +13,12 @@ namespace comp_mgr {
 // the same value, as MultiByteToWideChar does.
 std::u16string Cp1252ToUtf16(std::string_view text);
 
-// One byte per UTF-16 unit (a surrogate pair gives one byte); a character
-// the code page lacks becomes '?', WideCharToMultiByte's default character.
+// One byte per UTF-16 unit, as WideCharToMultiByte converts without flags:
+// a character the code page lacks becomes its best-fit byte ('A' for U+0100,
+// '=' for U+2264) where Windows has one, else '?', the default character; each
+// half of a surrogate pair is such a character.
 std::string Utf16ToCp1252(std::u16string_view text);
+char Utf16UnitToCp1252(char16_t unit);
 
 // Valid UTF-8 for any byte string, for terminals and JSON.
 std::string Cp1252ToUtf8(std::string_view text);

@@ -15,18 +15,26 @@ using tool_test::RunTool;
 using tool_test::TempDir;
 using tool_test::ToolRun;
 
-// The stand-in's first line: the machine settings it saw when it was loaded.
-const std::string kLoad = "load VNT_ROOT=NULL VNT_HOST_EXE=NULL VNT_CWD=NULL VNT_UI=NULL\n";
-
 class ToolFakeLibrary : public ::testing::Test {
 protected:
+    // The tool refuses to run without a machine, even for a stand-in library.
+    void SetUp() override { tool_test::WriteFile(Machine() / "registry.reg", "REGEDIT4\r\n\r\n"); }
+
     ToolRun Run(std::vector<std::string> words, const std::string& input = "",
                 const std::string& library = COMP_MGR_FAKE_LIBRARY_PATH) {
         words.insert(words.begin(), {"--library", library});
-        return RunTool(words, input, {{"COMP_MGR_FAKE_LOG", LogPath()}});
+        return RunTool(words, input, Environment());
     }
+    std::vector<std::pair<std::string, std::string>> Environment() const {
+        return {{"COMP_MGR_FAKE_LOG", LogPath()}, {"VNT_ROOT", Machine().string()}};
+    }
+    std::filesystem::path Machine() const { return dir_.path() / "machine x"; }
     std::string LogPath() const { return (dir_.path() / "calls.log").string(); }
     std::string Log() const { return ReadFile(LogPath()); }
+    // The stand-in's first line: the machine settings it saw when it was loaded.
+    std::string Load() const {
+        return "load VNT_ROOT=[" + Machine().string() + "] VNT_HOST_EXE=NULL VNT_CWD=NULL VNT_UI=NULL\n";
+    }
 
     TempDir dir_;
 };
@@ -47,7 +55,7 @@ TEST_F(ToolFakeLibrary, ScriptRunsInOneLoadAndSkipsCommentsAndBlankLines) {
               "bGetDbUpdateFlag -> 1 changes=0x00000900\n"
               "vUnRegAllPlgN -> -\n");
     EXPECT_EQ(r.err, "");
-    EXPECT_EQ(Log(), kLoad +
+    EXPECT_EQ(Log(), Load() +
                          "bGetKeyVNT [C:\\Ide\\bin\\vn_app.exe] [3.0] 17\n"
                          "bGetDbUpdateFlag\n"
                          "bLinkPlugIns [VntInstallation_1] [PlugIn_2] 1\n"
@@ -77,7 +85,7 @@ TEST_F(ToolFakeLibrary, MalformedLinesAreSkippedAndTheRunEndsWithStatus2) {
     EXPECT_NE(r.err.find("line 3: unknown export: noSuchExport"), std::string::npos) << r.err;
     EXPECT_NE(r.err.find("line 4: "), std::string::npos) << r.err;
     // The library still loaded once, ran the good lines and unloaded normally.
-    EXPECT_EQ(Log(), kLoad + "bPrepareVNT [VntInstallation_1]\niDetectNewPlugIns 2\nunload\n");
+    EXPECT_EQ(Log(), Load() + "bPrepareVNT [VntInstallation_1]\niDetectNewPlugIns 2\nunload\n");
 }
 
 TEST_F(ToolFakeLibrary, CatalogEntriesAndTheirKeywords) {
@@ -140,16 +148,17 @@ TEST_F(ToolFakeLibrary, DryRunAbortsBeforeUnloading) {
     ToolRun r = Run({"--dry-run", "call", "InstallVNT"});
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.out, "InstallVNT -> 0\n");
-    EXPECT_EQ(Log(), kLoad + "InstallVNT\nbAbortDbUpdate\nunload\n");
+    EXPECT_EQ(Log(), Load() + "InstallVNT\nbAbortDbUpdate\nunload\n");
 }
 
 TEST_F(ToolFakeLibrary, MachineOptionsAreInTheEnvironmentAtLoad) {
     ToolRun r = Run(
-        {"--root", "/tmp/machine x", "--ui=none", "flags", "--host-exe", "C:\\Ide\\vn_app.exe", "--cwd", "D:\\work"});
+        {"--root", Machine().string(), "--ui=none", "flags", "--host-exe", "C:\\Ide\\vn_app.exe", "--cwd", "D:\\work"});
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.out, "modified: no\n");
     EXPECT_EQ(Log().substr(0, Log().find('\n')),
-              "load VNT_ROOT=[/tmp/machine x] VNT_HOST_EXE=[C:\\Ide\\vn_app.exe] VNT_CWD=[D:\\work] VNT_UI=[none]");
+              "load VNT_ROOT=[" + Machine().string() +
+                  "] VNT_HOST_EXE=[C:\\Ide\\vn_app.exe] VNT_CWD=[D:\\work] VNT_UI=[none]");
 }
 
 TEST_F(ToolFakeLibrary, UsageErrorsNeverLoadTheLibrary) {
@@ -203,13 +212,13 @@ TEST_F(ToolFakeLibrary, DefaultLibraryIsTheOneNextToTheTool) {
     fs::create_directories(bin);
     fs::copy_file(COMP_MGR_TOOL_PATH, bin / "comp_mgr");
     fs::permissions(bin / "comp_mgr", fs::perms::owner_all);
-    ToolRun r = RunTool({"call", "InstallVNT"}, "", {{"COMP_MGR_FAKE_LOG", LogPath()}}, (bin / "comp_mgr").string());
+    ToolRun r = RunTool({"call", "InstallVNT"}, "", Environment(), (bin / "comp_mgr").string());
     EXPECT_EQ(r.status, 1);  // nothing there yet
     EXPECT_NE(r.err.find("libcomp_mgr.so"), std::string::npos) << r.err;
     fs::copy_file(COMP_MGR_FAKE_LIBRARY_PATH, bin / "libcomp_mgr.so");
-    r = RunTool({"call", "InstallVNT"}, "", {{"COMP_MGR_FAKE_LOG", LogPath()}}, (bin / "comp_mgr").string());
+    r = RunTool({"call", "InstallVNT"}, "", Environment(), (bin / "comp_mgr").string());
     EXPECT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(Log(), kLoad + "InstallVNT\nunload\n");
+    EXPECT_EQ(Log(), Load() + "InstallVNT\nunload\n");
 }
 
 TEST_F(ToolFakeLibrary, MissingExports) {
@@ -218,7 +227,7 @@ TEST_F(ToolFakeLibrary, MissingExports) {
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.out, "");
     EXPECT_NE(r.err.find("export iGetCatalogCount is missing"), std::string::npos) << r.err;
-    EXPECT_EQ(Log(), kLoad + "unload\n");
+    EXPECT_EQ(Log(), Load() + "unload\n");
     // A command against a library without the catalog queries: 1.
     r = Run({"list"}, "", COMP_MGR_FAKE_REDUCED_LIBRARY_PATH);
     EXPECT_EQ(r.status, 1);
@@ -253,8 +262,9 @@ TEST_F(ToolFakeLibrary, ListShowAndLinks) {
     EXPECT_NE(r.out.find("extra Registration:    R1,R2\n"), std::string::npos) << r.out;
 
     r = Run({"show", "PlugIn_7"});
-    EXPECT_EQ(r.status, 0);
-    EXPECT_EQ(r.out, "no such section: PlugIn_7\n");
+    EXPECT_EQ(r.status, 3);
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(r.err, "comp_mgr: no such section: PlugIn_7\n");
     r = Run({"--json", "show", "PlugIn_7"});
     EXPECT_EQ(r.out, "{\"section\":\"PlugIn_7\",\"found\":false}\n");
 
@@ -264,7 +274,8 @@ TEST_F(ToolFakeLibrary, ListShowAndLinks) {
               "PlugIn_1  Scope \"Pro\"           2.5\n"
               "PlugIn_9  (not in the catalog)\n");
     r = Run({"links", "PlugIn_1"});
-    EXPECT_EQ(r.out, "not an installation: PlugIn_1\n");
+    EXPECT_EQ(r.status, 3);
+    EXPECT_EQ(r.err, "comp_mgr: not an installation: PlugIn_1\n");
 }
 
 TEST_F(ToolFakeLibrary, RecordCommands) {
@@ -274,9 +285,8 @@ TEST_F(ToolFakeLibrary, RecordCommands) {
     EXPECT_NE(Log().find("bInstallVNT [C:\\a\\vn_app.exe] [3.0] [*] [S] [Ide] [C:\\a] []\n"), std::string::npos);
 
     r = Run({"link", "VntInstallation_1", "PlugIn_2", "check"});
-    EXPECT_EQ(r.out,
-              "installation: VntInstallation_1\nplugin:       PlugIn_2\nmode:         check (2)\n"
-              "result:       refused\n");
+    EXPECT_EQ(r.status, 3);
+    EXPECT_EQ(r.err, "comp_mgr: bLinkPlugIns refused to check PlugIn_2 and VntInstallation_1\n");
     r = Run({"--json", "link", "VntInstallation_1", "PlugIn_2"});
     EXPECT_EQ(r.out, "{\"installation\":\"VntInstallation_1\",\"plugin\":\"PlugIn_2\",\"mode\":1,\"result\":1}\n");
 
@@ -289,7 +299,8 @@ TEST_F(ToolFakeLibrary, RecordCommands) {
     EXPECT_EQ(r.out, "section: VntInstallation_3\n");
 
     r = Run({"prepare", "VntInstallation_2"});
-    EXPECT_EQ(r.out, "section: VntInstallation_2\nresult:  not an installation of the catalog\n");
+    EXPECT_EQ(r.status, 3);
+    EXPECT_EQ(r.out, "");
 }
 
 }  // namespace

@@ -52,6 +52,25 @@ TEST_F(ToolMachine, ExampleOfTheRawCallFormat) {
     EXPECT_EQ(r.out, "bGetKeyVNT -> 0 size=17 text=\"VntInstallation_3\" nul=no\niGetCatalogCount -> 3\n");
 }
 
+// The same calls with --json: one object per call, outputs under the names
+// the line uses, the entry as an object, a call without a result as null.
+TEST_F(ToolMachine, RawCallsAsJsonObjects) {
+    for (const char* exe : {"A/bin/vn_app.exe", "B/bin/vn_app.exe", "Ide/bin/vn_app.exe"}) Touch(exe);
+    Catalog(kThreeInstallations);
+    ToolRun r = Run({"--json", "exec", "-"},
+                    "bGetKeyVNT \"C:\\Ide\\bin\\vn_app.exe\" 3.0 17\nbGetDbUpdateFlag\n"
+                    "bGetCatalogByKey VntInstallation_1\nvUnRegAllPlgN\n");
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out,
+              "{\"export\":\"bGetKeyVNT\",\"result\":0,\"size\":17,\"text\":\"VntInstallation_3\",\"nul\":false}\n"
+              "{\"export\":\"bGetDbUpdateFlag\",\"result\":0,\"changes\":4294954951}\n"
+              "{\"export\":\"bGetCatalogByKey\",\"result\":1,\"entry\":{\"displayName\":\"\",\"location\":"
+              "\"C:\\\\A\\\\bin\\\\vn_app.exe\",\"lastAccessDate\":\"\",\"status\":16,\"version\":\"2.0\","
+              "\"cpuSupport\":[\"alpha\"],\"plugInList\":[],\"groupDescription\":\"\",\"helpFile\":\"\",\"sku\":\"\","
+              "\"extraProperties\":[]}}\n"
+              "{\"export\":\"vUnRegAllPlgN\",\"result\":null}\n");
+}
+
 TEST_F(ToolMachine, RawCallsAgainstTheCatalog) {
     for (const char* exe : {"A/bin/vn_app.exe", "B/bin/vn_app.exe", "Ide/bin/vn_app.exe"}) Touch(exe);
     Catalog(kThreeInstallations);
@@ -110,7 +129,8 @@ TEST_F(ToolMachine, InstallIsReadBackByTheNextRuns) {
     r = Run({"--json", "key", "C:\\IDE\\bin\\VN_APP.exe", "1.5"});
     EXPECT_EQ(r.out, "{\"location\":\"C:\\\\IDE\\\\bin\\\\VN_APP.exe\",\"section\":\"VntInstallation_1\"}\n");
     r = Run({"key", "C:\\Other\\vn_app.exe", "3.0"});
-    EXPECT_EQ(r.out, "no installation at C:\\Other\\vn_app.exe\n");
+    EXPECT_EQ(r.status, 3);
+    EXPECT_EQ(r.err, "comp_mgr: no installation of version 3.0 at C:\\Other\\vn_app.exe\n");
 }
 
 TEST_F(ToolMachine, DryRunLeavesTheFilesAsTheyWere) {
@@ -152,19 +172,64 @@ TEST_F(ToolMachine, LinksMadeInOneRunAreListedInTheNext) {
               "PlugIn_1  Scope         2.5      pinned 0x18  C:\\Plug\\scope.dll\n");
     // A pinned plug-in is never unlinked.
     r = Run({"link", "VntInstallation_1", "PlugIn_1", "unlink"});
-    EXPECT_NE(r.out.find("result:       refused\n"), std::string::npos) << r.out;
+    EXPECT_EQ(r.status, 3);
+    EXPECT_NE(r.err.find("refused to unlink"), std::string::npos) << r.err;
     r = Run({"flags"});
     EXPECT_EQ(r.out, "modified: no\n");
 }
 
-TEST_F(ToolMachine, MissingSections) {
+// What does not exist and what the library refuses: exit 3, the reason on
+// standard error and nothing on standard output (JSON still answers).
+TEST_F(ToolMachine, RefusalsAndMissingSectionsExit3WithTheReason) {
     Touch("Ide/bin/vn_app.exe");
     Catalog(kThreeInstallations);
-    ToolRun r = Run({"show", "PlugIn_9"});
-    EXPECT_EQ(r.status, 0);
-    EXPECT_EQ(r.out, "no such section: PlugIn_9\n");
-    r = Run({"prepare", "PlugIn_9"});
-    EXPECT_EQ(r.out, "section: PlugIn_9\nresult:  not an installation of the catalog\n");
+    const struct {
+        std::vector<std::string> words;
+        const char* reason;
+    } cases[] = {
+        {{"show", "PlugIn_9"}, "no such section: PlugIn_9"},
+        {{"links", "PlugIn_9"}, "no such section: PlugIn_9"},
+        {{"prepare", "PlugIn_9"}, "bPrepareVNT refused: PlugIn_9 is not an installation of the catalog"},
+        {{"key", "C:\\Nowhere\\vn_app.exe", "3.0"}, "no installation of version 3.0 at C:\\Nowhere\\vn_app.exe"},
+        {{"link", "VntInstallation_1", "PlugIn_9"}, "bLinkPlugIns refused to link PlugIn_9 and VntInstallation_1"},
+        {{"install", "C:\\Ide\\bin\\vn_app.exe", "abc", "alpha", "S", "N", "C:\\Ide", ""},
+         "bInstallVNT did not record C:\\Ide\\bin\\vn_app.exe (version abc)"},
+    };
+    for (const auto& c : cases) {
+        ToolRun r = Run(c.words);
+        EXPECT_EQ(r.status, 3) << c.words[0];
+        EXPECT_EQ(r.out, "") << c.words[0];
+        EXPECT_EQ(r.err, std::string("comp_mgr: ") + c.reason + "\n");
+    }
+    std::vector<std::string> json = {"--json", "show", "PlugIn_9"};
+    ToolRun r = Run(json);
+    EXPECT_EQ(r.status, 3);
+    EXPECT_EQ(r.out, "{\"section\":\"PlugIn_9\",\"found\":false}\n");
+    // Only the installation whose program exists is left, renumbered.
+    EXPECT_EQ(Run({"show", "VntInstallation_1"}).status, 0);
+}
+
+// A root that is not a machine is refused before the library loads, and
+// nothing is created there; init makes one the library can use at once.
+TEST_F(ToolMachine, MachineRootsAreRefusedUntilInitMakesOne) {
+    const std::string fresh = (dir_.path() / "fresh").string();
+    for (const std::string& root : {fresh, dir_.path().string()}) {
+        ToolRun r = tool_test::RunTool({"--library", COMP_MGR_LIBRARY_PATH, "--root", root, "list"});
+        EXPECT_EQ(r.status, 1) << root;
+        EXPECT_NE(r.err.find("no machine at " + root), std::string::npos) << r.err;
+    }
+    EXPECT_FALSE(std::filesystem::exists(fresh));
+
+    ToolRun r = tool_test::RunTool({"--root", fresh, "init"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    r = tool_test::RunTool({"--root", fresh, "init"});
+    EXPECT_EQ(r.status, 3);  // never over an existing machine
+    r = tool_test::RunTool({"--library", COMP_MGR_LIBRARY_PATH, "--root", fresh, "--ui", "none", "install",
+                            "C:\\Vantrel\\bin\\vn_app.exe", "3.0", "KX32", "VNT", "Vantrel IDE", "C:\\Vantrel", ""},
+                           "", {{"VNT_NOW", "2006-12-04 15:04:33"}, {"TZ", "UTC"}});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(ReadFile(std::filesystem::path(fresh) / "drive_c/Vantrel/db/vnt_Compdb.ini").find("[VntInstallation_1]"),
+              std::string::npos);
 }
 
 // Null pointers, empty texts, versions that are no numbers, modes and indexes
@@ -236,6 +301,25 @@ TEST_F(ToolMachine, NullAndExtremeArgumentsToEveryExport) {
     EXPECT_NE(saved.find("[VntInstallation_1]\r\nDisplayName      =Vantrel IDE\r\n"), std::string::npos) << saved;
     EXPECT_NE(saved.find("Sku              =A,C\r\n"), std::string::npos) << saved;
     EXPECT_EQ(saved.find("[VntInstallation_2]"), std::string::npos) << saved;
+}
+
+// Names are stored in code page 1252; people read UTF-8, aligned by
+// character, and JSON carries the same keys in every command.
+TEST_F(ToolMachine, NonAsciiNamesReachTextAndJsonAsUtf8) {
+    Touch("Ide/bin/vn_app.exe");
+    Catalog(
+        "[VntInstallation_1]\r\nProgLocation=C:\\Ide\\bin\\vn_app.exe\r\nDisplayName=Caf\xE9 \x80\r\n"
+        "SdkVersion=3.0\r\nCpuSupport=alpha\r\nStatus=16\r\n\r\n");
+    ToolRun r = Run({"list"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out,
+              "SECTION            DISPLAY NAME  VERSION  STATUS  LOCATION\n"
+              "VntInstallation_1  Caf\xC3\xA9 \xE2\x82\xAC        3.0      0x10    C:\\Ide\\bin\\vn_app.exe\n");
+    r = Run({"--json", "list"});
+    EXPECT_NE(r.out.find("\"displayName\":\"Caf\xC3\xA9 \xE2\x82\xAC\""), std::string::npos) << r.out;
+    r = Run({"--json", "show", "VntInstallation_1"});
+    EXPECT_NE(r.out.find("\"displayName\":\"Caf\xC3\xA9 \xE2\x82\xAC\",\"location\":\"C:\\\\Ide"), std::string::npos)
+        << r.out;
 }
 
 }  // namespace

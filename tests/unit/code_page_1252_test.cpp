@@ -17,10 +17,23 @@ TEST(CodePage1252Test, EveryByteSurvivesTheWayToUtf16AndBack) {
     EXPECT_EQ(Utf16ToCp1252(wide), all);
 }
 
-TEST(CodePage1252Test, CharactersOutsideTheCodePageBecomeQuestionMarks) {
-    EXPECT_EQ(Utf16ToCp1252(u"A\u0100B"), "A?B");
-    EXPECT_EQ(Utf16ToCp1252(u"x\U0001F600y"), "x?y");  // one mark for the surrogate pair
-    EXPECT_EQ(Utf16ToCp1252(std::u16string(1, u'\xD800')), "?");
+// What WideCharToMultiByte gives under Wine for characters the code page
+// lacks: a best-fit byte where there is one, else '?', one per UTF-16 unit.
+TEST(CodePage1252Test, CharactersOutsideTheCodePageTakeTheirBestFitOrAQuestionMark) {
+    const struct {
+        std::u16string wide;
+        std::string narrow;
+    } cases[] = {
+        {u"A\u0100B", "AAB"},            // A with macron
+        {u"\u2264", "="},                // less-than or equal to
+        {u"\u0141\u212A\u0130", "LKI"},  // L with stroke, Kelvin sign, dotted I
+        {u"\u03A9\u0391\u3042", "O??"},  // omega fits, alpha and hiragana do not
+        {u"\uFF5E", "~"},                // fullwidth tilde
+        {u"\u0080\u0081", "?\x81"},      // a control the code page lacks; an undefined byte kept
+        {u"x\U0001F600y", "x??y"},       // each half of a surrogate pair
+        {std::u16string(1, u'\xD800'), "?"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(Utf16ToCp1252(c.wide), c.narrow);
 }
 
 TEST(CodePage1252Test, Utf8OfAnyBytesIsValid) {

@@ -7,14 +7,20 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
+#include "services/setup/compiler_version.h"
 #include "services/setup/version_command.h"
 #include "support/test_machine.h"
+#include "support/version_resource.h"
 
 namespace comp_mgr {
 namespace {
 
+using testing_support::Encode;
 using testing_support::TestMachine;
+using testing_support::TextValue;
+using testing_support::VersionRoot;
 
 constexpr const char* kHost = "C:\\Brimwell\\VNT3\\bin\\vn_app.exe";
 constexpr const char* kReport = "C:\\Brimwell\\VNT3\\bin\\VN_App_Tool_Versions.txt";
@@ -39,6 +45,13 @@ protected:
         Package("C5500", "LUMA_4", "SOFTWARE\\Brimwell\\Packages\\Kernel5", "Luma Kernel", "4.0");
 
         machine.files.Put("C:\\Brimwell\\cgtools\\c6000\\cl6x.exe", "compiler");
+        // Read through the first translation listed; the other strings of a
+        // complete table need not be there.
+        machine.fileVersions.SetResource(
+            "C:\\Brimwell\\cgtools\\c6000\\cl6x.exe",
+            Encode(VersionRoot({{u"040904B0", {TextValue(u"FileVersion", u"7.4.2.1")}},
+                                {u"040704E4", {TextValue(u"FileVersion", u"9.9")}}},
+                               std::vector<std::uint16_t>{0x0409, 0x04B0, 0x0407, 0x04E4})));
         // Only through the first subfolder.
         machine.files.Put("D:\\tools\\c5500\\bin\\cl55.exe", "compiler");
         machine.files.Put("D:\\tools\\c5500\\docs\\readme.txt", "");
@@ -56,8 +69,8 @@ protected:
         machine.SetMachineString(key, "Version", version);
     }
     std::string Run(const std::string& host = kHost) {
-        ToolVersionsReport report(machine.platform, [](const std::string& path) {
-            return path == "C:\\Brimwell\\cgtools\\c6000\\cl6x.exe" ? std::string("7.4.2.1") : std::string();
+        ToolVersionsReport report(machine.platform, [this](const std::string& path) {
+            return CompilerFileVersion(machine.fileVersions, path);
         });
         report.Run(host, "VN_App_Tool_Versions.txt");
         std::string text;
@@ -230,6 +243,42 @@ TEST_F(ToolVersionsReportTest, ADeepFolderTreeEndsTheSearch) {
         "C6000 : LUMA C6000 Code Generation Tools : 7.4.2.1\r\n"
         "C5500 : LUMA Kernel : 4.0\r\n",
         Run());
+}
+
+// The first translation listed decides, whatever else the resource holds.
+TEST_F(ToolVersionsReportTest, TheCompilerVersionComesFromTheFirstTranslation) {
+    const std::string path = "C:\\Brimwell\\cgtools\\c6000\\cl6x.exe";
+    struct Case {
+        const char* name;
+        std::string resource;
+        const char* version;
+    };
+    const Case cases[] = {
+        {"German first",
+         Encode(VersionRoot(
+             {{u"040904B0", {TextValue(u"FileVersion", u"7.4")}}, {u"040704E4", {TextValue(u"FileVersion", u"9.9")}}},
+             std::vector<std::uint16_t>{0x0407, 0x04E4, 0x0409, 0x04B0})),
+         "9.9"},
+        {"no table", Encode(VersionRoot({{u"040904B0", {TextValue(u"FileVersion", u"7.4")}}}, std::nullopt)), ""},
+        {"no FileVersion",
+         Encode(VersionRoot({{u"040904B0", {TextValue(u"ProductName", u"x")}}},
+                            std::vector<std::uint16_t>{0x0409, 0x04B0})),
+         ""},
+        {"empty FileVersion",
+         Encode(VersionRoot({{u"040904B0", {TextValue(u"FileVersion", u"")}}},
+                            std::vector<std::uint16_t>{0x0409, 0x04B0})),
+         ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        machine.fileVersions.SetResource(path, c.resource);
+        EXPECT_EQ(c.version, CompilerFileVersion(machine.fileVersions, path));
+    }
+    machine.fileVersions.Remove(path);
+    EXPECT_EQ("", CompilerFileVersion(machine.fileVersions, path));
+    machine.fileVersions.SetResource(path, testing_support::StandardVersionResource());
+    machine.fileVersions.SetReadFails(path);
+    EXPECT_EQ("", CompilerFileVersion(machine.fileVersions, path));
 }
 
 TEST_F(ToolVersionsReportTest, AHostPathWithoutBackslashesRunsNoTool) {

@@ -83,8 +83,7 @@ Report NoSuchSection(const std::string& section) {
     Report report;
     report.json.Set("section", section);
     report.json.Set("found", false);
-    report.text = "no such section: " + section + "\n";
-    return report;
+    return std::move(report).Refuse("no such section: " + section);
 }
 
 Report RunShow(const CommandContext& context, const Words& words) {
@@ -107,19 +106,21 @@ Report RunShow(const CommandContext& context, const Words& words) {
     };
     Report report;
     Json& j = report.json;
+    // The same keys as list and links use for the same things.
     j.Set("section", section);
     j.Set("found", true);
-    j.Set("DisplayName", e.DisplayName);
-    j.Set("ProgLocation", e.ProgLocation);
-    j.Set("LastAccessDate", e.LastAccessDate);
-    j.Set("Status", e.Status);
+    j.Set("displayName", e.DisplayName);
+    j.Set("location", e.ProgLocation);
+    j.Set("lastAccessDate", e.LastAccessDate);
+    j.Set("status", e.Status);
     j.Set("statusWords", WordsJson(StatusWords(kind, e.Status)));
-    j.Set("SdkVersion", SdkVersionText(e.SdkVersion));
-    j.Set("CpuSupport", ListJson(e.CpuSupport));
-    j.Set("PlugInLst_GrpName", ListJson(e.PlugInLst_GrpName));
-    j.Set("GroupDescription", e.GroupDescription);
-    j.Set("HelpFile", e.HelpFile);
-    j.Set("Sku", e.Sku);
+    j.Set("version", SdkVersionText(e.SdkVersion));
+    j.Set("cpuSupport", ListJson(e.CpuSupport));
+    // An installation's list holds its linked plug-ins, a plug-in's its groups.
+    j.Set("plugInList", ListJson(e.PlugInLst_GrpName));
+    j.Set("groupDescription", e.GroupDescription);
+    j.Set("helpFile", e.HelpFile);
+    j.Set("sku", e.Sku);
     Json extras = Json::Array();
     for (const auto& p : e.extraProperties) {
         lines.emplace_back("extra " + p.key(), p.value());
@@ -142,8 +143,7 @@ Report RunLinks(const CommandContext& context, const Words& words) {
     report.json.Set("found", true);
     if (SectionKindOf(section) != 0) {
         report.json.Set("installation", false);
-        report.text = "not an installation: " + section + "\n";
-        return report;
+        return std::move(report).Refuse("not an installation: " + section);
     }
     Json items = Json::Array();
     std::vector<std::vector<std::string>> rows;

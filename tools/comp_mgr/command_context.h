@@ -22,10 +22,17 @@ public:
     std::string exportName;
 };
 
-// The outcome of a people's command, in both its forms.
+// The outcome of a people's command, in both its forms. A refusal keeps its
+// JSON (for scripts) but its text is the one-line reason on standard error.
 struct Report {
     Json json = Json::Object();
-    std::string text;  // lines ended by "\n"
+    std::string text;     // lines ended by "\n"
+    std::string refusal;  // not empty: the library refused, or nothing is there
+
+    Report&& Refuse(std::string reason) && {
+        refusal = std::move(reason);
+        return std::move(*this);
+    }
 };
 
 class CommandContext {

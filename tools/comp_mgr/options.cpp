@@ -115,7 +115,7 @@ Options:
   --cwd PATH          initial current directory, a Windows path (VNT_CWD)
   --ui MODE           tty, none or script:FILE (VNT_UI)
   --library PATH      load this library instead of the one next to the tool
-  --json              print the result of a command as JSON
+  --json              print the result as JSON (raw calls: one object per call)
   --dry-run           call bAbortDbUpdate before unloading: nothing is saved
   --help, --version
   (On Windows only --ui of the machine options is accepted.)
@@ -133,6 +133,7 @@ Commands:
   detect [link|unregister|ask|count]
   unregister-all
   flags                             bGetDbUpdateFlag with the change bits named
+  init                              a fresh machine at --root (hosted only)
   call EXPORT ARGS...               one raw call
   exec FILE|-                       raw calls, one per line, in one load
 
@@ -147,7 +148,13 @@ terminator shows.
 Options may also stand among a command's words; after "--" (and after `call`)
 every word belongs to the command.
 
-Exit status: 0 ran, 1 library not loaded or export missing, 2 usage error.
+A run needs a machine: --root (or VNT_ROOT, else ./vnt-machine) must hold
+registry.reg; `comp_mgr --root DIR init` makes a fresh one.
+
+Exit status: 0 done; 1 the library did not load, an export is missing, or the
+machine is missing; 2 usage error; 3 the library refused, or the section asked
+for does not exist (the reason is on standard error). Raw calls exit 0 when
+every line ran, whatever the exports answered.
 )";
 }
 

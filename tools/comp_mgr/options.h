@@ -7,7 +7,9 @@
 
 namespace comp_mgr_tool {
 
-enum ExitStatus { kExitOk = 0, kExitLibrary = 1, kExitUsage = 2 };
+// 0 done; 1 the library, an export, the machine or the output failed; 2 a
+// usage error; 3 the library refused, or what was asked for does not exist.
+enum ExitStatus { kExitOk = 0, kExitLibrary = 1, kExitUsage = 2, kExitRefused = 3 };
 
 struct Options {
     // The hosted machine (set in the environment before the library loads).

@@ -52,6 +52,84 @@ std::string FormatCallLine(const ExportInfo& exported, int result, const std::ve
     return line;
 }
 
+namespace {
+
+// The bytes up to the first NUL within the capacity, and whether there was one.
+std::pair<std::string, bool> BufferText(const std::string& bytes) {
+    const std::size_t end = bytes.find('\0');
+    return {bytes.substr(0, end), end != std::string::npos};
+}
+
+Json EntryJson(const comp_mgr::CatalogEntry& e) {
+    Json entry = Json::Object();
+    auto list = [](const comp_mgr::StringList& items) {
+        Json array = Json::Array();
+        for (const auto& item : items) array.Push(item);
+        return array;
+    };
+    entry.Set("displayName", e.DisplayName);
+    entry.Set("location", e.ProgLocation);
+    entry.Set("lastAccessDate", e.LastAccessDate);
+    entry.Set("status", e.Status);
+    entry.Set("version", SdkVersionText(e.SdkVersion));
+    entry.Set("cpuSupport", list(e.CpuSupport));
+    entry.Set("plugInList", list(e.PlugInLst_GrpName));
+    entry.Set("groupDescription", e.GroupDescription);
+    entry.Set("helpFile", e.HelpFile);
+    entry.Set("sku", e.Sku);
+    Json extras = Json::Array();
+    for (const auto& p : e.extraProperties) {
+        Json pair = Json::Object();
+        pair.Set("key", p.key());
+        pair.Set("value", p.value());
+        extras.Push(std::move(pair));
+    }
+    entry.Set("extraProperties", std::move(extras));
+    return entry;
+}
+
+}  // namespace
+
+Json FormatCallJson(const ExportInfo& exported, int result, const std::vector<ObservedOutput>& outputs,
+                    const comp_mgr::CatalogEntry* entry) {
+    Json json = Json::Object();
+    json.Set("export", exported.name);
+    json.Set("result", exported.returnsVoid ? Json() : Json(result));
+    int pairs = 0;
+    for (ParamKind kind : exported.params) pairs += kind == ParamKind::Size ? 1 : 0;
+    int pair = 0;
+    std::size_t outIndex = 0;
+    for (std::size_t i = 0; i < exported.params.size() && i < outputs.size(); ++i) {
+        const ObservedOutput& o = outputs[i];
+        const std::string suffix = pairs > 1 ? std::to_string(pair + (exported.params[i] == ParamKind::Size)) : "";
+        switch (exported.params[i]) {
+            case ParamKind::OutInt: {
+                std::string name = outIndex < exported.outNames.size() ? exported.outNames[outIndex]
+                                                                       : "out" + std::to_string(outIndex + 1);
+                ++outIndex;
+                json.Set(name, exported.hexOutputs
+                                   ? Json(static_cast<std::int64_t>(static_cast<std::uint32_t>(o.outInt)))
+                                   : Json(o.outInt));
+                break;
+            }
+            case ParamKind::Size:
+                ++pair;
+                json.Set("size" + suffix, Json(static_cast<std::int64_t>(o.size)));
+                break;
+            case ParamKind::Buffer: {
+                const auto text = BufferText(o.bytes);
+                json.Set("text" + suffix, text.first);
+                json.Set("nul" + suffix, text.second);
+                break;
+            }
+            default:
+                break;
+        }
+    }
+    if (entry) json.Set("entry", EntryJson(*entry));
+    return json;
+}
+
 bool IsFreshEntry(const comp_mgr::CatalogEntry& e) {
     const comp_mgr::CatalogEntry fresh;
     return e.CpuSupport == fresh.CpuSupport && e.PlugInLst_GrpName == fresh.PlugInLst_GrpName &&

@@ -8,6 +8,7 @@
 
 #include "comp_mgr/catalog_entry.h"
 #include "export_table.h"
+#include "report.h"
 
 namespace comp_mgr_tool {
 
@@ -20,6 +21,12 @@ struct ObservedOutput {
 
 // One line without its line end. `outputs` has one item per parameter.
 std::string FormatCallLine(const ExportInfo& exported, int result, const std::vector<ObservedOutput>& outputs);
+
+// The same as one JSON object: "export", "result" (null for a call without
+// one), the outputs under the names of the line, a buffer's text with its
+// "nul" truth; `entry` adds the entry under "entry".
+Json FormatCallJson(const ExportInfo& exported, int result, const std::vector<ObservedOutput>& outputs,
+                    const comp_mgr::CatalogEntry* entry);
 
 // text="..." nul=yes|no of a buffer's bytes (suffix numbers pairs: "1", "2").
 std::string FormatBufferText(const std::string& bytes, const std::string& suffix);

@@ -96,11 +96,13 @@ CallOutput ExecuteCall(const ParsedCall& call, AnyFunction function) {
         }
     }
     output.text = FormatCallLine(info, result, observed) + "\n";
-    if (entryPassed && (result == 1 || !IsFreshEntry(entry))) output.text += FormatEntryBlock(entry);
+    const bool showEntry = entryPassed && (result == 1 || !IsFreshEntry(entry));
+    if (showEntry) output.text += FormatEntryBlock(entry);
+    output.json = FormatCallJson(info, result, observed, showEntry ? &entry : nullptr);
     return output;
 }
 
-int RunCall(const Library& library, const ParsedCall& call, std::ostream& out, std::ostream& err,
+int RunCall(const Library& library, const ParsedCall& call, bool json, std::ostream& out, std::ostream& err,
             const std::string& where) {
     AnyFunction function = library.Find(*call.exported);
     if (!function) {
@@ -110,14 +112,15 @@ int RunCall(const Library& library, const ParsedCall& call, std::ostream& out, s
         return kExitLibrary;
     }
     CallOutput output = ExecuteCall(call, function);
-    out << output.text;
+    out << (json ? output.json.Dump() + "\n" : output.text);
     if (output.faults.empty()) return kExitOk;
     out.flush();
     for (const auto& fault : output.faults) err << "comp_mgr: " << where << "error: " << fault << "\n";
     return kExitLibrary;
 }
 
-int RunScript(const Library& library, const std::vector<std::string>& lines, std::ostream& out, std::ostream& err) {
+int RunScript(const Library& library, const std::vector<std::string>& lines, bool json, std::ostream& out,
+              std::ostream& err) {
     int status = kExitOk;
     auto worsen = [&status](int s) {
         if (s == kExitLibrary || (s == kExitUsage && status == kExitOk)) status = s;
@@ -137,7 +140,7 @@ int RunScript(const Library& library, const std::vector<std::string>& lines, std
             worsen(kExitUsage);
             continue;
         }
-        worsen(RunCall(library, call, out, err, where));
+        worsen(RunCall(library, call, json, out, err, where));
     }
     return status;
 }

@@ -11,6 +11,7 @@
 #include "export_table.h"
 #include "library.h"
 #include "raw_call_parser.h"
+#include "report.h"
 
 namespace comp_mgr_tool {
 
@@ -24,6 +25,7 @@ constexpr unsigned char kGuardByte = 0xA5;
 
 struct CallOutput {
     std::string text;                 // the call line and the entry block, each line ended by "\n"
+    Json json;                        // the same as one object
     std::vector<std::string> faults;  // what the library did wrong (written past a buffer, ...)
 };
 
@@ -31,13 +33,15 @@ CallOutput ExecuteCall(const ParsedCall& call, AnyFunction function);
 
 // Runs one parsed call against the library; the status is kExitOk, or
 // kExitLibrary when the export is missing or the library misbehaved.
-int RunCall(const Library& library, const ParsedCall& call, std::ostream& out, std::ostream& err,
+// With `json`, one JSON object per call instead of the line.
+int RunCall(const Library& library, const ParsedCall& call, bool json, std::ostream& out, std::ostream& err,
             const std::string& where);
 
 // Runs a script: each line one raw call; blank lines and #-comments skipped.
 // A malformed line is reported and skipped; the status is the worst seen
 // (kExitLibrary before kExitUsage).
-int RunScript(const Library& library, const std::vector<std::string>& lines, std::ostream& out, std::ostream& err);
+int RunScript(const Library& library, const std::vector<std::string>& lines, bool json, std::ostream& out,
+              std::ostream& err);
 
 }  // namespace comp_mgr_tool
 

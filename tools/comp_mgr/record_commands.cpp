@@ -24,6 +24,7 @@ struct Lines {
         report.text = RenderKeyValues(pairs);
         return std::move(report);
     }
+    Report Refused(std::string reason) { return Done().Refuse(std::move(reason)); }
 };
 
 std::string Section(const CommandContext& context, const std::string& location, const std::string& sdk) {
@@ -42,7 +43,7 @@ Report RunInstall(const CommandContext& context, const Words& w) {
     l.Add("result", result ? "recorded" : "not recorded", result);
     const std::string section = result ? Section(context, w[0], w[1]) : std::string();
     if (!section.empty()) l.Add("section", section);
-    return l.Done();
+    return result ? l.Done() : l.Refused("bInstallVNT did not record " + w[0] + " (version " + w[1] + ")");
 }
 
 Report RunUpdate(const CommandContext& context, const Words& w) {
@@ -50,7 +51,7 @@ Report RunUpdate(const CommandContext& context, const Words& w) {
                                                               w[4].c_str());
     Lines l;
     l.Add("result", result ? "updated" : "not updated", result);
-    return l.Done();
+    return result ? l.Done() : l.Refused("bUpdateVNT did not update " + w[0] + " (version " + w[1] + ")");
 }
 
 Report RunKey(const CommandContext& context, const Words& w) {
@@ -58,7 +59,8 @@ Report RunKey(const CommandContext& context, const Words& w) {
     Report report;
     report.json.Set("location", w[0]);
     report.json.Set("section", section.empty() ? Json() : Json(section));
-    report.text = section.empty() ? "no installation at " + w[0] + "\n" : "section: " + section + "\n";
+    if (section.empty()) return std::move(report).Refuse("no installation of version " + w[1] + " at " + w[0]);
+    report.text = "section: " + section + "\n";
     return report;
 }
 
@@ -67,7 +69,7 @@ Report RunPrepare(const CommandContext& context, const Words& w) {
     Lines l;
     l.Add("section", w[0]);
     l.Add("result", result ? "prepared (now the current installation)" : "not an installation of the catalog", result);
-    return l.Done();
+    return result ? l.Done() : l.Refused("bPrepareVNT refused: " + w[0] + " is not an installation of the catalog");
 }
 
 Report RunSetup(const CommandContext& context, const Words& w) {
@@ -99,7 +101,8 @@ Report RunLink(const CommandContext& context, const Words& w) {
     l.Add("plugin", w[1]);
     l.Add("mode", kLinkWords[choice] + " (" + std::to_string(mode) + ")", mode);
     l.Add("result", result ? kDone[choice] : "refused", result);
-    return l.Done();
+    if (result) return l.Done();
+    return l.Refused("bLinkPlugIns refused to " + kLinkWords[choice] + " " + w[1] + " and " + w[0]);
 }
 
 bool CheckDetect(const Words& w, std::string* error) {
@@ -118,6 +121,7 @@ Report RunDetect(const CommandContext& context, const Words& w) {
     l.Add("mode", kDetectWords[choice] + " (" + std::to_string(mode) + ")", mode);
     if (result < 0) {
         l.Add("result", "the catalog is not loaded (-1)", result);
+        return l.Refused("iDetectNewPlugIns: the catalog is not loaded (-1)");
     } else {
         l.Add("result", std::to_string(result) + " new plug-in" + (result == 1 ? "" : "s") + " left", result);
     }

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "support/code_page_1252.h"
+
 namespace comp_mgr_tool {
 
 Json& Json::Push(Json value) {
@@ -15,9 +17,10 @@ Json& Json::Set(std::string key, Json value) {
     return members_.back().second;
 }
 
+// The library's texts are in code page 1252; JSON is UTF-8.
 std::string JsonQuote(const std::string& text) {
     std::string out = "\"";
-    for (char c : text) {
+    for (char c : comp_mgr::Cp1252ToUtf8(text)) {
         const auto u = static_cast<unsigned char>(c);
         switch (c) {
             case '"':

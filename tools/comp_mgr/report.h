@@ -29,7 +29,7 @@ public:
     // Appends a member to an object, keeping the order of insertion.
     Json& Set(std::string key, Json value);
 
-    // Compact JSON text (bytes of strings above 0x7F are passed through).
+    // Compact JSON text; strings are taken as code page 1252 and written as UTF-8.
     std::string Dump() const;
 
 private:

@@ -5,10 +5,12 @@
 #include <sstream>
 
 #include "library.h"
+#include "machine_root.h"
 #include "options.h"
 #include "people_commands.h"
 #include "raw_call_parser.h"
 #include "raw_call_runner.h"
+#include "support/code_page_1252.h"
 
 #ifndef COMP_MGR_VERSION
 #define COMP_MGR_VERSION "unknown"
@@ -89,8 +91,17 @@ int RunPeople(const Library& library, const Options& o, const Plan& plan, std::o
     CommandContext context(library, o);
     try {
         Report report = plan.people->run(context, plan.words);
-        out << (o.json ? report.json.Dump() + "\n" : report.text);
-        return kExitOk;
+        if (o.json) {
+            out << report.json.Dump() << "\n";
+        } else if (report.refusal.empty()) {
+            // Columns were aligned in the code page, one byte a character,
+            // so they stay aligned in UTF-8.
+            out << comp_mgr::Cp1252ToUtf8(report.text);
+        }
+        if (report.refusal.empty()) return kExitOk;
+        out.flush();
+        err << "comp_mgr: " << comp_mgr::Cp1252ToUtf8(report.refusal) << "\n";
+        return kExitRefused;
     } catch (const MissingExport& missing) {
         out.flush();
         err << "comp_mgr: export " << missing.exportName << " is missing from " << library.path() << "\n";
@@ -113,9 +124,18 @@ int RunTool(const std::vector<std::string>& words, const char* argv0, std::istre
         out << "comp_mgr " << COMP_MGR_VERSION << "\n";
         return kExitOk;
     }
+    if (o.command == "init") {
+        if (!kHostedBuild) return Usage(err, "init makes a hosted machine; on Windows the machine is the system");
+        if (!o.arguments.empty()) return Usage(err, "usage: comp_mgr --root DIR init");
+        return InitMachine(EffectiveRoot(o.hasRoot, o.root), out, err);
+    }
     Plan plan;
     if (int status = MakePlan(o, in, &plan, err)) return status;
 
+    if (kHostedBuild && !IsMachineRoot(EffectiveRoot(o.hasRoot, o.root), &error)) {
+        err << "comp_mgr: " << error << "\n";
+        return kExitLibrary;
+    }
     if (!ApplyMachineSettings(o, err)) return kExitUsage;
     Library library;
     const std::string path = o.library.empty() ? DefaultLibraryPath(argv0) : o.library;
@@ -127,10 +147,10 @@ int RunTool(const std::vector<std::string>& words, const char* argv0, std::istre
     int status = kExitOk;
     switch (plan.kind) {
         case Plan::Kind::Call:
-            status = RunCall(library, plan.call, out, err, "");
+            status = RunCall(library, plan.call, o.json, out, err, "");
             break;
         case Plan::Kind::Script:
-            status = RunScript(library, plan.script, out, err);
+            status = RunScript(library, plan.script, o.json, out, err);
             break;
         case Plan::Kind::People:
             status = RunPeople(library, o, plan, out, err);
