@@ -80,7 +80,9 @@ Report RunSetup(const CommandContext& context, const Words& w) {
           result ? "set up (class keys rewritten, tool versions reported, installation prepared)"
                  : "not set up (no installation of the catalog at that location)",
           result);
-    return l.Done();
+    return result ? l.Done()
+                  : l.Refused("bSetupVNT refused: no installation of version " + w[1] + " at " + w[0] +
+                              " (the class keys and the tool versions report were still done)");
 }
 
 bool CheckLink(const Words& w, std::string* error) {
