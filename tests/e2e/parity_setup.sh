@@ -249,6 +249,27 @@ hosted_registry_normalised "$M" "$BRIMWELL" "$work/brimwell.before.reg"
 same_file "readonly: product keys unchanged without a report" "$work/brimwell.before.reg" "$work/readonly.Brimwell.hosted.reg"
 chmod -R u+w "$work/readonly.hosted" "$work/readonly.wine"
 
+# The installation in the folder of the running program (COMP_MGR.EXE, the
+# host of both tools): the report lands beside the real host executable.
+host_dir() {
+  local r=$1
+  python3 - "$r/registry.reg" "$r/drive_d/Vantrel/db/vnt_Compdb.ini" <<'PY'
+import sys
+for p in sys.argv[1:]:
+    s = open(p, newline="").read()
+    s = s.replace("d:\\\\BRIMWELL\\\\vnt3\\\\bin\\\\vn_app.exe", "D:\\\\VANTREL\\\\bin\\\\vn_app.exe")
+    s = s.replace("D:\\Brimwell\\VNT3\\bin\\vn_app.exe", "D:\\Vantrel\\bin\\vn_app.exe")
+    open(p, "w", newline="").write(s)
+PY
+  printf 'program\r\n' >"$r/drive_d/Vantrel/bin/vn_app.exe"
+  mkdir -p "$r/drive_d/bin"
+  mv "$r/drive_d/Brimwell/bin/vers.exe" "$r/drive_d/Brimwell/bin/vers.txt" "$r/drive_d/bin/"
+}
+scenario hostdir "$M" 'bSetupVNT "D:\Vantrel\bin\vn_app.exe" 3.0' host_dir
+expect_line hostdir "$work/hostdir.hosted.out" "bSetupVNT -> 1"
+grep -q 'Target Content (Lumakern) : 5.2.1' "$work/hostdir.hosted/drive_d/Vantrel/bin/VN_App_Tool_Versions.txt" ||
+  fail "hostdir: no report beside the host program"
+
 scenario nopath "$M" 'bSetupVNT "vn_app.exe" 3.0
 bSetupVNT "D:vn_app.exe" 3.0'
 
