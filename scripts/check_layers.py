@@ -18,7 +18,7 @@ import sys
 ROOT = pathlib.Path(__file__).resolve().parent.parent
 LAYERS = ["support", "platform", "catalog", "services", "app", "shell", "entry"]
 SERVICE_ORDER = {
-    "engine_bridge": 0, "linking": 0, "registration": 0, "versions": 0,
+    "engine_bridge": 0, "linking": 0, "registration": 0, "setup": 0, "versions": 0,
     "detection": 1, "repairs": 1,
     "records": 2,
     "scan": 3,

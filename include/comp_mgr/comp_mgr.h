@@ -48,6 +48,10 @@ COMP_MGR_API int bUpdateVNT(const char* progLocation, const char* sdkVersion, co
                             const char* displayName);
 COMP_MGR_API int bGetKeyVNT(const char* progLocation, const char* sdkVersion, unsigned int* size, char* sectionName);
 COMP_MGR_API int bPrepareVNT(const char* sectionName);
+// Rewrites the three class registrations, writes the tool versions report
+// beside `progLocation`, then prepares the installation found for it.
+COMP_MGR_API int SetupVNT(const char* progLocation, const char* sdkVersion);
+COMP_MGR_API int bSetupVNT(const char* progLocation, const char* sdkVersion);
 
 COMP_MGR_API int bLinkPlugIns(const char* installationName, const char* plugInName, int mode);
 COMP_MGR_API int iDetectNewPlugIns(int mode);

@@ -13,6 +13,8 @@
 #include "services/repairs/exit_repairs.h"
 #include "services/repairs/startup_repairs.h"
 #include "services/scan/registry_scan.h"
+#include "services/setup/compiler_version.h"
+#include "services/setup/installation_setup.h"
 
 namespace comp_mgr {
 
@@ -24,7 +26,9 @@ struct Services {
           records(database, platform, detection, linker),
           scan(database, platform, records),
           startupRepairs(database, platform),
-          exitRepairs(database, platform, registration) {}
+          exitRepairs(database, platform, registration),
+          setup(platform,
+                [&platform](const std::string& path) { return CompilerFileVersion(platform.fileVersions, path); }) {}
     Services(const Services&) = delete;
     Services& operator=(const Services&) = delete;
 
@@ -35,6 +39,7 @@ struct Services {
     RegistryScan scan;
     StartupRepairs startupRepairs;
     ExitRepairs exitRepairs;
+    InstallationSetup setup;
 };
 
 }  // namespace comp_mgr

@@ -18,6 +18,18 @@ public:
 
     // An environment variable of the (Windows) process.
     virtual bool GetEnv(const std::string& name, std::string* value) = 0;
+
+    // Runs a tool for one short answer: an anonymous pipe with inheritable
+    // handles, the command line started as a detached child (no console) that
+    // inherits them, its standard output on the pipe and no standard input or
+    // error; one read of at most `maxBytes` from the pipe, then the child is
+    // terminated (exit code 0), never waited for. The read waits at most
+    // `waitMs` for the child's first output, so a tool that never writes
+    // cannot hold the caller. `output` gets the bytes of that one read (none
+    // when the child wrote nothing in time or ended without output). False
+    // when the pipe or the process could not be created.
+    virtual bool RunForOutput(const std::string& commandLine, std::uint32_t maxBytes, std::uint32_t waitMs,
+                              std::string* output) = 0;
 };
 
 }  // namespace comp_mgr

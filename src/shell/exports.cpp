@@ -84,6 +84,22 @@ int bPrepareVNT(const char* sectionName) {
         0, [&](ComponentManagerApp& app) { return app.services().registration.PrepareInstallation(sectionName); });
 }
 
+int bSetupVNT(const char* progLocation, const char* sdkVersion) {
+    return Guarded(0, [&](ComponentManagerApp& app) {
+        app.services().setup.RewriteClassKeys();
+        app.services().setup.WriteToolVersionsReport(progLocation ? progLocation : "");
+        // As any host would: the installation's section, then its preparation.
+        unsigned int size = 260;
+        char sectionName[260];
+        if (!bGetKeyVNT(progLocation, sdkVersion, &size, sectionName)) return 0;
+        return bPrepareVNT(sectionName);
+    });
+}
+
+int SetupVNT(const char* progLocation, const char* sdkVersion) {
+    return bSetupVNT(progLocation, sdkVersion);
+}
+
 int bLinkPlugIns(const char* installationName, const char* plugInName, int mode) {
     if (!installationName || !plugInName) return 0;
     return Guarded(0, [&](ComponentManagerApp& app) {

@@ -191,6 +191,9 @@ TEST_F(ToolMachine, RefusalsAndMissingSectionsExit3WithTheReason) {
         {{"links", "PlugIn_9"}, "no such section: PlugIn_9"},
         {{"prepare", "PlugIn_9"}, "bPrepareVNT refused: PlugIn_9 is not an installation of the catalog"},
         {{"key", "C:\\Nowhere\\vn_app.exe", "3.0"}, "no installation of version 3.0 at C:\\Nowhere\\vn_app.exe"},
+        {{"setup", "C:\\Nowhere\\vn_app.exe", "3.0"},
+         "bSetupVNT refused: no installation of version 3.0 at C:\\Nowhere\\vn_app.exe (the class keys and the "
+         "tool versions report were still done)"},
         {{"link", "VntInstallation_1", "PlugIn_9"}, "bLinkPlugIns refused to link PlugIn_9 and VntInstallation_1"},
         {{"install", "C:\\Ide\\bin\\vn_app.exe", "abc", "alpha", "S", "N", "C:\\Ide", ""},
          "bInstallVNT did not record C:\\Ide\\bin\\vn_app.exe (version abc)"},

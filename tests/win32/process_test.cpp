@@ -157,5 +157,44 @@ TEST(Win32UiTest, MessagesAreLoggedEscapedAndNoBoxShowsWithoutAUser) {
     EXPECT_EQ("a\\\\b\\rc\\n", EscapeLogText("a\\b\rc\n"));
 }
 
+// The one-answer child: the version-printing stand-in (fixture_vers.cpp) run
+// through a real pipe and terminated.
+TEST(Win32ProcessTest, ChildAnswersOnceThroughThePipeAndIsTerminated) {
+    ScratchFolder folder;
+    ASSERT_TRUE(CopyFileA(VNT_FIXTURE_VERS, (folder / "vers.exe").c_str(), FALSE));
+    std::string flood;
+    while (flood.size() < 260) flood += "cuda*";
+    struct Case {
+        const char* versTxt;
+        std::string expected;
+    };
+    const Case cases[] = {
+        {"print\n***cuda Lumakern 5.2***\r\n", "***cuda Lumakern 5.2***\r\n"},
+        {"print\n", ""},
+        {"sleep\n", ""},
+        {"flood\n", flood.substr(0, 260)},
+    };
+    Win32Process process;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.versTxt);
+        WriteFileBytes(folder / "vers.txt", c.versTxt);
+        std::string output = "before";
+        const ULONGLONG start = GetTickCount64();
+        ASSERT_TRUE(process.RunForOutput(folder / "vers.exe" + " " + (folder / "luma.a64"), 260, 500, &output));
+        EXPECT_LT(GetTickCount64() - start, 4000u);
+        EXPECT_EQ(c.expected, output);
+    }
+    Sleep(1500);
+    EXPECT_EQ("<missing>", ReadFileBytes(folder / "vers.survived"));
+
+    WriteFileBytes(folder / "text.exe", "not a program");
+    for (const std::string& line : {folder / "text.exe" + " x", folder / "missing.exe" + " x", std::string()}) {
+        SCOPED_TRACE(line);
+        std::string output = "before";
+        EXPECT_FALSE(process.RunForOutput(line, 260, 500, &output));
+        EXPECT_EQ("", output);
+    }
+}
+
 }  // namespace
 }  // namespace comp_mgr

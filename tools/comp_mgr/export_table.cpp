@@ -93,6 +93,8 @@ using namespace signature;
 static_assert(std::is_same_v<decltype(InstallVNT), NoArgs>);
 static_assert(std::is_same_v<decltype(bGetKeyVNT), GetKey>);
 static_assert(std::is_same_v<decltype(bPrepareVNT), Text>);
+static_assert(std::is_same_v<decltype(SetupVNT), TwoTexts>);
+static_assert(std::is_same_v<decltype(bSetupVNT), TwoTexts>);
 static_assert(std::is_same_v<decltype(bGetCatalogByNdx), ByIndex>);
 static_assert(std::is_same_v<decltype(bGetCatalogByKey), ByKey>);
 static_assert(std::is_same_v<decltype(bInstallVNT), Install>);
@@ -107,19 +109,11 @@ static_assert(std::is_same_v<decltype(bQueryFileVersion), GetKey>);
 
 std::vector<ExportInfo> BuildTable() {
     std::vector<ExportInfo> rows = {
-        Row<NoArgs>("InstallVNT"),
-        Row<GetKey>("bGetKeyVNT"),
-        Row<Text>("bPrepareVNT"),
-        Row<Install>("bInstallVNT"),
-        Row<Update>("bUpdateVNT"),
-        Row<Link>("bLinkPlugIns"),
-        Row<IntArg>("iDetectNewPlugIns"),
-        Row<NoResult>("vUnRegAllPlgN"),
-        Row<IntArg>("iGetCatalogCount"),
-        Row<ByIndex>("bGetCatalogByNdx"),
-        Row<ByKey>("bGetCatalogByKey"),
-        Row<NoArgs>("bAbortDbUpdate"),
-        Row<OutInt>("bGetDbUpdateFlag", {"changes"}),
+        Row<NoArgs>("InstallVNT"),        Row<GetKey>("bGetKeyVNT"),       Row<Text>("bPrepareVNT"),
+        Row<TwoTexts>("SetupVNT"),        Row<TwoTexts>("bSetupVNT"),      Row<Install>("bInstallVNT"),
+        Row<Update>("bUpdateVNT"),        Row<Link>("bLinkPlugIns"),       Row<IntArg>("iDetectNewPlugIns"),
+        Row<NoResult>("vUnRegAllPlgN"),   Row<IntArg>("iGetCatalogCount"), Row<ByIndex>("bGetCatalogByNdx"),
+        Row<ByKey>("bGetCatalogByKey"),   Row<NoArgs>("bAbortDbUpdate"),   Row<OutInt>("bGetDbUpdateFlag", {"changes"}),
         Row<GetKey>("bQueryFileVersion"),
     };
     for (auto& row : rows) row.hexOutputs = row.name == "bGetDbUpdateFlag";

@@ -49,6 +49,7 @@ struct ExportInfo {
 // C signatures of the exports, shared by the table and the people's commands.
 namespace signature {
 using Text = int(const char*);
+using TwoTexts = int(const char*, const char*);
 using GetKey = int(const char*, const char*, unsigned int*, char*);
 using ByIndex = int(int, int, unsigned int*, char*, comp_mgr::CatalogEntry*);
 using ByKey = int(const char*, comp_mgr::CatalogEntry**);

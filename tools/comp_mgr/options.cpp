@@ -128,6 +128,7 @@ Commands:
   update LOCATION SDK OLD_SKU NEW_SKU NAME
   key LOCATION SDK                  the section of an installation
   prepare SECTION                   make an installation the current one
+  setup LOCATION SDK                bSetupVNT: class keys, tool versions report, prepare
   link INSTALLATION PLUGIN [link|unlink|check]
   detect [link|unregister|ask|count]
   unregister-all

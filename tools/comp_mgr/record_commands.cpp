@@ -1,4 +1,4 @@
-// install, update, key, prepare, link, detect, unregister-all, flags:
+// install, update, key, prepare, setup, link, detect, unregister-all, flags:
 // recording installations and managing plug-ins.
 #include "catalog_text.h"
 #include "people_commands.h"
@@ -70,6 +70,19 @@ Report RunPrepare(const CommandContext& context, const Words& w) {
     l.Add("section", w[0]);
     l.Add("result", result ? "prepared (now the current installation)" : "not an installation of the catalog", result);
     return result ? l.Done() : l.Refused("bPrepareVNT refused: " + w[0] + " is not an installation of the catalog");
+}
+
+Report RunSetup(const CommandContext& context, const Words& w) {
+    int result = context.Get<signature::TwoTexts>("bSetupVNT")(w[0].c_str(), w[1].c_str());
+    Lines l;
+    l.Add("location", w[0]);
+    l.Add("result",
+          result ? "set up (class keys rewritten, tool versions reported, installation prepared)"
+                 : "not set up (no installation of the catalog at that location)",
+          result);
+    return result ? l.Done()
+                  : l.Refused("bSetupVNT refused: no installation of version " + w[1] + " at " + w[0] +
+                              " (the class keys and the tool versions report were still done)");
 }
 
 bool CheckLink(const Words& w, std::string* error) {
@@ -151,6 +164,7 @@ void AddRecordCommands(std::vector<PeopleCommand>* c) {
     c->push_back({"update", "LOCATION SDK OLD_SKU NEW_SKU NAME", 5, 5, nullptr, RunUpdate});
     c->push_back({"key", "LOCATION SDK", 2, 2, nullptr, RunKey});
     c->push_back({"prepare", "SECTION", 1, 1, nullptr, RunPrepare});
+    c->push_back({"setup", "LOCATION SDK", 2, 2, nullptr, RunSetup});
     c->push_back({"link", "INSTALLATION PLUGIN [link|unlink|check]", 2, 3, CheckLink, RunLink});
     c->push_back({"detect", "[link|unregister|ask|count]", 0, 1, CheckDetect, RunDetect});
     c->push_back({"unregister-all", "", 0, 0, nullptr, RunUnregisterAll});

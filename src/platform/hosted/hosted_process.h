@@ -16,6 +16,13 @@ public:
     // Names are matched exactly first, then without regard to case, as
     // Windows environment names are.
     bool GetEnv(const std::string& name, std::string* value) override;
+    // The program, named by the command line's first token (a Windows path
+    // of the machine), runs as a POSIX process when it is an executable
+    // regular file: the other tokens are its arguments as written, its
+    // current directory is the machine's, its standard output is the pipe,
+    // its standard input and error are closed. Terminated with SIGKILL.
+    bool RunForOutput(const std::string& commandLine, std::uint32_t maxBytes, std::uint32_t waitMs,
+                      std::string* output) override;
 
 private:
     const HostedMachine& machine_;

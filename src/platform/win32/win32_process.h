@@ -10,6 +10,10 @@ class Win32Process : public Process {
 public:
     std::uint32_t ModuleFileName(char* buffer, std::uint32_t size) override;
     bool GetEnv(const std::string& name, std::string* value) override;
+    // CreatePipe, CreateProcessA (detached), one ReadFile once output is
+    // there, TerminateProcess.
+    bool RunForOutput(const std::string& commandLine, std::uint32_t maxBytes, std::uint32_t waitMs,
+                      std::string* output) override;
 };
 
 // GetEnvironmentVariableA as a string; false when the variable is not set.

@@ -185,6 +185,16 @@ FAKE_API int bPrepareVNT(const char* sectionName) {
     return sectionName && std::strcmp(sectionName, "VntInstallation_1") == 0 ? 1 : 0;
 }
 
+FAKE_API int bSetupVNT(const char* progLocation, const char* sdkVersion) {
+    Log("bSetupVNT " + Arg(progLocation) + " " + Arg(sdkVersion));
+    return progLocation && sdkVersion ? 1 : 0;
+}
+
+FAKE_API int SetupVNT(const char* progLocation, const char* sdkVersion) {
+    Log("SetupVNT " + Arg(progLocation) + " " + Arg(sdkVersion));
+    return 0;
+}
+
 FAKE_API int bLinkPlugIns(const char* installationName, const char* plugInName, int mode) {
     Log("bLinkPlugIns " + Arg(installationName) + " " + Arg(plugInName) + " " + std::to_string(mode));
     modified = true;
