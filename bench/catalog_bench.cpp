@@ -9,6 +9,7 @@
 
 #include "allocation_counter.h"
 #include "platform/memory/memory_clock.h"
+#include "platform/memory/memory_com.h"
 #include "platform/memory/memory_files.h"
 #include "platform/memory/memory_loader.h"
 #include "platform/memory/memory_process.h"
@@ -29,7 +30,7 @@ const char kDbPath[] = "C:\\Vantrel\\db\\vnt_Compdb.ini";
 // the usual properties and a few extra ones; every installation links five
 // plug-ins.
 struct BenchMachine {
-    explicit BenchMachine(int sections) : platform{registry, files, process, loader, ui, clock} {
+    explicit BenchMachine(int sections) : platform{registry, files, process, loader, ui, clock, com} {
         registry.SetString(kHkeyLocalMachine, "SOFTWARE\\KOVRA\\Vantrel\\ComponentManager", "target", kDbFolder);
         files.MakeFolder(kDbFolder);
         files.Put("C:\\Vantrel\\bin\\vn_app.exe", "MZ");
@@ -70,6 +71,7 @@ struct BenchMachine {
     MemoryLoader loader;
     MemoryUi ui;
     MemoryClock clock;
+    MemoryCom com;
     Platform platform;
     std::size_t fileSize = 0;
 };

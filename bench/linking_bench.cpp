@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "platform/memory/memory_clock.h"
+#include "platform/memory/memory_com.h"
 #include "platform/memory/memory_files.h"
 #include "platform/memory/memory_loader.h"
 #include "platform/memory/memory_process.h"
@@ -28,7 +29,7 @@ using testing_support::TestCatalog;
 const char* const kFamilies[] = {"FamA", "FamB", "FamC"};
 
 struct BenchMachine {
-    BenchMachine() : platform{registry, files, process, loader, ui, clock} {
+    BenchMachine() : platform{registry, files, process, loader, ui, clock, com} {
         files.MakeFolder("C:\\Vantrel\\db");
         registry.SetString(kHkeyLocalMachine, "SOFTWARE\\KOVRA\\Vantrel\\ComponentManager", "target",
                            "C:\\Vantrel\\db");
@@ -39,6 +40,7 @@ struct BenchMachine {
     MemoryLoader loader;
     MemoryUi ui;
     MemoryClock clock;
+    MemoryCom com;
     Platform platform;
 };
 

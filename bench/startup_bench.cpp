@@ -10,6 +10,7 @@
 #include <string>
 
 #include "platform/memory/memory_clock.h"
+#include "platform/memory/memory_com.h"
 #include "platform/memory/memory_files.h"
 #include "platform/memory/memory_loader.h"
 #include "platform/memory/memory_process.h"
@@ -31,7 +32,7 @@ const char* const kCategories[] = {"Plugins\\ActiveX Tools\\", "Plugins\\Command
 const char* const kScopes[] = {"*", "FamA", "FamB", "FamC"};
 
 struct StartupMachine {
-    StartupMachine() : platform{registry, files, process, loader, ui, clock} {
+    StartupMachine() : platform{registry, files, process, loader, ui, clock, com} {
         registry.SetString(kHkeyLocalMachine, "SOFTWARE\\KOVRA\\Vantrel\\ComponentManager", "target", kDbFolder);
         files.MakeFolder(kDbFolder);
         process.modulePath = "C:\\Vantrel\\bin\\vn_app.exe";
@@ -86,6 +87,7 @@ struct StartupMachine {
     MemoryLoader loader;
     MemoryUi ui;
     MemoryClock clock;
+    MemoryCom com;
     Platform platform;
 };
 

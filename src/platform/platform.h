@@ -4,6 +4,7 @@
 #define COMP_MGR_PLATFORM_PLATFORM_H
 
 #include "platform/clock.h"
+#include "platform/com.h"
 #include "platform/files.h"
 #include "platform/loader.h"
 #include "platform/process.h"
@@ -19,6 +20,7 @@ struct Platform {
     Loader& loader;
     Ui& ui;
     Clock& clock;
+    Com& com;
 };
 
 }  // namespace comp_mgr

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "platform/memory/memory_clock.h"
+#include "platform/memory/memory_com.h"
 #include "platform/memory/memory_files.h"
 #include "platform/memory/memory_loader.h"
 #include "platform/memory/memory_process.h"
@@ -39,6 +40,7 @@ public:
     MemoryLoader loader;
     MemoryUi ui;
     MemoryClock clock;
+    MemoryCom com;
     Platform platform;
 };
 

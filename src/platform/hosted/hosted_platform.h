@@ -4,6 +4,7 @@
 #define COMP_MGR_PLATFORM_HOSTED_HOSTED_PLATFORM_H
 
 #include "platform/hosted/hosted_clock.h"
+#include "platform/hosted/hosted_com.h"
 #include "platform/hosted/hosted_files.h"
 #include "platform/hosted/hosted_loader.h"
 #include "platform/hosted/hosted_machine.h"
@@ -36,6 +37,7 @@ private:
     HostedUi ui_;
     HostedClock clock_;
     HostedRegistry registry_;
+    HostedCom com_;
     Platform platform_;
 };
 

@@ -4,6 +4,7 @@
 
 #include "platform/process_platform.h"
 #include "platform/win32/win32_clock.h"
+#include "platform/win32/win32_com.h"
 #include "platform/win32/win32_files.h"
 #include "platform/win32/win32_loader.h"
 #include "platform/win32/win32_process.h"
@@ -28,7 +29,8 @@ private:
     Win32Loader loader_;
     Win32Ui ui_;
     Win32Clock clock_;
-    Platform platform_{registry_, files_, process_, loader_, ui_, clock_};
+    Win32Com com_;
+    Platform platform_{registry_, files_, process_, loader_, ui_, clock_, com_};
 };
 
 namespace win32 {
