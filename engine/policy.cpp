@@ -69,18 +69,23 @@ Policy Policy::Parse(std::string_view bytes) {
     const std::u32string text = Decode(bytes);
     std::u32string_view rest = text;
     Section* section = nullptr;
+    bool skipping = false;  // after a damaged section header
     while (!rest.empty()) {
         std::size_t end = rest.find(U'\n');
         std::u32string_view line = Trim(rest.substr(0, end));
         rest.remove_prefix(end == std::u32string_view::npos ? rest.size() : end + 1);
         if (line.empty() || line.front() == U';' || line.front() == U'#') continue;
         if (line.front() == U'[') {
-            if (line.back() != U']') continue;
+            // The rules under a header that cannot be read apply nowhere:
+            // they must not fall to the section before it.
+            skipping = line.size() < 2 || line.back() != U']';
+            if (skipping) continue;
             std::u32string_view name = Trim(line.substr(1, line.size() - 2));
             policy.sections_.push_back(Section{SameWord(name, "all"), std::u32string(name), {}});
             section = &policy.sections_.back();
             continue;
         }
+        if (skipping) continue;
         const std::size_t equals = line.find(U'=');
         if (equals == std::u32string_view::npos) continue;
         const std::u32string_view verb = Trim(line.substr(0, equals));
