@@ -23,6 +23,7 @@ public:
 
     Files& files() { return platform_->platform().files; }
     Registry& registry() { return platform_->platform().registry; }
+    Com& com() { return platform_->platform().com; }
     // Writes the registry file and makes a new platform that reads it again.
     void Reopen();
 

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <string>
 
+#include "platform/memory/memory_com.h"
 #include "platform/memory/memory_files.h"
 #include "platform/memory/memory_registry.h"
 #include "ports/port_adapter.h"
@@ -21,6 +22,7 @@ public:
 
     Files& files() { return files_; }
     Registry& registry() { return registry_; }
+    Com& com() { return com_; }
     // The in-memory ports keep everything already: nothing to reopen.
     void Reopen() {}
 
@@ -35,6 +37,7 @@ public:
 private:
     MemoryFiles files_;
     MemoryRegistry registry_;
+    MemoryCom com_;
 };
 
 }  // namespace ports_test

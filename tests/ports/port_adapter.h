@@ -10,6 +10,7 @@
 //   static constexpr const char* kName; how the test names call it
 //   Files& files();                     the ports of its machine
 //   Registry& registry();
+//   Com& com();
 //   void Reopen();                      a new set of ports on the same machine, after
 //                                       the old ones made their changes durable
 //

@@ -29,6 +29,7 @@ public:
 
     Files& files() { return platform_->platform().files; }
     Registry& registry() { return platform_->platform().registry; }
+    Com& com() { return platform_->platform().com; }
     // Windows keeps the registry itself; the new ports see the same machine.
     void Reopen();
 
