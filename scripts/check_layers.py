@@ -7,8 +7,9 @@ Among the services, one may include another only when it stands lower in
 SERVICE_ORDER. Adapters (src/platform/memory|hosted|win32) see only support,
 the ports and, for the hosted machine, the in-memory ports it persists. The
 entry points tie the shell to an adapter. The tool sees only its own files
-and the public header folder include/comp_mgr; the public headers see nothing
-of src/. Tests and benchmarks may include anything.
+and the public header folder include/comp_mgr; the component engine (engine/)
+sees its own files, include/comp_mgr and src/support; the public headers see
+nothing of src/. Tests and benchmarks may include anything.
 """
 import pathlib
 import re
@@ -110,9 +111,10 @@ def check_src(problems):
 
 
 def check_public_and_tool(problems):
-    folders = [(ROOT / "include", "the public headers include nothing of src/"),
-               (ROOT / "tools", "the tool only loads the library: it sees its own files and include/comp_mgr")]
-    for folder, reason in folders:
+    folders = [(ROOT / "include", "the public headers include nothing of src/", ()),
+               (ROOT / "tools", "the tool only loads the library: it sees its own files and include/comp_mgr", ()),
+               (ROOT / "engine", "the engine sees its own files, include/comp_mgr and src/support", ("support/",))]
+    for folder, reason, also in folders:
         for file in sorted(folder.rglob("*")):
             if file.suffix not in (".h", ".cpp"):
                 continue
@@ -121,7 +123,7 @@ def check_public_and_tool(problems):
                 if not match:
                     continue
                 name = match.group(1)
-                if (file.parent / name).exists() or name.startswith("comp_mgr/"):
+                if (file.parent / name).exists() or name.startswith("comp_mgr/") or name.startswith(also):
                     continue
                 problems.append(f"{file.relative_to(ROOT)}:{number}: includes \"{name}\": {reason}")
 
