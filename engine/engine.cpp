@@ -4,6 +4,7 @@
 // has no objection to anything. It keeps nothing between calls.
 #include <atomic>
 #include <cstdint>
+#include <new>
 #include <string>
 
 #include "com_server.h"
@@ -52,19 +53,35 @@ HResult VNT_COM_CALL EngineQueryInterface(void* self, const Guid* iid, void** ob
     return kOk;
 }
 
+// No exception may leave a method: the caller is not C++ of this library,
+// and the library the exception's code lives in is unloaded right after.
+template <class Work>
+HResult Answer(Work&& work) {
+    try {
+        work();
+        return kOk;
+    } catch (const std::bad_alloc&) {
+        return kOutOfMemory;
+    } catch (...) {
+        return kFail;
+    }
+}
+
 // The number of policy rules in force for the host; 0 without a policy.
 HResult VNT_COM_CALL QueryHost(void*, Bstr hostPath, std::int32_t* answer) {
     if (!answer) return kPointer;
-    const std::size_t rules = LoadPolicy().RulesFor(HostProgram(hostPath));
-    *answer = static_cast<std::int32_t>(rules > INT32_MAX ? INT32_MAX : rules);
-    return kOk;
+    return Answer([&] {
+        const std::size_t rules = LoadPolicy().RulesFor(HostProgram(hostPath));
+        *answer = static_cast<std::int32_t>(rules > INT32_MAX ? INT32_MAX : rules);
+    });
 }
 
 HResult Ask(Verdict wanted, Bstr hostPath, Bstr plugInName, VariantBool* answer) {
     if (!answer) return kPointer;
-    const Verdict verdict = LoadPolicy().Decide(HostProgram(hostPath), FromUtf16(StringView(plugInName)));
-    *answer = verdict == wanted ? -1 : 0;
-    return kOk;
+    return Answer([&] {
+        const Verdict verdict = LoadPolicy().Decide(HostProgram(hostPath), FromUtf16(StringView(plugInName)));
+        *answer = verdict == wanted ? -1 : 0;
+    });
 }
 
 HResult VNT_COM_CALL IsPluginSettled(void*, Bstr hostPath, Bstr plugInName, VariantBool* answer) {

@@ -27,13 +27,15 @@ public:
     ComponentEngine(const ComponentEngine&) = delete;
     ComponentEngine& operator=(const ComponentEngine&) = delete;
 
+    // Each question loads the engine, asks once and unloads it. A failing
+    // method raises ComError (com_error.h), as does a string copy that
+    // cannot be made (kComOutOfMemory); the engine is unloaded first.
+
     // The engine's answer, or 1 when the engine cannot be loaded.
     std::int32_t QueryHost(const std::string& hostPath);
 
     // VARIANT_BOOL answers (-1 true, 0 false; an engine may answer anything
-    // else), or 0 when the engine cannot be loaded. A failing method raises
-    // ComError (com_error.h), as does a string copy that cannot be made
-    // (kComOutOfMemory); the engine is unloaded first.
+    // else), or 0 when the engine cannot be loaded.
     std::int16_t IsPluginSettled(const std::string& hostPath, const std::string& plugInName);
     std::int16_t IsPluginRejected(const std::string& hostPath, const std::string& plugInName);
 
