@@ -9,6 +9,7 @@
 
 #include "allocation_counter.h"
 #include "platform/memory/memory_clock.h"
+#include "platform/memory/memory_com.h"
 #include "platform/memory/memory_file_versions.h"
 #include "platform/memory/memory_files.h"
 #include "platform/memory/memory_loader.h"
@@ -30,7 +31,7 @@ const char kDbPath[] = "C:\\Vantrel\\db\\vnt_Compdb.ini";
 // the usual properties and a few extra ones; every installation links five
 // plug-ins.
 struct BenchMachine {
-    explicit BenchMachine(int sections) : platform{registry, files, process, loader, ui, clock, fileVersions} {
+    explicit BenchMachine(int sections) : platform{registry, files, process, loader, ui, clock, fileVersions, com} {
         registry.SetString(kHkeyLocalMachine, "SOFTWARE\\KOVRA\\Vantrel\\ComponentManager", "target", kDbFolder);
         files.MakeFolder(kDbFolder);
         files.Put("C:\\Vantrel\\bin\\vn_app.exe", "MZ");
@@ -72,6 +73,7 @@ struct BenchMachine {
     MemoryUi ui;
     MemoryClock clock;
     MemoryFileVersions fileVersions;
+    MemoryCom com;
     Platform platform;
     std::size_t fileSize = 0;
 };

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "platform/memory/memory_clock.h"
+#include "platform/memory/memory_com.h"
 #include "platform/memory/memory_file_versions.h"
 #include "platform/memory/memory_files.h"
 #include "platform/memory/memory_loader.h"
@@ -29,7 +30,7 @@ using testing_support::TestCatalog;
 const char* const kFamilies[] = {"FamA", "FamB", "FamC"};
 
 struct BenchMachine {
-    BenchMachine() : platform{registry, files, process, loader, ui, clock, fileVersions} {
+    BenchMachine() : platform{registry, files, process, loader, ui, clock, fileVersions, com} {
         files.MakeFolder("C:\\Vantrel\\db");
         registry.SetString(kHkeyLocalMachine, "SOFTWARE\\KOVRA\\Vantrel\\ComponentManager", "target",
                            "C:\\Vantrel\\db");
@@ -41,6 +42,7 @@ struct BenchMachine {
     MemoryUi ui;
     MemoryClock clock;
     MemoryFileVersions fileVersions;
+    MemoryCom com;
     Platform platform;
 };
 

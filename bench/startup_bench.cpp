@@ -10,6 +10,7 @@
 #include <string>
 
 #include "platform/memory/memory_clock.h"
+#include "platform/memory/memory_com.h"
 #include "platform/memory/memory_file_versions.h"
 #include "platform/memory/memory_files.h"
 #include "platform/memory/memory_loader.h"
@@ -32,7 +33,7 @@ const char* const kCategories[] = {"Plugins\\ActiveX Tools\\", "Plugins\\Command
 const char* const kScopes[] = {"*", "FamA", "FamB", "FamC"};
 
 struct StartupMachine {
-    StartupMachine() : platform{registry, files, process, loader, ui, clock, fileVersions} {
+    StartupMachine() : platform{registry, files, process, loader, ui, clock, fileVersions, com} {
         registry.SetString(kHkeyLocalMachine, "SOFTWARE\\KOVRA\\Vantrel\\ComponentManager", "target", kDbFolder);
         files.MakeFolder(kDbFolder);
         process.modulePath = "C:\\Vantrel\\bin\\vn_app.exe";
@@ -88,6 +89,7 @@ struct StartupMachine {
     MemoryUi ui;
     MemoryClock clock;
     MemoryFileVersions fileVersions;
+    MemoryCom com;
     Platform platform;
 };
 

@@ -7,9 +7,10 @@ Among the services, one may include another only when it stands lower in
 SERVICE_ORDER. Adapters (src/platform/memory|hosted|win32) see only support,
 the ports and, for the hosted machine, the in-memory ports it persists. The
 entry points tie the shell to an adapter. The tool sees only its own files
-and the public header folder include/comp_mgr; the public headers see nothing
-of src/. The resource identifiers (resources/resource_ids.h) are plain numbers
-any layer may name. Tests and benchmarks may include anything.
+and the public header folder include/comp_mgr; the component engine (engine/)
+sees its own files, include/comp_mgr and src/support; the public headers see
+nothing of src/. The resource identifiers (resources/resource_ids.h) are plain
+numbers any layer may name. Tests and benchmarks may include anything.
 """
 import pathlib
 import re
@@ -116,7 +117,8 @@ def check_src(problems):
 def check_public_and_tool(problems):
     folders = [(ROOT / "include", "the public headers include nothing of src/", ()),
                (ROOT / "tools", "the tool only loads the library: it sees its own files, include/comp_mgr "
-                "and the text helpers of src/support", ("support/",))]
+                "and the text helpers of src/support", ("support/",)),
+               (ROOT / "engine", "the engine sees its own files, include/comp_mgr and src/support", ("support/",))]
     for folder, reason, shared in folders:
         for file in sorted(folder.rglob("*")):
             if file.suffix not in (".h", ".cpp"):

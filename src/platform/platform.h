@@ -4,6 +4,7 @@
 #define COMP_MGR_PLATFORM_PLATFORM_H
 
 #include "platform/clock.h"
+#include "platform/com.h"
 #include "platform/file_versions.h"
 #include "platform/files.h"
 #include "platform/loader.h"
@@ -21,6 +22,7 @@ struct Platform {
     Ui& ui;
     Clock& clock;
     FileVersions& fileVersions;
+    Com& com;
 };
 
 }  // namespace comp_mgr

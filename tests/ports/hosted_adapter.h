@@ -25,6 +25,7 @@ public:
     Files& files() { return platform_->platform().files; }
     Registry& registry() { return platform_->platform().registry; }
     FileVersions& fileVersions() { return platform_->platform().fileVersions; }
+    Com& com() { return platform_->platform().com; }
     // Writes the registry file and makes a new platform that reads it again.
     void Reopen();
 

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <string>
 
+#include "platform/memory/memory_com.h"
 #include "platform/memory/memory_file_versions.h"
 #include "platform/memory/memory_files.h"
 #include "platform/memory/memory_registry.h"
@@ -23,6 +24,7 @@ public:
     Files& files() { return files_; }
     Registry& registry() { return registry_; }
     FileVersions& fileVersions() { return fileVersions_; }
+    Com& com() { return com_; }
     // The in-memory ports keep everything already: nothing to reopen.
     void Reopen() {}
 
@@ -41,6 +43,7 @@ private:
     MemoryFiles files_;
     MemoryRegistry registry_;
     MemoryFileVersions fileVersions_;
+    MemoryCom com_;
 };
 
 }  // namespace ports_test

@@ -11,6 +11,7 @@
 //   Files& files();                     the ports of its machine
 //   Registry& registry();
 //   FileVersions& fileVersions();
+//   Com& com();
 //   void Reopen();                      a new set of ports on the same machine, after
 //                                       the old ones made their changes durable
 //

@@ -31,6 +31,7 @@ public:
     Files& files() { return platform_->platform().files; }
     Registry& registry() { return platform_->platform().registry; }
     FileVersions& fileVersions() { return platform_->platform().fileVersions; }
+    Com& com() { return platform_->platform().com; }
     // Windows keeps the registry itself; the new ports see the same machine.
     void Reopen();
 

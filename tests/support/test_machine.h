@@ -6,6 +6,7 @@
 #include <string>
 
 #include "platform/memory/memory_clock.h"
+#include "platform/memory/memory_com.h"
 #include "platform/memory/memory_file_versions.h"
 #include "platform/memory/memory_files.h"
 #include "platform/memory/memory_loader.h"
@@ -41,6 +42,7 @@ public:
     MemoryUi ui;
     MemoryClock clock;
     MemoryFileVersions fileVersions;
+    MemoryCom com;
     Platform platform;
 };
 

@@ -17,7 +17,7 @@ HostedPlatform::HostedPlatform(const HostedSettings& settings)
       clock_(settings.now),
       registry_(machine_.root() + "/registry.reg"),
       fileVersions_(machine_),
-      platform_{registry_, files_, process_, loader_, ui_, clock_, fileVersions_} {
+      platform_{registry_, files_, process_, loader_, ui_, clock_, fileVersions_, com_} {
     if (!ui_.settingValid())
         std::fprintf(stderr, "comp_mgr: VNT_UI=%s not understood; using none\n", settings.ui.c_str());
     if (!clock_.valid()) {

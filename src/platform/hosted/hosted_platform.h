@@ -4,6 +4,7 @@
 #define COMP_MGR_PLATFORM_HOSTED_HOSTED_PLATFORM_H
 
 #include "platform/hosted/hosted_clock.h"
+#include "platform/hosted/hosted_com.h"
 #include "platform/hosted/hosted_file_versions.h"
 #include "platform/hosted/hosted_files.h"
 #include "platform/hosted/hosted_loader.h"
@@ -38,6 +39,7 @@ private:
     HostedClock clock_;
     HostedRegistry registry_;
     HostedFileVersions fileVersions_;
+    HostedCom com_;
     Platform platform_;
 };
 

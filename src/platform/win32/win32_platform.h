@@ -4,6 +4,7 @@
 
 #include "platform/process_platform.h"
 #include "platform/win32/win32_clock.h"
+#include "platform/win32/win32_com.h"
 #include "platform/win32/win32_file_versions.h"
 #include "platform/win32/win32_files.h"
 #include "platform/win32/win32_loader.h"
@@ -30,7 +31,8 @@ private:
     Win32Ui ui_;
     Win32Clock clock_;
     Win32FileVersions fileVersions_;
-    Platform platform_{registry_, files_, process_, loader_, ui_, clock_, fileVersions_};
+    Win32Com com_;
+    Platform platform_{registry_, files_, process_, loader_, ui_, clock_, fileVersions_, com_};
 };
 
 namespace win32 {
