@@ -13,6 +13,7 @@
 #include "platform/memory/memory_loader.h"
 #include "platform/memory/memory_process.h"
 #include "platform/memory/memory_registry.h"
+#include "platform/memory/memory_shell.h"
 #include "platform/memory/memory_ui.h"
 #include "support/test_catalog.h"
 
@@ -29,7 +30,7 @@ const char kDbPath[] = "C:\\Vantrel\\db\\vnt_Compdb.ini";
 // the usual properties and a few extra ones; every installation links five
 // plug-ins.
 struct BenchMachine {
-    explicit BenchMachine(int sections) : platform{registry, files, process, loader, ui, clock} {
+    explicit BenchMachine(int sections) : platform{registry, files, process, loader, ui, clock, shell} {
         registry.SetString(kHkeyLocalMachine, "SOFTWARE\\KOVRA\\Vantrel\\ComponentManager", "target", kDbFolder);
         files.MakeFolder(kDbFolder);
         files.Put("C:\\Vantrel\\bin\\vn_app.exe", "MZ");
@@ -70,6 +71,7 @@ struct BenchMachine {
     MemoryLoader loader;
     MemoryUi ui;
     MemoryClock clock;
+    MemoryShell shell;
     Platform platform;
     std::size_t fileSize = 0;
 };

@@ -17,6 +17,7 @@
 #include "platform/memory/memory_loader.h"
 #include "platform/memory/memory_process.h"
 #include "platform/memory/memory_registry.h"
+#include "platform/memory/memory_shell.h"
 #include "platform/memory/memory_ui.h"
 #include "support/test_catalog.h"
 
@@ -28,7 +29,7 @@ using testing_support::TestCatalog;
 const char* const kFamilies[] = {"FamA", "FamB", "FamC"};
 
 struct BenchMachine {
-    BenchMachine() : platform{registry, files, process, loader, ui, clock} {
+    BenchMachine() : platform{registry, files, process, loader, ui, clock, shell} {
         files.MakeFolder("C:\\Vantrel\\db");
         registry.SetString(kHkeyLocalMachine, "SOFTWARE\\KOVRA\\Vantrel\\ComponentManager", "target",
                            "C:\\Vantrel\\db");
@@ -39,6 +40,7 @@ struct BenchMachine {
     MemoryLoader loader;
     MemoryUi ui;
     MemoryClock clock;
+    MemoryShell shell;
     Platform platform;
 };
 

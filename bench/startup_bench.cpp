@@ -14,6 +14,7 @@
 #include "platform/memory/memory_loader.h"
 #include "platform/memory/memory_process.h"
 #include "platform/memory/memory_registry.h"
+#include "platform/memory/memory_shell.h"
 #include "platform/memory/memory_ui.h"
 #include "support/test_catalog.h"
 
@@ -31,7 +32,7 @@ const char* const kCategories[] = {"Plugins\\ActiveX Tools\\", "Plugins\\Command
 const char* const kScopes[] = {"*", "FamA", "FamB", "FamC"};
 
 struct StartupMachine {
-    StartupMachine() : platform{registry, files, process, loader, ui, clock} {
+    StartupMachine() : platform{registry, files, process, loader, ui, clock, shell} {
         registry.SetString(kHkeyLocalMachine, "SOFTWARE\\KOVRA\\Vantrel\\ComponentManager", "target", kDbFolder);
         files.MakeFolder(kDbFolder);
         process.modulePath = "C:\\Vantrel\\bin\\vn_app.exe";
@@ -86,6 +87,7 @@ struct StartupMachine {
     MemoryLoader loader;
     MemoryUi ui;
     MemoryClock clock;
+    MemoryShell shell;
     Platform platform;
 };
 

@@ -8,6 +8,7 @@
 #include "platform/loader.h"
 #include "platform/process.h"
 #include "platform/registry.h"
+#include "platform/shell.h"
 #include "platform/ui.h"
 
 namespace comp_mgr {
@@ -19,6 +20,7 @@ struct Platform {
     Loader& loader;
     Ui& ui;
     Clock& clock;
+    Shell& shell;
 };
 
 }  // namespace comp_mgr

@@ -10,6 +10,7 @@
 #include "platform/memory/memory_loader.h"
 #include "platform/memory/memory_process.h"
 #include "platform/memory/memory_registry.h"
+#include "platform/memory/memory_shell.h"
 #include "platform/memory/memory_ui.h"
 #include "platform/platform.h"
 
@@ -39,6 +40,7 @@ public:
     MemoryLoader loader;
     MemoryUi ui;
     MemoryClock clock;
+    MemoryShell shell;
     Platform platform;
 };
 

@@ -77,7 +77,8 @@ protected:
 
     TestMachine machine;
     FailingEnumRegistry failing;
-    Platform failingPlatform{failing, machine.files, machine.process, machine.loader, machine.ui, machine.clock};
+    Platform failingPlatform{failing,    machine.files, machine.process, machine.loader,
+                             machine.ui, machine.clock, machine.shell};
     bool useFailing = false;
     std::unique_ptr<TestCatalog> db;
 };

@@ -132,6 +132,8 @@ Commands:
   detect [link|unregister|ask|count]
   unregister-all
   flags                             bGetDbUpdateFlag with the change bits named
+  web startup|startup-for|get|set|update|support|register [ARGS...]
+  path-for-sku SKU                  the folders of the products listing a Sku
   call EXPORT ARGS...               one raw call
   exec FILE|-                       raw calls, one per line, in one load
 

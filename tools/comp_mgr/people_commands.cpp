@@ -8,6 +8,7 @@ const std::vector<PeopleCommand>& AllCommands() {
         std::vector<PeopleCommand> c;
         AddCatalogCommands(&c);
         AddRecordCommands(&c);
+        AddWebCommands(&c);
         return c;
     }();
     return commands;

@@ -31,6 +31,7 @@ bool CheckPeopleCommand(const PeopleCommand& command, const Words& words, std::s
 // The command groups, each in its own file.
 void AddCatalogCommands(std::vector<PeopleCommand>* commands);
 void AddRecordCommands(std::vector<PeopleCommand>* commands);
+void AddWebCommands(std::vector<PeopleCommand>* commands);
 
 // Shared helpers of the command files.
 bool WordIsOneOf(const std::string& word, const std::vector<std::string>& choices, std::size_t* index);

@@ -27,6 +27,12 @@ public:
 
     void MessageBox(const std::string& caption, const std::string& text) override;
 
+    // ---- update advisor (hosted_reminder.cpp) --------------------------------
+    // tty: asks for the check box, then Yes or No; script: a line
+    // "reminder [disable] yes|no"; none: No with the box unticked. Logged to
+    // ui.log as "reminder|disable=<0 or 1>|<yes or no>".
+    ReminderAnswer UpdateReminder() override;
+
     Mode mode() const { return mode_; }
     // False when the setting was not understood (the UI then acts as "none").
     bool settingValid() const { return settingValid_; }
@@ -38,6 +44,7 @@ public:
     void LogDialog(const std::string& line);
 
 private:
+    ReminderAnswer AskReminderOnTerminal();
     void LoadScript();
     void AppendToLog(const std::string& name, const std::string& line);
 

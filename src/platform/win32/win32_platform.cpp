@@ -2,7 +2,8 @@
 
 namespace comp_mgr {
 
-Win32Platform::Win32Platform(const Win32Settings& settings) : ui_(settings.ui, settings.logDir), clock_(settings.now) {}
+Win32Platform::Win32Platform(const Win32Settings& settings)
+    : ui_(settings.ui, settings.logDir), clock_(settings.now), shell_(settings.logDir) {}
 
 std::unique_ptr<ProcessPlatform> CreateProcessPlatform() {
     return std::make_unique<Win32Platform>(Win32Settings::FromEnvironment());

@@ -9,6 +9,7 @@
 #include "platform/win32/win32_process.h"
 #include "platform/win32/win32_registry.h"
 #include "platform/win32/win32_settings.h"
+#include "platform/win32/win32_shell.h"
 #include "platform/win32/win32_ui.h"
 
 namespace comp_mgr {
@@ -28,7 +29,8 @@ private:
     Win32Loader loader_;
     Win32Ui ui_;
     Win32Clock clock_;
-    Platform platform_{registry_, files_, process_, loader_, ui_, clock_};
+    Win32Shell shell_;
+    Platform platform_{registry_, files_, process_, loader_, ui_, clock_, shell_};
 };
 
 namespace win32 {
