@@ -3,7 +3,7 @@
 # Skips apt entirely when everything is already there.
 set -euo pipefail
 packages=(cmake ninja-build g++ clang libclang-rt-14-dev clang-format googletest libgtest-dev libgmock-dev
-          libbenchmark-dev g++-mingw-w64-x86-64 wine64 python3)
+          libbenchmark-dev g++-mingw-w64-x86-64 wine64 python3 xvfb xdotool imagemagick)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
