@@ -15,6 +15,7 @@
 #include "platform/memory/memory_loader.h"
 #include "platform/memory/memory_process.h"
 #include "platform/memory/memory_registry.h"
+#include "platform/memory/memory_shell.h"
 #include "platform/memory/memory_ui.h"
 #include "support/test_catalog.h"
 
@@ -31,7 +32,8 @@ const char kDbPath[] = "C:\\Vantrel\\db\\vnt_Compdb.ini";
 // the usual properties and a few extra ones; every installation links five
 // plug-ins.
 struct BenchMachine {
-    explicit BenchMachine(int sections) : platform{registry, files, process, loader, ui, clock, fileVersions, com} {
+    explicit BenchMachine(int sections)
+        : platform{registry, files, process, loader, ui, clock, fileVersions, com, shell} {
         registry.SetString(kHkeyLocalMachine, "SOFTWARE\\KOVRA\\Vantrel\\ComponentManager", "target", kDbFolder);
         files.MakeFolder(kDbFolder);
         files.Put("C:\\Vantrel\\bin\\vn_app.exe", "MZ");
@@ -74,6 +76,7 @@ struct BenchMachine {
     MemoryClock clock;
     MemoryFileVersions fileVersions;
     MemoryCom com;
+    MemoryShell shell;
     Platform platform;
     std::size_t fileSize = 0;
 };

@@ -19,6 +19,7 @@
 #include "platform/memory/memory_loader.h"
 #include "platform/memory/memory_process.h"
 #include "platform/memory/memory_registry.h"
+#include "platform/memory/memory_shell.h"
 #include "platform/memory/memory_ui.h"
 #include "support/test_catalog.h"
 
@@ -30,7 +31,7 @@ using testing_support::TestCatalog;
 const char* const kFamilies[] = {"FamA", "FamB", "FamC"};
 
 struct BenchMachine {
-    BenchMachine() : platform{registry, files, process, loader, ui, clock, fileVersions, com} {
+    BenchMachine() : platform{registry, files, process, loader, ui, clock, fileVersions, com, shell} {
         files.MakeFolder("C:\\Vantrel\\db");
         registry.SetString(kHkeyLocalMachine, "SOFTWARE\\KOVRA\\Vantrel\\ComponentManager", "target",
                            "C:\\Vantrel\\db");
@@ -43,6 +44,7 @@ struct BenchMachine {
     MemoryClock clock;
     MemoryFileVersions fileVersions;
     MemoryCom com;
+    MemoryShell shell;
     Platform platform;
 };
 

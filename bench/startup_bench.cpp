@@ -16,6 +16,7 @@
 #include "platform/memory/memory_loader.h"
 #include "platform/memory/memory_process.h"
 #include "platform/memory/memory_registry.h"
+#include "platform/memory/memory_shell.h"
 #include "platform/memory/memory_ui.h"
 #include "support/test_catalog.h"
 
@@ -33,7 +34,7 @@ const char* const kCategories[] = {"Plugins\\ActiveX Tools\\", "Plugins\\Command
 const char* const kScopes[] = {"*", "FamA", "FamB", "FamC"};
 
 struct StartupMachine {
-    StartupMachine() : platform{registry, files, process, loader, ui, clock, fileVersions, com} {
+    StartupMachine() : platform{registry, files, process, loader, ui, clock, fileVersions, com, shell} {
         registry.SetString(kHkeyLocalMachine, "SOFTWARE\\KOVRA\\Vantrel\\ComponentManager", "target", kDbFolder);
         files.MakeFolder(kDbFolder);
         process.modulePath = "C:\\Vantrel\\bin\\vn_app.exe";
@@ -90,6 +91,7 @@ struct StartupMachine {
     MemoryClock clock;
     MemoryFileVersions fileVersions;
     MemoryCom com;
+    MemoryShell shell;
     Platform platform;
 };
 

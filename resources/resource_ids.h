@@ -14,4 +14,8 @@
 #define IDC_SELECT_ALL 2007
 #define IDC_DESELECT_ALL 2008
 
+/* The Update Advisor Reminder dialog; its check box is control 2000 of it. */
+#define IDD_UPDATE_REMINDER 2000
+#define IDC_DISABLE_REMINDER 2000
+
 #endif

@@ -22,7 +22,7 @@ SERVICE_ORDER = {
     "engine_bridge": 0, "linking": 0, "registration": 0, "setup": 0, "versions": 0,
     "detection": 1, "repairs": 1,
     "records": 2,
-    "scan": 3,
+    "scan": 3, "advisor": 3,
 }
 ADAPTERS = {"memory": set(), "hosted": {"memory"}, "win32": set()}
 INCLUDE = re.compile(r'^\s*#\s*include\s+"([^"]+)"')

@@ -65,7 +65,27 @@ COMP_MGR_API void vUnRegAllPlgN(void);
 // after them when there is room, sets `*size` to the value's byte count and
 // returns 1; 0 when the file has no such value (nothing is changed).
 COMP_MGR_API int bQueryFileVersion(const char* path, const char* subBlock, unsigned int* size, char* buffer);
+// The update advisor.
+COMP_MGR_API int bWebStartup(const char* sectionName, int mode);
+COMP_MGR_API int bWebStartupByVNT(const char* progLocation, const char* sdkVersion);
+COMP_MGR_API int bWebGetSetting(const char* sectionName, int* autoLaunch, int* frequency, unsigned int* size1,
+                                char* text1, unsigned int* size2, char* text2);
+COMP_MGR_API int bWebSetSetting(const char* sectionName, int autoLaunch, int frequency, const char* text1,
+                                const char* text2);
+COMP_MGR_API int bWebUpdate(const char* sectionName);
+COMP_MGR_API int bWebSupport(const char* sectionName);
+COMP_MGR_API int bWebRegister(void);
+COMP_MGR_API int bWebGetPath4Sku(const char* sku, unsigned int* size, char* path);
 
 }  // extern "C"
+
+// The one export whose symbol carries its signature, so that hosts bind to
+// it through this declaration rather than by a bare name.
+COMP_MGR_API int bGetWebSettingWithDefault(const char* sectionName);
+
+// Its symbol as MinGW-w64 and GCC decorate it, and as Microsoft's compilers
+// do for 64-bit code (the library exports both on Windows).
+#define COMP_MGR_WEB_SETTING_WITH_DEFAULT_SYMBOL "_Z25bGetWebSettingWithDefaultPKc"
+#define COMP_MGR_WEB_SETTING_WITH_DEFAULT_MSVC_SYMBOL "?bGetWebSettingWithDefault@@YAHPEBD@Z"
 
 #endif

@@ -5,7 +5,10 @@
 namespace comp_mgr {
 
 ComponentManagerApp::ComponentManagerApp(const Platform& platform)
-    : platform_(platform), database_(platform), services_(database_, platform) {
+    : platform_(platform),
+      database_(platform),
+      services_(database_, platform),
+      webSettings_(database_, platform, services_.records) {
     NotifyEngineOfHost(platform_);
     database_.LocateDatabaseFile();
     database_.OpenDatabaseFile();

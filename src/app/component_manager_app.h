@@ -9,6 +9,7 @@
 #include "app/services.h"
 #include "catalog/component_database.h"
 #include "platform/platform.h"
+#include "services/advisor/web_settings.h"
 
 namespace comp_mgr {
 
@@ -34,12 +35,14 @@ public:
 
     ComponentDatabase& database() { return database_; }
     Services& services() { return services_; }
+    WebSettings& webSettings() { return webSettings_; }
     const Platform& platform() const { return platform_; }
 
 private:
     const Platform& platform_;
     ComponentDatabase database_;
     Services services_;
+    WebSettings webSettings_;
     bool abortUpdate_ = false;
     std::string pendingMessage_;
 };

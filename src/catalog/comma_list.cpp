@@ -68,4 +68,12 @@ bool SplitIntoList(const std::string& value, StringList& list) {
     return appended;
 }
 
+int SplitList(const std::string& text, char separator, std::vector<std::string>& pieces) {
+    std::size_t start = 0;
+    for (std::size_t cut; (cut = text.find(separator, start)) != std::string::npos; start = cut + 1)
+        if (cut > start) pieces.push_back(text.substr(start, cut - start));
+    if (start < text.size()) pieces.push_back(text.substr(start));
+    return 1;
+}
+
 }  // namespace comp_mgr

@@ -4,6 +4,7 @@
 #define COMP_MGR_CATALOG_COMMA_LIST_H
 
 #include <string>
+#include <vector>
 
 #include "comp_mgr/string_list.h"
 
@@ -33,6 +34,11 @@ std::string JoinCommaList(const StringList& items);
 // order of `added` (empty ones left out); the result is joined and
 // normalised.
 std::string MergeCommaTexts(const std::string& existing, const std::string& added);
+
+// Appends to `pieces` the non-empty pieces of `text` between `separator`s
+// (leading, doubled and trailing separators give nothing; pieces are not
+// trimmed); always 1.
+int SplitList(const std::string& text, char separator, std::vector<std::string>& pieces);
 
 }  // namespace comp_mgr
 

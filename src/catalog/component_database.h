@@ -88,6 +88,10 @@ public:
     int GetEntryByIndex(int kind, int index, std::string& name, CatalogEntry& entry) const;
     int FindCatalogEntry(const char* name, CatalogEntry** found) const;
     int GetEntryByKey(const char* name, CatalogEntry* entry) const;
+    // The folders (drive and directory, with its trailing backslash) of every
+    // installation, then every plug-in, whose Sku lists `sku`, once per
+    // listing, joined by "|"; false when there is none.
+    bool FindInstallationsForSku(const std::string& sku, std::string& text) const;
     // The plug-in sections whose entry had this location (compared without
     // regard to case) when last indexed, in plugInNames order; callers check
     // each against its entry.

@@ -2,7 +2,9 @@
 // catalog. Callers receive copies; nothing here changes the catalog.
 #include <cstdint>
 
+#include "catalog/comma_list.h"
 #include "catalog/component_database.h"
+#include "support/win_path.h"
 
 namespace comp_mgr {
 
@@ -46,6 +48,26 @@ int ComponentDatabase::GetEntryByKey(const char* name, CatalogEntry* entry) cons
     if (!FindCatalogEntry(name, &found)) return 0;
     entry->Assign(*found);
     return 1;
+}
+
+bool ComponentDatabase::FindInstallationsForSku(const std::string& sku, std::string& text) const {
+    text.clear();
+    if (sku.empty()) return false;
+    for (const StringList* names : {&installationNames_, &plugInNames_}) {
+        for (const auto& name : *names) {
+            const CatalogEntry* entry = Entry(name);
+            if (!entry) continue;
+            std::vector<std::string> pieces;
+            SplitList(entry->Sku, ',', pieces);
+            for (const auto& piece : pieces) {
+                if (piece != sku) continue;
+                const SplitPathParts parts = SplitPath(entry->ProgLocation);
+                if (!text.empty()) text += "|";
+                text += parts.drive + parts.dir;
+            }
+        }
+    }
+    return !text.empty();
 }
 
 }  // namespace comp_mgr

@@ -10,6 +10,7 @@
 #include "platform/loader.h"
 #include "platform/process.h"
 #include "platform/registry.h"
+#include "platform/shell.h"
 #include "platform/ui.h"
 
 namespace comp_mgr {
@@ -23,6 +24,7 @@ struct Platform {
     Clock& clock;
     FileVersions& fileVersions;
     Com& com;
+    Shell& shell;
 };
 
 }  // namespace comp_mgr

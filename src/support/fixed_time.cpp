@@ -53,6 +53,23 @@ std::tm BrokenDownTime(int year, int month, int day, int hour, int minute, int s
     return t;
 }
 
+std::int64_t CalendarSeconds(const std::tm& time) {
+    // Months first, so that the day count below starts from a real month.
+    std::int64_t month = time.tm_mon;
+    std::int64_t year = 1900 + static_cast<std::int64_t>(time.tm_year) + (month >= 0 ? month / 12 : (month - 11) / 12);
+    month -= (month >= 0 ? month / 12 : (month - 11) / 12) * 12;
+    // Days from 1970-01-01 of the first of that month (Hinnant's days_from_civil).
+    const std::int64_t m = month + 1;
+    const std::int64_t y = m <= 2 ? year - 1 : year;
+    const std::int64_t era = (y >= 0 ? y : y - 399) / 400;
+    const std::int64_t yoe = y - era * 400;
+    const std::int64_t doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5;
+    const std::int64_t doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+    const std::int64_t days = era * 146097 + doe - 719468 + (time.tm_mday - 1);
+    return days * 86400 + static_cast<std::int64_t>(time.tm_hour) * 3600 + static_cast<std::int64_t>(time.tm_min) * 60 +
+           time.tm_sec;
+}
+
 bool ParseFixedTime(const std::string& text, std::tm* result) {
     if (!result || text.size() != 19) return false;
     if (text[4] != '-' || text[7] != '-' || text[10] != ' ' || text[13] != ':' || text[16] != ':') return false;

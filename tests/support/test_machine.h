@@ -12,6 +12,7 @@
 #include "platform/memory/memory_loader.h"
 #include "platform/memory/memory_process.h"
 #include "platform/memory/memory_registry.h"
+#include "platform/memory/memory_shell.h"
 #include "platform/memory/memory_ui.h"
 #include "platform/platform.h"
 
@@ -43,6 +44,7 @@ public:
     MemoryClock clock;
     MemoryFileVersions fileVersions;
     MemoryCom com;
+    MemoryShell shell;
     Platform platform;
 };
 

@@ -77,8 +77,8 @@ protected:
 
     TestMachine machine;
     FailingEnumRegistry failing;
-    Platform failingPlatform{failing,    machine.files, machine.process,      machine.loader,
-                             machine.ui, machine.clock, machine.fileVersions, machine.com};
+    Platform failingPlatform{failing,       machine.files,        machine.process, machine.loader, machine.ui,
+                             machine.clock, machine.fileVersions, machine.com,     machine.shell};
     bool useFailing = false;
     std::unique_ptr<TestCatalog> db;
 };

@@ -105,15 +105,45 @@ static_assert(std::is_same_v<decltype(vUnRegAllPlgN), NoResult>);
 static_assert(std::is_same_v<decltype(iGetCatalogCount), IntArg>);
 static_assert(std::is_same_v<decltype(bAbortDbUpdate), NoArgs>);
 static_assert(std::is_same_v<decltype(bGetDbUpdateFlag), OutInt>);
+static_assert(std::is_same_v<decltype(bWebStartup), TextInt>);
+static_assert(std::is_same_v<decltype(bWebStartupByVNT), TwoTexts>);
+static_assert(std::is_same_v<decltype(bGetWebSettingWithDefault), Text>);
+static_assert(std::is_same_v<decltype(bWebGetSetting), WebGet>);
+static_assert(std::is_same_v<decltype(bWebSetSetting), WebSet>);
+static_assert(std::is_same_v<decltype(bWebUpdate), Text>);
+static_assert(std::is_same_v<decltype(bWebSupport), Text>);
+static_assert(std::is_same_v<decltype(bWebRegister), NoArgs>);
+static_assert(std::is_same_v<decltype(bWebGetPath4Sku), TextToBuffer>);
 static_assert(std::is_same_v<decltype(bQueryFileVersion), GetKey>);
 
 std::vector<ExportInfo> BuildTable() {
     std::vector<ExportInfo> rows = {
-        Row<NoArgs>("InstallVNT"),        Row<GetKey>("bGetKeyVNT"),       Row<Text>("bPrepareVNT"),
-        Row<TwoTexts>("SetupVNT"),        Row<TwoTexts>("bSetupVNT"),      Row<Install>("bInstallVNT"),
-        Row<Update>("bUpdateVNT"),        Row<Link>("bLinkPlugIns"),       Row<IntArg>("iDetectNewPlugIns"),
-        Row<NoResult>("vUnRegAllPlgN"),   Row<IntArg>("iGetCatalogCount"), Row<ByIndex>("bGetCatalogByNdx"),
-        Row<ByKey>("bGetCatalogByKey"),   Row<NoArgs>("bAbortDbUpdate"),   Row<OutInt>("bGetDbUpdateFlag", {"changes"}),
+        Row<NoArgs>("InstallVNT"),
+        Row<GetKey>("bGetKeyVNT"),
+        Row<Text>("bPrepareVNT"),
+        Row<TwoTexts>("SetupVNT"),
+        Row<TwoTexts>("bSetupVNT"),
+        Row<Install>("bInstallVNT"),
+        Row<Update>("bUpdateVNT"),
+        Row<Link>("bLinkPlugIns"),
+        Row<IntArg>("iDetectNewPlugIns"),
+        Row<NoResult>("vUnRegAllPlgN"),
+        Row<IntArg>("iGetCatalogCount"),
+        Row<ByIndex>("bGetCatalogByNdx"),
+        Row<ByKey>("bGetCatalogByKey"),
+        Row<NoArgs>("bAbortDbUpdate"),
+        Row<OutInt>("bGetDbUpdateFlag", {"changes"}),
+        Row<TextInt>("bWebStartup"),
+        Row<TwoTexts>("bWebStartupByVNT"),
+        // Exported under its decorated name only.
+        Row<Text>("bGetWebSettingWithDefault", {},
+                  {COMP_MGR_WEB_SETTING_WITH_DEFAULT_SYMBOL, COMP_MGR_WEB_SETTING_WITH_DEFAULT_MSVC_SYMBOL}),
+        Row<WebGet>("bWebGetSetting", {"autoLaunch", "frequency"}),
+        Row<WebSet>("bWebSetSetting"),
+        Row<Text>("bWebUpdate"),
+        Row<Text>("bWebSupport"),
+        Row<NoArgs>("bWebRegister"),
+        Row<TextToBuffer>("bWebGetPath4Sku"),
         Row<GetKey>("bQueryFileVersion"),
     };
     for (auto& row : rows) row.hexOutputs = row.name == "bGetDbUpdateFlag";

@@ -133,8 +133,10 @@ Commands:
   detect [link|unregister|ask|count]
   unregister-all
   flags                             bGetDbUpdateFlag with the change bits named
-  init                              a fresh machine at --root (hosted only)
+  web startup|startup-for|get|set|update|support|register [ARGS...]
+  path-for-sku SKU                  the folders of the products listing a Sku
   version FILE                      the version strings of a file, per translation
+  init                              a fresh machine at --root (hosted only)
   call EXPORT ARGS...               one raw call
   exec FILE|-                       raw calls, one per line, in one load
 

@@ -9,6 +9,7 @@ const std::vector<PeopleCommand>& AllCommands() {
         AddCatalogCommands(&c);
         AddRecordCommands(&c);
         AddVersionCommands(&c);
+        AddWebCommands(&c);
         return c;
     }();
     return commands;

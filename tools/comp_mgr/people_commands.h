@@ -32,6 +32,7 @@ bool CheckPeopleCommand(const PeopleCommand& command, const Words& words, std::s
 void AddCatalogCommands(std::vector<PeopleCommand>* commands);
 void AddRecordCommands(std::vector<PeopleCommand>* commands);
 void AddVersionCommands(std::vector<PeopleCommand>* commands);
+void AddWebCommands(std::vector<PeopleCommand>* commands);
 
 // Shared helpers of the command files.
 bool WordIsOneOf(const std::string& word, const std::vector<std::string>& choices, std::size_t* index);

@@ -25,4 +25,11 @@ std::tm HostedClock::Now() {
     return local;
 }
 
+std::int64_t HostedClock::MakeLocalTime(const std::tm& local) {
+    std::tm t = local;
+    t.tm_isdst = -1;
+    const std::time_t seconds = std::mktime(&t);
+    return seconds == static_cast<std::time_t>(-1) ? -1 : static_cast<std::int64_t>(seconds);
+}
+
 }  // namespace comp_mgr

@@ -17,6 +17,8 @@ public:
     explicit HostedClock(const std::string& fixed);
 
     std::tm Now() override;
+    // mktime in the process's time zone (TZ).
+    std::int64_t MakeLocalTime(const std::tm& local) override;
     bool valid() const { return valid_; }
 
     // Parses "YYYY-MM-DD HH:MM:SS" into a normalised local time (weekday and

@@ -15,9 +15,10 @@ HostedPlatform::HostedPlatform(const HostedSettings& settings)
       loader_(machine_),
       ui_(machine_, settings.ui.empty() ? (::isatty(0) ? "tty" : "none") : settings.ui),
       clock_(settings.now),
+      shell_(machine_, settings.openCommand),
       registry_(machine_.root() + "/registry.reg"),
       fileVersions_(machine_),
-      platform_{registry_, files_, process_, loader_, ui_, clock_, fileVersions_, com_} {
+      platform_{registry_, files_, process_, loader_, ui_, clock_, fileVersions_, com_, shell_} {
     if (!ui_.settingValid())
         std::fprintf(stderr, "comp_mgr: VNT_UI=%s not understood; using none\n", settings.ui.c_str());
     if (!clock_.valid()) {

@@ -12,6 +12,7 @@
 #include "platform/hosted/hosted_process.h"
 #include "platform/hosted/hosted_registry.h"
 #include "platform/hosted/hosted_settings.h"
+#include "platform/hosted/hosted_shell.h"
 #include "platform/hosted/hosted_ui.h"
 #include "platform/process_platform.h"
 
@@ -37,6 +38,7 @@ private:
     HostedLoader loader_;
     HostedUi ui_;
     HostedClock clock_;
+    HostedShell shell_;
     HostedRegistry registry_;
     HostedFileVersions fileVersions_;
     HostedCom com_;

@@ -19,6 +19,7 @@ HostedSettings HostedSettings::FromEnvironment() {
     FromEnv("VNT_CWD", &s.currentDirectory);
     FromEnv("VNT_UI", &s.ui);
     FromEnv("VNT_NOW", &s.now);
+    FromEnv("VNT_OPEN", &s.openCommand);
     return s;
 }
 

@@ -22,6 +22,10 @@
 //                 path of a file>" or "none" (hosted_ui.h). Default "tty" when
 //                 standard input is a terminal, else "none". Any other text: a
 //                 warning on standard error, and "none".
+//   VNT_OPEN      A program run to open an address or file (for example
+//                 xdg-open), found on PATH, with the target as its one
+//                 argument (hosted_shell.h). Default none: opening is only
+//                 logged, and succeeds.
 //   VNT_NOW       A fixed local time "YYYY-MM-DD HH:MM:SS" for the clock.
 //                 Default the real time. Text that is not a possible date and
 //                 time in that form: a warning on standard error, and the real
@@ -42,6 +46,7 @@ struct HostedSettings {
     std::string currentDirectory;                          // VNT_CWD; empty: the folder of hostExe
     std::string ui;                                        // VNT_UI; empty: "tty" on a terminal, else "none"
     std::string now;                                       // VNT_NOW; empty: the real time
+    std::string openCommand;                               // VNT_OPEN; empty: opening is only logged
 
     // The settings named by the environment, defaults for the rest.
     static HostedSettings FromEnvironment();

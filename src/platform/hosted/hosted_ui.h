@@ -30,6 +30,12 @@ public:
     // "newcomponents STEP... ok|cancel" line; none: OK, nothing changed.
     void ShowNewComponents(NewComponentsChoice& choice) override;
 
+    // ---- update advisor (hosted_reminder.cpp) --------------------------------
+    // tty: asks for the check box, then Yes or No; script: a line
+    // "reminder [disable] yes|no"; none: No with the box unticked. Logged to
+    // ui.log as "reminder|disable=<0 or 1>|<yes or no>".
+    ReminderAnswer UpdateReminder() override;
+
     Mode mode() const { return mode_; }
     // False when the setting was not understood (the UI then acts as "none").
     bool settingValid() const { return settingValid_; }
@@ -44,6 +50,7 @@ private:
     // Both answer true for OK.
     bool RunNewComponentsScript(NewComponentsChoice& choice, const std::string& line);
     bool AskNewComponentsOnTerminal(NewComponentsChoice& choice);
+    ReminderAnswer AskReminderOnTerminal();
     void LoadScript();
     void AppendToLog(const std::string& name, const std::string& line);
 

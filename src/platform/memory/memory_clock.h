@@ -2,6 +2,7 @@
 #ifndef COMP_MGR_PLATFORM_MEMORY_MEMORY_CLOCK_H
 #define COMP_MGR_PLATFORM_MEMORY_MEMORY_CLOCK_H
 
+#include <cstdint>
 #include <ctime>
 
 #include "platform/clock.h"
@@ -18,6 +19,8 @@ public:
         now = BrokenDownTime(year, month, day, hour, minute, second, 0);
     }
     std::tm Now() override { return now; }
+    // Local time is universal time here: no zone, no daylight saving.
+    std::int64_t MakeLocalTime(const std::tm& local) override { return CalendarSeconds(local); }
     std::tm now{};
 };
 

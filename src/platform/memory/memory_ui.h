@@ -49,6 +49,18 @@ public:
     std::vector<std::pair<std::string, std::string>> messages;
     std::deque<NewComponentsAnswer> newComponentsAnswers;
     std::vector<ShownNewComponents> newComponents;
+
+    // ---- update advisor ------------------------------------------------------
+    // Answers given in turn; with none left the dialog answers "No", unticked.
+    ReminderAnswer UpdateReminder() override {
+        ++remindersShown;
+        if (reminderAnswers.empty()) return ReminderAnswer{};
+        ReminderAnswer answer = reminderAnswers.front();
+        reminderAnswers.pop_front();
+        return answer;
+    }
+    std::deque<ReminderAnswer> reminderAnswers;
+    int remindersShown = 0;
 };
 
 }  // namespace comp_mgr

@@ -18,4 +18,11 @@ std::tm Win32Clock::Now() {
     return BrokenDownTime(now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond, isDst);
 }
 
+std::int64_t Win32Clock::MakeLocalTime(const std::tm& local) {
+    std::tm t = local;
+    t.tm_isdst = -1;
+    const __time64_t seconds = _mktime64(&t);
+    return seconds == static_cast<__time64_t>(-1) ? -1 : static_cast<std::int64_t>(seconds);
+}
+
 }  // namespace comp_mgr

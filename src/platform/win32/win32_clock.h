@@ -18,6 +18,8 @@ public:
     explicit Win32Clock(const std::string& fixed);
 
     std::tm Now() override;
+    // mktime of the C runtime, in the time zone of TZ or of the system.
+    std::int64_t MakeLocalTime(const std::tm& local) override;
 
 private:
     bool fixed_ = false;

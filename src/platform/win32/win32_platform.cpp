@@ -6,7 +6,8 @@
 
 namespace comp_mgr {
 
-Win32Platform::Win32Platform(const Win32Settings& settings) : ui_(settings.ui, settings.logDir), clock_(settings.now) {}
+Win32Platform::Win32Platform(const Win32Settings& settings)
+    : ui_(settings.ui, settings.logDir), clock_(settings.now), shell_(settings.logDir) {}
 
 void ReportToHost(const char* line) noexcept {
     try {

@@ -11,6 +11,7 @@
 #include "platform/win32/win32_process.h"
 #include "platform/win32/win32_registry.h"
 #include "platform/win32/win32_settings.h"
+#include "platform/win32/win32_shell.h"
 #include "platform/win32/win32_ui.h"
 
 namespace comp_mgr {
@@ -32,7 +33,8 @@ private:
     Win32Clock clock_;
     Win32FileVersions fileVersions_;
     Win32Com com_;
-    Platform platform_{registry_, files_, process_, loader_, ui_, clock_, fileVersions_, com_};
+    Win32Shell shell_;
+    Platform platform_{registry_, files_, process_, loader_, ui_, clock_, fileVersions_, com_, shell_};
 };
 
 namespace win32 {

@@ -19,6 +19,22 @@
 //                shown to its ui.log, escaped as the hosted machine writes
 //                ROOT/log/, so that tests can read what the user would have
 //                seen. The folder itself is
+//   VNT_UI       Exactly "none": no message box or dialog is shown (nobody is
+//                there to answer one; the reminder answers No with its box
+//                unticked); the message is still logged (VNT_LOG_DIR).
+//                "script:<Windows path of a file>": dialogs are shown and the
+//                file's lines ("reminder [disable] yes|no", one per dialog, in
+//                order) are played on them as mouse clicks; a dialog with no
+//                line left is not shown and answers as for "none". Default:
+//                message boxes and dialogs are shown. Any other text acts as
+//                the default, without a warning.
+//   VNT_LOG_DIR  A folder (Windows path): every message box is also appended
+//                to its messages.log as "<caption>|<text>", escaped as the
+//                hosted machine writes ROOT/log/messages.log, so that tests
+//                can read what the user would have seen; likewise each page
+//                or file the shell was asked to open goes to open.log as
+//                "<verb>|<target>|<ok or failed>" and each dialog to ui.log
+//                ("reminder|disable=<0 or 1>|<yes or no>"). The folder itself is
 //                made on the first message (not its parents). Default: no
 //                log. A folder or log that cannot be made or written: the
 //                message is not logged and is shown as VNT_UI says, without a

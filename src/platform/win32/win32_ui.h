@@ -5,9 +5,11 @@
 #define COMP_MGR_PLATFORM_WIN32_WIN32_UI_H
 
 #include <deque>
+#include <memory>
 #include <string>
 
 #include "platform/ui.h"
+#include "platform/win32/win32_ui_script.h"
 #include "support/log_text.h"
 
 namespace comp_mgr {
@@ -23,6 +25,13 @@ public:
     void MessageBox(const std::string& caption, const std::string& text) override;
     void ShowNewComponents(NewComponentsChoice& choice) override;
 
+    // ---- update advisor (win32_reminder_dialog.cpp) --------------------------
+    // The modal dialog of template 2000. "none": not shown, answered No with
+    // the box unticked; "script:<file>": shown, and the script's line
+    // "reminder [disable] yes|no" is played on it as mouse clicks. Logged to
+    // ui.log in the log folder as "reminder|disable=<0 or 1>|<yes or no>".
+    ReminderAnswer UpdateReminder() override;
+
 private:
     enum class Mode { kUser, kScript, kNone };
     // The next script line for a dialog; false when there is none left.
@@ -33,6 +42,7 @@ private:
     bool scriptLoaded_ = false;
     std::deque<std::string> script_;
     std::string logDir_;
+    std::unique_ptr<Win32UiScript> script_;  // null unless VNT_UI is script:<file>
 };
 
 }  // namespace comp_mgr
