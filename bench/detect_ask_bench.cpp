@@ -11,10 +11,13 @@
 #include <string>
 
 #include "platform/memory/memory_clock.h"
+#include "platform/memory/memory_com.h"
+#include "platform/memory/memory_file_versions.h"
 #include "platform/memory/memory_files.h"
 #include "platform/memory/memory_loader.h"
 #include "platform/memory/memory_process.h"
 #include "platform/memory/memory_registry.h"
+#include "platform/memory/memory_shell.h"
 #include "platform/memory/memory_ui.h"
 #include "support/test_catalog.h"
 
@@ -26,13 +29,18 @@ using testing_support::TestCatalog;
 constexpr int kNewPlugIns = 2000;
 
 struct AskMachine {
-    AskMachine() : platform{registry, files, process, loader, ui, clock} { files.MakeFolder("C:\\Vantrel\\plugins"); }
+    AskMachine() : platform{registry, files, process, loader, ui, clock, fileVersions, com, shell} {
+        files.MakeFolder("C:\\Vantrel\\plugins");
+    }
     MemoryRegistry registry;
     MemoryFiles files;
     MemoryProcess process;
     MemoryLoader loader;
     MemoryUi ui;
     MemoryClock clock;
+    MemoryFileVersions fileVersions;
+    MemoryCom com;
+    MemoryShell shell;
     Platform platform;
 };
 

@@ -10,10 +10,13 @@
 #include <string>
 
 #include "platform/memory/memory_clock.h"
+#include "platform/memory/memory_com.h"
+#include "platform/memory/memory_file_versions.h"
 #include "platform/memory/memory_files.h"
 #include "platform/memory/memory_loader.h"
 #include "platform/memory/memory_process.h"
 #include "platform/memory/memory_registry.h"
+#include "platform/memory/memory_shell.h"
 #include "platform/memory/memory_ui.h"
 #include "support/catalog_builder.h"
 #include "support/test_catalog.h"
@@ -26,7 +29,7 @@ using testing_support::AddPlugIn;
 using testing_support::TestCatalog;
 
 struct Machine {
-    Machine() : platform{registry, files, process, loader, ui, clock} {
+    Machine() : platform{registry, files, process, loader, ui, clock, fileVersions, com, shell} {
         registry.SetString(kHkeyLocalMachine, "SOFTWARE\\KOVRA\\Vantrel\\ComponentManager", "target",
                            "C:\\Vantrel\\db");
         files.MakeFolder("C:\\Vantrel\\db");
@@ -39,6 +42,9 @@ struct Machine {
     MemoryLoader loader;
     MemoryUi ui;
     MemoryClock clock;
+    MemoryFileVersions fileVersions;
+    MemoryCom com;
+    MemoryShell shell;
     Platform platform;
 };
 

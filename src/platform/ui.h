@@ -32,27 +32,29 @@ public:
     // caller will read them.
     virtual const std::vector<std::string>& CheckedSections() const = 0;
     virtual const std::vector<std::string>& UncheckedSections() const = 0;
-    // How the user left the Update Advisor Reminder dialog.
-    struct ReminderAnswer {
-        int result = 2;           // 1 "Yes"; 2 "No", the close box or Escape
-        int disableReminder = 0;  // 1 when the check box was ticked as it closed
-    };
+};
 
-    class Ui {
-    public:
-        virtual ~Ui() = default;
+// How the user left the Update Advisor Reminder dialog.
+struct ReminderAnswer {
+    int result = 2;           // 1 "Yes"; 2 "No", the close box or Escape
+    int disableReminder = 0;  // 1 when the check box was ticked as it closed
+};
 
-        // A modal message box with an OK button.
-        virtual void MessageBox(const std::string& caption, const std::string& text) = 0;
+class Ui {
+public:
+    virtual ~Ui() = default;
 
-        // The modal New Components dialog. It returns when the user closes it,
-        // with OK or by cancelling; the choice is read the same way after both.
-        virtual void ShowNewComponents(NewComponentsChoice& choice) = 0;
-        // ---- update advisor ------------------------------------------------------
-        // The modal Update Advisor Reminder dialog (template 2000): "Yes", "No"
-        // and the "Disable timed reminder" check box.
-        virtual ReminderAnswer UpdateReminder() = 0;
-    };
+    // A modal message box with an OK button.
+    virtual void MessageBox(const std::string& caption, const std::string& text) = 0;
+
+    // The modal New Components dialog. It returns when the user closes it,
+    // with OK or by cancelling; the choice is read the same way after both.
+    virtual void ShowNewComponents(NewComponentsChoice& choice) = 0;
+    // ---- update advisor ------------------------------------------------------
+    // The modal Update Advisor Reminder dialog (template 2000): "Yes", "No"
+    // and the "Disable timed reminder" check box.
+    virtual ReminderAnswer UpdateReminder() = 0;
+};
 
 }  // namespace comp_mgr
 

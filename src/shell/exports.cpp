@@ -147,52 +147,54 @@ int bQueryFileVersion(const char* path, const char* subBlock, unsigned int* size
     } catch (...) {
         return 0;
     }
-    int bWebStartup(const char* sectionName, int mode) {
-        return Guarded(0, [&](ComponentManagerApp& app) { return app.webSettings().WebStartup(sectionName, mode); });
-    }
+}
 
-    int bWebStartupByVNT(const char* progLocation, const char* sdkVersion) {
-        return Guarded(
-            0, [&](ComponentManagerApp& app) { return app.webSettings().WebStartupByVnt(progLocation, sdkVersion); });
-    }
+int bWebStartup(const char* sectionName, int mode) {
+    return Guarded(0, [&](ComponentManagerApp& app) { return app.webSettings().WebStartup(sectionName, mode); });
+}
 
-    int bWebGetSetting(const char* sectionName, int* autoLaunch, int* frequency, unsigned int* size1, char* text1,
-                       unsigned int* size2, char* text2) {
-        return Guarded(0, [&](ComponentManagerApp& app) {
-            return app.webSettings().WebGetSetting(sectionName, autoLaunch, frequency, size1, text1, size2, text2);
-        });
-    }
+int bWebStartupByVNT(const char* progLocation, const char* sdkVersion) {
+    return Guarded(
+        0, [&](ComponentManagerApp& app) { return app.webSettings().WebStartupByVnt(progLocation, sdkVersion); });
+}
 
-    int bWebSetSetting(const char* sectionName, int autoLaunch, int frequency, const char* text1, const char* text2) {
-        return Guarded(0, [&](ComponentManagerApp& app) {
-            return app.webSettings().WebSetSetting(sectionName, autoLaunch, frequency, text1, text2);
-        });
-    }
+int bWebGetSetting(const char* sectionName, int* autoLaunch, int* frequency, unsigned int* size1, char* text1,
+                   unsigned int* size2, char* text2) {
+    return Guarded(0, [&](ComponentManagerApp& app) {
+        return app.webSettings().WebGetSetting(sectionName, autoLaunch, frequency, size1, text1, size2, text2);
+    });
+}
 
-    int bWebUpdate(const char* sectionName) {
-        return Guarded(0, [&](ComponentManagerApp& app) { return app.webSettings().WebUpdate(sectionName); });
-    }
+int bWebSetSetting(const char* sectionName, int autoLaunch, int frequency, const char* text1, const char* text2) {
+    return Guarded(0, [&](ComponentManagerApp& app) {
+        return app.webSettings().WebSetSetting(sectionName, autoLaunch, frequency, text1, text2);
+    });
+}
 
-    int bWebSupport(const char* sectionName) {
-        return Guarded(0, [&](ComponentManagerApp& app) { return app.webSettings().WebSupport(sectionName); });
-    }
+int bWebUpdate(const char* sectionName) {
+    return Guarded(0, [&](ComponentManagerApp& app) { return app.webSettings().WebUpdate(sectionName); });
+}
 
-    int bWebRegister(void) {
-        return Guarded(1, [](ComponentManagerApp& app) { return app.webSettings().WebRegister(); });
-    }
+int bWebSupport(const char* sectionName) {
+    return Guarded(0, [&](ComponentManagerApp& app) { return app.webSettings().WebSupport(sectionName); });
+}
 
-    int bWebGetPath4Sku(const char* sku, unsigned int* size, char* path) {
-        return Guarded(0, [&](ComponentManagerApp& app) {
-            // As iDetectNewPlugIns(0), before any check.
-            app.ShowPendingMessage();
-            app.services().detection.DetectNewPlugIns(comp_mgr::DetectionMode::kLink);
-            if (!sku || !size || !path) return 0;
-            std::string folders;
-            if (!app.database().FindInstallationsForSku(sku, folders)) return 0;
-            CopyTextOut(folders, size, path);  // a cut text is still the answer
-            return 1;
-        });
-    }
+int bWebRegister(void) {
+    return Guarded(1, [](ComponentManagerApp& app) { return app.webSettings().WebRegister(); });
+}
+
+int bWebGetPath4Sku(const char* sku, unsigned int* size, char* path) {
+    return Guarded(0, [&](ComponentManagerApp& app) {
+        // As iDetectNewPlugIns(0), before any check.
+        app.ShowPendingMessage();
+        app.services().detection.DetectNewPlugIns(comp_mgr::DetectionMode::kLink);
+        if (!sku || !size || !path) return 0;
+        std::string folders;
+        if (!app.database().FindInstallationsForSku(sku, folders)) return 0;
+        CopyTextOut(folders, size, path);  // a cut text is still the answer
+        return 1;
+    });
+}
 
 }  // extern "C"
 

@@ -323,42 +323,44 @@ TEST_F(ToolMachine, NonAsciiNamesReachTextAndJsonAsUtf8) {
     r = Run({"--json", "show", "VntInstallation_1"});
     EXPECT_NE(r.out.find("\"displayName\":\"Caf\xC3\xA9 \xE2\x82\xAC\",\"location\":\"C:\\\\Ide"), std::string::npos)
         << r.out;
-    // The advisor's commands for people, each run one load: what a run stores the
-    // next one reads, and words the tool can check are refused before loading.
-    TEST_F(ToolMachine, WebCommandsKeepTheSettingsAcrossRuns) {
-        Touch("Ide/bin/vn_app.exe");
-        Catalog(
-            "[VntInstallation_1]\r\nProgLocation=C:\\Ide\\bin\\vn_app.exe\r\nSdkVersion=3.0\r\nSku=PRO\r\n"
-            "Registration=R1\r\n");
-        ToolRun r = Run({"web", "set", "VntInstallation_1", "0", "14", "host.test", "apps/x"});
-        EXPECT_EQ(r.out, "section: VntInstallation_1\nresult:  set\n") << r.err;
-        r = Run({"web", "get", "VntInstallation_1"});
-        EXPECT_EQ(r.out,
-                  "section:    VntInstallation_1\nautoLaunch: 0\nfrequency:  14\nurlBase:    host.test\n"
-                  "urlSection: apps/x\n");
-        r = Run({"web", "startup", "VntInstallation_1"});  // mode 0: no reminder (disabled), the page opens
-        EXPECT_EQ(r.out, "section: VntInstallation_1\nmode:    remind (0)\nresult:  1\n");
-        EXPECT_EQ(ReadFile(root() / "log" / "open.log"),
-                  "open|https://host.test/apps/x/register.asp?PR=R1&PID=Vantrel&PI=PRO&tools=PRO|ok\n");
-        EXPECT_NE(CatalogFile().find("AutoLaunch       =TRUE\r\n"), std::string::npos);  // re-enabled by the start-up
-        r = Run({"path-for-sku", "PRO"});
-        EXPECT_EQ(r.out, "folder: C:\\Ide\\bin\\\n");
-        r = Run({"path-for-sku", "NONE"});
-        EXPECT_EQ(r.out, "no installation lists NONE\n");
-        r = Run({"web", "get", "VntInstallation_9"});
-        EXPECT_EQ(r.out, "section: VntInstallation_9\nresult:  refused (no installation of that section)\n");
+}
 
-        for (const std::vector<std::string>& words : {std::vector<std::string>{"web", "fly"},
-                                                      {"web", "startup"},
-                                                      {"web", "startup", "S", "often"},
-                                                      {"web", "set", "S", "1", "x", "h", "s"},
-                                                      {"web", "set", "S", "1", "99999999999", "h", "s"},
-                                                      {"web", "register", "extra"},
-                                                      {"web"}}) {
-            r = Run(words);
-            EXPECT_EQ(r.status, 2) << words.back();
-            EXPECT_TRUE(r.out.empty()) << words.back();
-        }
+// The advisor's commands for people, each run one load: what a run stores the
+// next one reads, and words the tool can check are refused before loading.
+TEST_F(ToolMachine, WebCommandsKeepTheSettingsAcrossRuns) {
+    Touch("Ide/bin/vn_app.exe");
+    Catalog(
+        "[VntInstallation_1]\r\nProgLocation=C:\\Ide\\bin\\vn_app.exe\r\nSdkVersion=3.0\r\nSku=PRO\r\n"
+        "Registration=R1\r\n");
+    ToolRun r = Run({"web", "set", "VntInstallation_1", "0", "14", "host.test", "apps/x"});
+    EXPECT_EQ(r.out, "section: VntInstallation_1\nresult:  set\n") << r.err;
+    r = Run({"web", "get", "VntInstallation_1"});
+    EXPECT_EQ(r.out,
+              "section:    VntInstallation_1\nautoLaunch: 0\nfrequency:  14\nurlBase:    host.test\n"
+              "urlSection: apps/x\n");
+    r = Run({"web", "startup", "VntInstallation_1"});  // mode 0: no reminder (disabled), the page opens
+    EXPECT_EQ(r.out, "section: VntInstallation_1\nmode:    remind (0)\nresult:  1\n");
+    EXPECT_EQ(ReadFile(root() / "log" / "open.log"),
+              "open|https://host.test/apps/x/register.asp?PR=R1&PID=Vantrel&PI=PRO&tools=PRO|ok\n");
+    EXPECT_NE(CatalogFile().find("AutoLaunch       =TRUE\r\n"), std::string::npos);  // re-enabled by the start-up
+    r = Run({"path-for-sku", "PRO"});
+    EXPECT_EQ(r.out, "folder: C:\\Ide\\bin\\\n");
+    r = Run({"path-for-sku", "NONE"});
+    EXPECT_EQ(r.out, "no installation lists NONE\n");
+    r = Run({"web", "get", "VntInstallation_9"});
+    EXPECT_EQ(r.out, "section: VntInstallation_9\nresult:  refused (no installation of that section)\n");
+
+    for (const std::vector<std::string>& words : {std::vector<std::string>{"web", "fly"},
+                                                  {"web", "startup"},
+                                                  {"web", "startup", "S", "often"},
+                                                  {"web", "set", "S", "1", "x", "h", "s"},
+                                                  {"web", "set", "S", "1", "99999999999", "h", "s"},
+                                                  {"web", "register", "extra"},
+                                                  {"web"}}) {
+        r = Run(words);
+        EXPECT_EQ(r.status, 2) << words.back();
+        EXPECT_TRUE(r.out.empty()) << words.back();
     }
+}
 
 }  // namespace
