@@ -156,7 +156,10 @@ TEST_F(ToolFakeLibrary, WhatTheLibraryReportsOutsideItsCallsIsPrinted) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.report);
         ToolRun r = RunTool({"--library", COMP_MGR_FAKE_LIBRARY_PATH, "call", "iGetCatalogCount", "0"}, "",
-                            {{"COMP_MGR_FAKE_LOG", LogPath()}, {c.setting, c.report}, {"COMP_MGR_REPORT", "stale"}});
+                            {{"COMP_MGR_FAKE_LOG", LogPath()},
+                             {"VNT_ROOT", Machine().string()},
+                             {c.setting, c.report},
+                             {"COMP_MGR_REPORT", "stale"}});
         EXPECT_EQ(r.status, c.status);
         EXPECT_EQ(r.out, "iGetCatalogCount -> 1\n");
         EXPECT_EQ(r.err, c.printed);

@@ -72,7 +72,8 @@ TEST_F(ToolVersion, AFileWithoutVersionInformationEndsWithStatus3) {
     for (const char* path : {"C:\\Plug\\text.dll", "C:\\Plug\\missing.dll"}) {
         const tool_test::ToolRun run = Run({"version", path});
         EXPECT_EQ(run.status, 3) << path;
-        EXPECT_EQ(run.out, std::string(path) + ": no version information\n");
+        EXPECT_EQ(run.out, "");
+        EXPECT_EQ(run.err, "comp_mgr: " + std::string(path) + ": no version information\n");
     }
     EXPECT_EQ(Run({"version"}).status, 2);
 }
