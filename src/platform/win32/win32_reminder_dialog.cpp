@@ -103,7 +103,7 @@ INT_PTR CALLBACK ReminderProc(HWND dialog, UINT message, WPARAM wParam, LPARAM l
 ReminderAnswer Win32Ui::UpdateReminder() {
     ReminderAnswer answer;
     ReminderState state;
-    bool show = showBoxes_;
+    bool show = mode_ == Mode::kUser;
     if (script_) {
         std::string line;
         state.scripted = script_->Next(&line) && ParseReminderLine(line, &state.planned);

@@ -4,7 +4,6 @@
 #ifndef COMP_MGR_PLATFORM_WIN32_WIN32_UI_H
 #define COMP_MGR_PLATFORM_WIN32_WIN32_UI_H
 
-#include <deque>
 #include <memory>
 #include <string>
 
@@ -34,13 +33,8 @@ public:
 
 private:
     enum class Mode { kUser, kScript, kNone };
-    // The next script line for a dialog; false when there is none left.
-    bool NextScriptLine(std::string* line);
 
     Mode mode_ = Mode::kUser;
-    std::string scriptPath_;
-    bool scriptLoaded_ = false;
-    std::deque<std::string> script_;
     std::string logDir_;
     std::unique_ptr<Win32UiScript> script_;  // null unless VNT_UI is script:<file>
 };
