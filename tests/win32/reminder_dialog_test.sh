@@ -41,7 +41,8 @@ run() {
   "$here/../../cmake/wine-run.sh" "$probe" "$setting" >"$out" 2>"$work/$name.err" &
   local pid=$!
   local controls=
-  for _ in $(seq 300); do
+  # Wine's first window in a busy prefix can take long; wait up to two minutes.
+  for _ in $(seq 1200); do
     controls=$(grep -m1 '^controls ' "$out" 2>/dev/null | tr -d '\r')
     [ -n "$controls" ] && break
     sleep 0.1
