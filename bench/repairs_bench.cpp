@@ -9,17 +9,9 @@
 #include <memory>
 #include <string>
 
-#include "platform/memory/memory_clock.h"
-#include "platform/memory/memory_com.h"
-#include "platform/memory/memory_file_versions.h"
-#include "platform/memory/memory_files.h"
-#include "platform/memory/memory_loader.h"
-#include "platform/memory/memory_process.h"
-#include "platform/memory/memory_registry.h"
-#include "platform/memory/memory_shell.h"
-#include "platform/memory/memory_ui.h"
 #include "support/catalog_builder.h"
 #include "support/test_catalog.h"
+#include "support/test_machine.h"
 
 namespace comp_mgr {
 namespace {
@@ -28,24 +20,12 @@ using testing_support::AddInstallation;
 using testing_support::AddPlugIn;
 using testing_support::TestCatalog;
 
-struct Machine {
-    Machine() : platform{registry, files, process, loader, ui, clock, fileVersions, com, shell} {
-        registry.SetString(kHkeyLocalMachine, "SOFTWARE\\KOVRA\\Vantrel\\ComponentManager", "target",
-                           "C:\\Vantrel\\db");
-        files.MakeFolder("C:\\Vantrel\\db");
-        files.Put("C:\\Vantrel\\db\\vnt_Compdb.ini", "");
-        process.modulePath = "C:\\Vantrel\\bin\\vn_app.exe";
+// The standard in-memory machine with an empty catalog file.
+struct Machine : testing_support::TestMachine {
+    Machine() {
+        UseStandardLayout();
+        files.Put(kDbPath, "");
     }
-    MemoryRegistry registry;
-    MemoryFiles files;
-    MemoryProcess process;
-    MemoryLoader loader;
-    MemoryUi ui;
-    MemoryClock clock;
-    MemoryFileVersions fileVersions;
-    MemoryCom com;
-    MemoryShell shell;
-    Platform platform;
 };
 
 void BM_DropVanishedPlugIns(benchmark::State& state) {
