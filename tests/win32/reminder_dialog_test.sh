@@ -38,14 +38,21 @@ run() {
   local name=$1 setting=$2
   shift 2
   local out=$work/$name.out
-  "$here/../../cmake/wine-run.sh" "$probe" "$setting" >"$out" 2>"$work/$name.err" &
-  local pid=$!
-  local controls=
-  # Wine's first window in a busy prefix can take long; wait up to two minutes.
-  for _ in $(seq 1200); do
-    controls=$(grep -m1 '^controls ' "$out" 2>/dev/null | tr -d '\r')
+  local pid controls= attempt
+  # The first window of a fresh prefix may fail to be made while Wine starts
+  # its desktop: a probe that ends without showing the dialog is started again.
+  for attempt in 1 2 3; do
+    "$here/../../cmake/wine-run.sh" "$probe" "$setting" >"$out" 2>"$work/$name.err" &
+    pid=$!
+    # Wine's first window in a busy prefix can take long; wait up to two minutes.
+    for _ in $(seq 1200); do
+      controls=$(grep -m1 '^controls ' "$out" 2>/dev/null | tr -d '\r')
+      [ -n "$controls" ] && break
+      kill -0 "$pid" 2>/dev/null || break
+      sleep 0.1
+    done
     [ -n "$controls" ] && break
-    sleep 0.1
+    wait "$pid" 2>/dev/null
   done
   if [ -z "$controls" ]; then
     fail "$name: the dialog did not show"
