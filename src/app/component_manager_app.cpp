@@ -8,7 +8,9 @@ ComponentManagerApp::ComponentManagerApp(const Platform& platform)
     : platform_(platform),
       database_(platform),
       services_(database_, platform),
+      plugInVersions_(platform.fileVersions),
       webSettings_(database_, platform, services_.records) {
+    webSettings_.SetPlugInVersions(&plugInVersions_);
     NotifyEngineOfHost(platform_);
     database_.LocateDatabaseFile();
     database_.OpenDatabaseFile();

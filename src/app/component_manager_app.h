@@ -9,6 +9,7 @@
 #include "app/services.h"
 #include "catalog/component_database.h"
 #include "platform/platform.h"
+#include "services/advisor/file_plug_in_versions.h"
 #include "services/advisor/web_settings.h"
 
 namespace comp_mgr {
@@ -42,6 +43,7 @@ private:
     const Platform& platform_;
     ComponentDatabase database_;
     Services services_;
+    FilePlugInVersions plugInVersions_;  // before the advisor that points at it
     WebSettings webSettings_;
     bool abortUpdate_ = false;
     std::string pendingMessage_;

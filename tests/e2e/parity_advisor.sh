@@ -22,6 +22,8 @@
 #              the folders of a Sku (bWebRegister is called only once a start-up
 #              has given it a program location: before, it opens a relative
 #              path that does not exist, and Windows shows an error box)
+# In every scenario the plug-in trace.dll is a real library with a version
+# resource, so the identifiers sent carry its file version.
 # On Windows the reminder is the real dialog, on a virtual X server this
 # script starts, driven by the same UI script as the hosted side.
 #
@@ -33,7 +35,8 @@ started=$(date +%s)
 
 # shellcheck source=wine_lib.sh
 . "$here/wine_lib.sh"
-parity_begin parity_advisor native:bin/comp_mgr windows:bin/COMP_MGR.EXE windows:bin/comp_mgr.dll
+parity_begin parity_advisor native:bin/comp_mgr windows:bin/COMP_MGR.EXE windows:bin/comp_mgr.dll \
+  windows:version_fixtures/standard.dll
 command -v Xvfb >/dev/null || { echo "SKIP: Xvfb is not installed"; exit 77; }
 
 # ---- the machine ------------------------------------------------------------
@@ -85,7 +88,9 @@ REG
   database "$2" >"$root/drive_d/Vantrel/db/vnt_Compdb.ini"
   echo program >"$root/drive_d/Vantrel/bin/vn_app.exe"
   echo program >"$root/drive_d/Old/bin/tools/vn_app.exe"
-  echo library >"$root/drive_d/Vantrel/plugins/trace.dll"
+  # A real library with a version resource (FileVersion "3.1.0.42" in US
+  # English): its identifier carries the version; sim.dll has none.
+  cp "$COMP_MGR_MINGW_BUILD/version_fixtures/standard.dll" "$root/drive_d/Vantrel/plugins/trace.dll"
   echo library >"$root/drive_d/Vantrel/plugins/sim.dll"
   # The registration page installed with the older product: the shell opens
   # only what exists.
@@ -179,7 +184,7 @@ cat "$work/template/registry.reg" >>"$work/prefix.reg"
 wine_registry_import "$work/prefix.reg" "$KOVRA" || fail "registry import"
 
 K=VntInstallation_1
-UPDATE='https://www.kovra.com/apps/advisor/register.asp?PR=R-100,R200&PID=Vantrel&PI=PRO,EVAL&tools=PRO,EVAL,UA-TRACE'
+UPDATE='https://www.kovra.com/apps/advisor/register.asp?PR=R-100,R200&PID=Vantrel&PI=PRO,EVAL&tools=PRO,EVAL,UA-TRACE-3.1.0.42'
 
 # ---- due --------------------------------------------------------------------
 cat >"$work/due.calls" <<CALLS

@@ -23,8 +23,8 @@ public:
     virtual PlugInVersion Lookup(const std::string& path, std::uint32_t translation) = 0;
 };
 
-// Until the version reader is wired in: no file has a version, so every
-// plug-in is sent by its bare Sku.
+// For an advisor with no version reader (tests, or a host without files):
+// no file has a version, so every plug-in is sent by its bare Sku.
 class NoPlugInVersions : public PlugInVersions {
 public:
     PlugInVersion Lookup(const std::string&, std::uint32_t) override { return {}; }
