@@ -8,7 +8,8 @@
 # Compared byte for byte per scenario: the tool's output and its messages on
 # standard error, ui.log, messages.log, vnt_Compdb.ini and vnt_Compdb.bak;
 # the plug-in servers' calls (as in parity_plugins.sh) and the registry below
-# SOFTWARE\KOVRA (normalised, reg_normalize.py).
+# SOFTWARE\KOVRA (normalised, reg_normalize.py); with the test engine, its
+# log of calls.
 #
 # Scenarios (one `detect ask`, then the links of the installation):
 #   uncheck      two items unchecked, one of them checked and unchecked again,
@@ -17,8 +18,16 @@
 #                one checked: the lists follow the buttons as the marks do
 #   escape       one item unchecked, then Escape: read as OK would be
 #   noline       a script without a line for the dialog: answered as no one
-#   noengine     (every scenario runs without a component engine; this one
-#                also names a section the dialog does not have)
+#   noengine     (the scenarios above run without a component engine; this
+#                one also names a section the dialog does not have)
+#   settled      the test engine settles every candidate: no dialog, no
+#                server touched, nothing linked, no plug-in left new
+#   rejected     the test engine rejects two, keeps one by an answer that is
+#                neither true nor false and one by a failing question: the
+#                rejected servers are unregistered, the rest asked
+#   policy_settled, policy
+#                the product engine with a policy file: the same two flows,
+#                the host's own section read before [all]
 #   tty          hosted only: the terminal, answered through standard input
 #
 # Environment: COMP_MGR_BUILD, COMP_MGR_MINGW_BUILD (as parity_plugins.sh);
@@ -29,8 +38,9 @@ started=$(date +%s)
 
 # shellcheck source=wine_lib.sh
 . "$here/wine_lib.sh"
-parity_begin parity_dialog native:bin/comp_mgr native:bin/fixture_plugin.so \
-  windows:bin/COMP_MGR.EXE windows:bin/comp_mgr.dll windows:bin/fixture_plugin.dll
+parity_begin parity_dialog native:bin/comp_mgr native:bin/fixture_plugin.so native:bin/fixture_engine.so \
+  native:engine/VntCoreComponentEngine.dll windows:bin/COMP_MGR.EXE windows:bin/comp_mgr.dll \
+  windows:bin/fixture_plugin.dll windows:bin/fixture_engine.dll windows:engine/VntCoreComponentEngine.dll
 # shellcheck source=dialog_lib.sh
 . "$here/dialog_lib.sh"
 command -v Xvfb >/dev/null || { echo "SKIP: Xvfb is not installed"; exit 77; }
@@ -90,7 +100,29 @@ calls_of() {  # ROOT hosted|wine: the servers' calls as "verb D:\path"
   done <"$1/plugin.log"
 }
 
-scenario() {  # NAME UI_LINE (empty: a script with no line)
+# put_engine ROOT hosted|wine fixture|product TEXT: the engine beside the
+# tool as VntCoreComponentEngine.dll, with TEXT as the test engine's script
+# or as the product engine's policy.
+put_engine() {
+  local bin="$1/drive_d/Vantrel/bin" src
+  mkdir -p "$bin"
+  case $2:$3 in
+    hosted:fixture) src=$COMP_MGR_BUILD/bin/fixture_engine.so ;;
+    wine:fixture) src=$COMP_MGR_MINGW_BUILD/bin/fixture_engine.dll ;;
+    hosted:product) src=$COMP_MGR_BUILD/engine/VntCoreComponentEngine.dll ;;
+    wine:product) src=$COMP_MGR_MINGW_BUILD/engine/VntCoreComponentEngine.dll ;;
+  esac
+  cp "$src" "$bin/VntCoreComponentEngine.dll"
+  if [ "$3" = fixture ]; then
+    printf '%s\n' "$4" >"$bin/VntCoreComponentEngine.script"
+  else
+    printf '%s\n' "$4" >"$bin/VntCoreComponentEngine.policy"
+  fi
+}
+
+# scenario NAME UI_LINE [fixture|product TEXT]: UI_LINE empty is a script
+# with no line; without an engine kind no engine is put down.
+scenario() {
   local name=$1 h="$work/$1.hosted" w="$work/$1.wine"
   printf '%s' "$2" >"$work/$name.ui"
   [ -n "$2" ] && printf '\n' >>"$work/$name.ui"
@@ -98,6 +130,10 @@ scenario() {  # NAME UI_LINE (empty: a script with no line)
   cp -a "$M" "$w"
   dialog_servers_for "$h" hosted
   dialog_servers_for "$w" wine
+  if [ $# -ge 4 ]; then
+    put_engine "$h" hosted "$3" "$4"
+    put_engine "$w" wine "$3" "$4"
+  fi
   wine_attach "$w"
   wine_registry_import "$w/registry.reg" "$KOVRA" "${reset_keys[@]}" || fail "$name: registry import"
   run_hosted "$h" "$work/$name.ui" "$work/$name.hosted.out"
@@ -115,11 +151,23 @@ scenario() {  # NAME UI_LINE (empty: a script with no line)
   hosted_registry_normalised "$h" "$KOVRA" "$work/$name.hosted.reg"
   wine_registry_export "$KOVRA" "$work/$name.wine.reg" || fail "$name: registry export"
   same_file "$name: registry" "$work/$name.hosted.reg" "$work/$name.wine.reg"
+  same_file "$name: engine calls" "$h/drive_d/Vantrel/bin/VntCoreComponentEngine.log" \
+    "$w/drive_d/Vantrel/bin/VntCoreComponentEngine.log"
 }
 
 expect_ui() {  # NAME LINE
   [ "$(cat "$work/$1.hosted/log/ui.log" 2>/dev/null)" = "$2" ] ||
     fail "$1: ui.log is '$(cat "$work/$1.hosted/log/ui.log" 2>/dev/null)', expected '$2'"
+}
+expect_no_ui() {  # NAME: the dialog was not shown
+  [ ! -s "$work/$1.hosted/log/ui.log" ] || fail "$1: the dialog was shown: $(cat "$work/$1.hosted/log/ui.log")"
+}
+expect_questions() {  # NAME QUESTIONS...: the test engine's answers, in order
+  diff <(printf '%s\n' "${@:2}") <(grep '^IsPlugin' "$work/$1.wine/drive_d/Vantrel/bin/VntCoreComponentEngine.log") \
+    >/dev/null || fail "$1: engine questions are $(grep '^IsPlugin' "$work/$1.wine/drive_d/Vantrel/bin/VntCoreComponentEngine.log" | tr '\n' ';')"
+}
+expect_output() {  # NAME TEXT: a line of the tool's output
+  grep -qxF "$2" "$work/$1.wine.out" || fail "$1: no line '$2' in the output"
 }
 expect_calls() {  # NAME CALLS...
   diff <(printf '%s\n' "${@:2}" | sed '/^$/d') "$work/$1.wine.plugins" >/dev/null ||
@@ -154,6 +202,44 @@ expect_calls noline
 scenario noengine "newcomponents uncheck=PlugIn_9 selectall ok"
 expect_ui noengine "newcomponents|$ITEMS|checked=PlugIn_1,PlugIn_2,PlugIn_3,PlugIn_4|unchecked=|ok"
 grep -q 'PlugIn_9 is not in the dialog' "$work/noengine.wine.out.err" || fail "noengine: the unknown section was not told"
+
+# With the test engine beside the tool: every candidate settled, so no one
+# is asked and no server is touched.
+scenario settled "newcomponents uncheck=PlugIn_1 ok" fixture 'settled * = -1'
+expect_no_ui settled
+expect_calls settled
+H='D:\VANTREL\BIN\COMP_MGR.EXE'
+expect_questions settled "IsPluginSettled $H|Zeta Scope -> -1" "IsPluginSettled $H|alpha Trace -> -1" \
+  "IsPluginSettled $H|Café Profiler -> -1" "IsPluginSettled $H|Beta Console -> -1"
+# Settled is neither linked nor unregistered, and no longer new.
+expect_output settled "result: 0 new plug-ins left"
+expect_output settled "no plug-ins linked to VntInstallation_1"
+
+# Two rejected by the engine, one kept by an answer that is neither true nor
+# false, one whose question fails: the rejected servers go, the others are
+# put to the user.
+scenario rejected "newcomponents uncheck=PlugIn_2 ok" fixture "$(printf '%s\n' \
+  'settled * = 0' 'settled Zeta Scope = 1' 'rejected * = -1' \
+  'rejected alpha Trace = fail 0x80004005 info Refused')"
+expect_ui rejected 'newcomponents|alpha Trace - D:\\N\\beta.dll;Zeta Scope - D:\\N\\alpha.dll|checked=PlugIn_1|unchecked=PlugIn_2|ok'
+expect_calls rejected 'unregister D:\N\beta.dll' 'unregister D:\N\gamma.ocx' 'unregister D:\N\delta.dll'
+expect_questions rejected "IsPluginSettled $H|Zeta Scope -> 1" "IsPluginSettled $H|alpha Trace -> 0" \
+  "IsPluginRejected $H|alpha Trace -> fail 0x80004005" "IsPluginSettled $H|Café Profiler -> 0" \
+  "IsPluginRejected $H|Café Profiler -> -1" "IsPluginSettled $H|Beta Console -> 0" \
+  "IsPluginRejected $H|Beta Console -> -1"
+
+# The product engine with a policy: the host's own section first, Latin-1
+# letters without regard to case.
+scenario policy_settled "newcomponents ok" product "$(printf '%s\n' '[all]' 'settle = *')"
+expect_no_ui policy_settled
+expect_calls policy_settled
+expect_output policy_settled "no plug-ins linked to VntInstallation_1"
+scenario policy "newcomponents uncheck=PlugIn_4 ok" product "$(printf '%s\n' \
+  '; the dialog tests'"'"' policy' '[COMP_MGR.EXE]' 'ask = Zeta*' '[all]' 'settle = ALPHA ?RACE' \
+  'reject = CAFÉ prof*' 'reject = Zeta*')"
+expect_ui policy 'newcomponents|Beta Console - D:\\N\\delta.dll;Zeta Scope - D:\\N\\alpha.dll|checked=PlugIn_1|unchecked=PlugIn_4|ok'
+expect_calls policy 'unregister D:\N\delta.dll' 'unregister D:\N\gamma.ocx'
+expect_output policy "PlugIn_1  Zeta Scope    1.0"
 
 # The terminal (hosted only): the items listed with their marks, toggled by
 # number from standard input; the input's end answers as Escape.
