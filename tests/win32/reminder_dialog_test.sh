@@ -14,7 +14,15 @@ for tool in Xvfb xdotool import; do
 done
 work=$(mktemp -d "${TMPDIR:-/tmp}/reminder_dialog.XXXXXX")
 xvfb_pid=
+# The prefix is this test's own (CTest sets COMP_MGR_WINEPREFIX): its server,
+# and with it Wine's desktop, is stopped before and after, so the desktop
+# always belongs to this run's X display.
+stop_wine() {
+  [ -n "${COMP_MGR_WINEPREFIX:-}" ] && WINEPREFIX=$COMP_MGR_WINEPREFIX /usr/lib/wine/wineserver64 -k >/dev/null 2>&1
+  return 0
+}
 cleanup() {
+  stop_wine
   [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
   rm -rf "$work"
 }
@@ -27,6 +35,7 @@ Xvfb ":$display" -screen 0 800x600x24 -nolisten tcp >/dev/null 2>&1 &
 xvfb_pid=$!
 export DISPLAY=":$display"
 for _ in $(seq 50); do xdotool getmouselocation >/dev/null 2>&1 && break; sleep 0.1; done
+stop_wine
 
 failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
