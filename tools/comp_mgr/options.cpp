@@ -23,6 +23,9 @@ bool ParseOne(const std::vector<std::string>& words, std::size_t i, Options* o, 
     *consumed = 1;
     if (word == "--json") return o->json = true;
     if (word == "--dry-run") return o->dryRun = true;
+    if (word == "--no-save") return o->noSave = true;
+    if (word == "-v" || word == "--verbose") return o->verbose = true;
+    if (word == "-q" || word == "--quiet") return o->quiet = true;
     if (word == "--help" || word == "-h") return o->help = true;
     if (word == "--version") return o->version = true;
     for (const auto& opt : kValueOptions) {
@@ -53,7 +56,7 @@ bool ParseOne(const std::vector<std::string>& words, std::size_t i, Options* o, 
         return true;
     }
     *consumed = 0;
-    // Only long options exist, so "-1" or "-" stay words of the command.
+    // Other words starting with one dash ("-1", "-") stay words of the command.
     if (word.size() > 2 && word.compare(0, 2, "--") == 0) {
         *error = "unknown option: " + word;
         return false;
@@ -116,7 +119,9 @@ Options:
   --ui MODE           tty, none or script:FILE (VNT_UI)
   --library PATH      load this library instead of the one next to the tool
   --json              print the result as JSON (raw calls: one object per call)
-  --dry-run           call bAbortDbUpdate before unloading: nothing is saved
+  --no-save           call bAbortDbUpdate before unloading: the catalog is not saved
+  --dry-run           for now as --no-save
+  -v, -q              the library's events as they happen; no summary of changes
   --help, --version
   (On Windows only --ui of the machine options is accepted.)
 

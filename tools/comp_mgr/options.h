@@ -17,7 +17,10 @@ struct Options {
     bool hasRoot = false, hasHostExe = false, hasCwd = false, hasUi = false;
     std::string library;  // empty: the one next to the tool
     bool json = false;
-    bool dryRun = false;
+    bool dryRun = false;   // change nothing outside the process
+    bool noSave = false;   // run, then bAbortDbUpdate before unloading
+    bool verbose = false;  // -v: the library's events as they happen
+    bool quiet = false;    // -q: no summary of changes
     bool help = false;
     bool version = false;
     std::string command;

@@ -187,7 +187,7 @@ int RunTool(const std::vector<std::string>& words, const char* argv0, std::istre
             break;
     }
     out.flush();
-    if (o.dryRun) {
+    if (o.dryRun || o.noSave) {
         const ExportInfo* abort = FindExport("bAbortDbUpdate");
         AnyFunction function = library.Find(*abort);
         if (function) {
