@@ -10,6 +10,7 @@
 #include "allocation_counter.h"
 #include "platform/memory/memory_clock.h"
 #include "platform/memory/memory_com.h"
+#include "platform/memory/memory_events.h"
 #include "platform/memory/memory_file_versions.h"
 #include "platform/memory/memory_files.h"
 #include "platform/memory/memory_loader.h"
@@ -33,7 +34,7 @@ const char kDbPath[] = "C:\\Vantrel\\db\\vnt_Compdb.ini";
 // plug-ins.
 struct BenchMachine {
     explicit BenchMachine(int sections)
-        : platform{registry, files, process, loader, ui, clock, fileVersions, com, shell} {
+        : platform{registry, files, process, loader, ui, clock, fileVersions, com, shell, events} {
         registry.SetString(kHkeyLocalMachine, "SOFTWARE\\KOVRA\\Vantrel\\ComponentManager", "target", kDbFolder);
         files.MakeFolder(kDbFolder);
         files.Put("C:\\Vantrel\\bin\\vn_app.exe", "MZ");
@@ -77,6 +78,7 @@ struct BenchMachine {
     MemoryFileVersions fileVersions;
     MemoryCom com;
     MemoryShell shell;
+    MemoryEvents events{clock, false};  // off, as on Windows by default
     Platform platform;
     std::size_t fileSize = 0;
 };

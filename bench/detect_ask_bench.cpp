@@ -26,6 +26,7 @@
 #include "platform/hosted/hosted_platform.h"
 #include "platform/memory/memory_clock.h"
 #include "platform/memory/memory_com.h"
+#include "platform/memory/memory_events.h"
 #include "platform/memory/memory_file_versions.h"
 #include "platform/memory/memory_files.h"
 #include "platform/memory/memory_loader.h"
@@ -44,7 +45,7 @@ using testing_support::TestCatalog;
 constexpr int kNewPlugIns = 2000;
 
 struct AskMachine {
-    AskMachine() : platform{registry, files, process, loader, ui, clock, fileVersions, com, shell} {
+    AskMachine() : platform{registry, files, process, loader, ui, clock, fileVersions, com, shell, events} {
         files.MakeFolder("C:\\Vantrel\\plugins");
     }
     MemoryRegistry registry;
@@ -56,6 +57,7 @@ struct AskMachine {
     MemoryFileVersions fileVersions;
     MemoryCom com;
     MemoryShell shell;
+    MemoryEvents events{clock, false};  // off, as on Windows by default
     Platform platform;
 };
 

@@ -14,6 +14,7 @@
 
 #include "platform/memory/memory_clock.h"
 #include "platform/memory/memory_com.h"
+#include "platform/memory/memory_events.h"
 #include "platform/memory/memory_file_versions.h"
 #include "platform/memory/memory_files.h"
 #include "platform/memory/memory_loader.h"
@@ -31,7 +32,7 @@ using testing_support::TestCatalog;
 const char* const kFamilies[] = {"FamA", "FamB", "FamC"};
 
 struct BenchMachine {
-    BenchMachine() : platform{registry, files, process, loader, ui, clock, fileVersions, com, shell} {
+    BenchMachine() : platform{registry, files, process, loader, ui, clock, fileVersions, com, shell, events} {
         files.MakeFolder("C:\\Vantrel\\db");
         registry.SetString(kHkeyLocalMachine, "SOFTWARE\\KOVRA\\Vantrel\\ComponentManager", "target",
                            "C:\\Vantrel\\db");
@@ -45,6 +46,7 @@ struct BenchMachine {
     MemoryFileVersions fileVersions;
     MemoryCom com;
     MemoryShell shell;
+    MemoryEvents events{clock, false};  // off, as on Windows by default
     Platform platform;
 };
 

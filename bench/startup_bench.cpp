@@ -11,6 +11,7 @@
 
 #include "platform/memory/memory_clock.h"
 #include "platform/memory/memory_com.h"
+#include "platform/memory/memory_events.h"
 #include "platform/memory/memory_file_versions.h"
 #include "platform/memory/memory_files.h"
 #include "platform/memory/memory_loader.h"
@@ -34,7 +35,7 @@ const char* const kCategories[] = {"Plugins\\ActiveX Tools\\", "Plugins\\Command
 const char* const kScopes[] = {"*", "FamA", "FamB", "FamC"};
 
 struct StartupMachine {
-    StartupMachine() : platform{registry, files, process, loader, ui, clock, fileVersions, com, shell} {
+    StartupMachine() : platform{registry, files, process, loader, ui, clock, fileVersions, com, shell, events} {
         registry.SetString(kHkeyLocalMachine, "SOFTWARE\\KOVRA\\Vantrel\\ComponentManager", "target", kDbFolder);
         files.MakeFolder(kDbFolder);
         process.modulePath = "C:\\Vantrel\\bin\\vn_app.exe";
@@ -92,6 +93,7 @@ struct StartupMachine {
     MemoryFileVersions fileVersions;
     MemoryCom com;
     MemoryShell shell;
+    MemoryEvents events{clock, false};  // off, as on Windows by default
     Platform platform;
 };
 

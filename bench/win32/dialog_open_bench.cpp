@@ -29,7 +29,7 @@ int main() {
     machine.files.Put(TestMachine::kDbPath, "");  // a catalog file, so that no message box waits at start
     Win32Ui ui("", "");
     Platform platform{machine.registry, machine.files,        machine.process, machine.loader, ui,
-                      machine.clock,    machine.fileVersions, machine.com,     machine.shell};
+                      machine.clock,    machine.fileVersions, machine.com,     machine.shell,  machine.events};
     TestCatalog db(platform);
     StringList names;
     for (int i = 0; i < kCandidates; ++i) {

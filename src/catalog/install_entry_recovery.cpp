@@ -7,6 +7,8 @@
 
 #include "catalog/component_database.h"
 #include "catalog/host_paths.h"
+#include "platform/events.h"
+#include "support/event_line.h"
 #include "support/ini_grammar.h"
 #include "support/text.h"
 
@@ -65,6 +67,8 @@ bool ComponentDatabase::RecoverFromInstallEntry() {
         const std::string name = MakeNewSectionName(kKindInstallation);
         for (const auto& property : properties) SetProperty(name, property.first, property.second);
         flags_ |= kFlagModified;
+        Tell(platform_.events, event_kind::kRecovered, name,
+             [&] { return location + " (from " + InstallEntryPath(platform_) + ")"; });
         if (const CatalogEntry* restored = Entry(name)) hostFolders.Add(DisplayPath(*restored));
         if (!ownInstallationRestored) ownInstallationRestored = IsHostProgram(executable, location);
     };

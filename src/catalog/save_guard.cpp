@@ -22,6 +22,8 @@
 
 #include "catalog/component_database.h"
 #include "catalog/section_prints.h"
+#include "platform/events.h"
+#include "support/event_line.h"
 #include "support/ini_grammar.h"
 #include "support/path_parts.h"
 #include "support/text.h"
@@ -201,6 +203,8 @@ bool ComponentDatabase::KeepAsideIfChanged() {
 }
 
 void ComponentDatabase::RecordForNextLoad() {
+    if (!saveFailure_.empty()) Tell(platform_.events, event_kind::kSaveFailed, iniPath_, [&] { return saveFailure_; });
+    if (!saveNotice_.empty()) Tell(platform_.events, event_kind::kKeptAside, iniPath_, [&] { return saveNotice_; });
     const std::string path = StatusRecordPath();
     if (path.empty() || (saveFailure_.empty() && saveNotice_.empty())) return;
     std::string record;

@@ -5,6 +5,7 @@
 
 #include "platform/clock.h"
 #include "platform/com.h"
+#include "platform/events.h"
 #include "platform/file_versions.h"
 #include "platform/files.h"
 #include "platform/loader.h"
@@ -25,6 +26,7 @@ struct Platform {
     FileVersions& fileVersions;
     Com& com;
     Shell& shell;
+    Events& events;
 };
 
 }  // namespace comp_mgr

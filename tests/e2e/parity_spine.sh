@@ -16,7 +16,9 @@
 #              compared with the hosted registry.reg) match
 #   badtarget  the registry names a folder without a database: the message
 #              box texts (messages.log) match and nothing is created
-# After "unchanged" the registry is compared the same way.
+# After "unchanged" the registry is compared the same way. In each scenario
+# the decisions the libraries logged (events.log, the Windows one asked for
+# with VNT_EVENTS_LOG) and the tools' summaries on standard error match.
 # Names on the machine are kept 8.3-shaped: Windows (and Wine) give long names
 # a short form (FLASHP~1.DLL) that the scan stores, the hosted machine has none.
 #
@@ -139,8 +141,27 @@ run_hosted() {  # ROOT SCRIPT OUT
 
 run_wine() {  # ROOT SCRIPT OUT
   wine_install_programs "$1"
+  # The Windows library keeps its event log only when asked; here beside the
+  # hosted machine's, to compare them.
+  mkdir -p "$1/log"
+  VNT_EVENTS_LOG="$(wine_path "$1/log/events.log")"
+  export VNT_EVENTS_LOG
   wine_tool "$1" exec "$(wine_path "$2")" >"$3" 2>"$3.err"
   echo "exit=$?" >>"$3"
+  unset VNT_EVENTS_LOG
+}
+
+# The decisions both libraries logged (events.log), each line without its time
+# (the two runs are seconds apart); the summaries on standard error too.
+same_events() {  # NAME HOSTED_ROOT WINE_ROOT
+  local side
+  for side in hosted wine; do
+    local log=$2
+    [ "$side" = wine ] && log=$3
+    if [ -e "$log/log/events.log" ]; then cut -d'|' -f2- "$log/log/events.log"; fi >"$work/$1.$side.events"
+  done
+  same_file "$1: events.log" "$work/$1.hosted.events" "$work/$1.wine.events"
+  same_file "$1: standard error" "$work/$1.hosted.out.err" "$work/$1.wine.out.err"
 }
 
 same_file() {  # WHAT HOSTED WINE
@@ -162,6 +183,7 @@ scenario() {  # NAME TEMPLATE_ROOT SCRIPT
   run_wine "$w" "$script" "$work/$name.wine.out"
   same_file "$name: output" "$work/$name.hosted.out" "$work/$name.wine.out"
   same_file "$name: messages.log" "$h/log/messages.log" "$w/log/messages.log"
+  same_events "$name" "$h" "$w"
   local f
   for f in Vantrel/db/vnt_Compdb.ini Vantrel/db/vnt_Compdb.bak Vantrel/bin/VNTInstallEntry.ini; do
     same_file "$name: $f" "$h/drive_d/$f" "$w/drive_d/$f"
@@ -252,6 +274,7 @@ for side in hosted wine; do
     Vantrel/db/vnt_Compdb.ini Vantrel/db/vnt_Compdb.bak Vantrel/bin/VNTInstallEntry.ini
 done
 expect_line abort "$work/abort.hosted.out" "bAbortDbUpdate -> 1"
+expect_line abort "$work/abort.wine.events" 'dropped|VntInstallation_3|D:\\Removed\\bin\\vn_app.exe: the file is gone'
 
 # ---- save -------------------------------------------------------------------
 cat >"$work/save.calls" <<'CALLS'

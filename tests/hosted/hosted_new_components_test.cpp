@@ -34,7 +34,7 @@ protected:
         {
             HostedUi ui(machine_, setting, input, output);
             Platform platform{memory_.registry, memory_.files,        memory_.process, memory_.loader, ui,
-                              memory_.clock,    memory_.fileVersions, memory_.com,     memory_.shell};
+                              memory_.clock,    memory_.fileVersions, memory_.com,     memory_.shell,  memory_.events};
             TestCatalog db(platform);
             for (const char* name : {"B", "C", "A"}) {
                 const std::string section = "PlugIn_" + std::to_string(1 + (name[0] - 'A' + 2) % 3);

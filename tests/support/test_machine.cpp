@@ -3,7 +3,7 @@
 namespace comp_mgr {
 namespace testing_support {
 
-TestMachine::TestMachine() : platform{registry, files, process, loader, ui, clock, fileVersions, com, shell} {}
+TestMachine::TestMachine() : platform{registry, files, process, loader, ui, clock, fileVersions, com, shell, events} {}
 
 void TestMachine::SetMachineString(const std::string& keyPath, const std::string& name, const std::string& value) {
     RegHandle key = 0;

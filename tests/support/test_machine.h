@@ -7,6 +7,7 @@
 
 #include "platform/memory/memory_clock.h"
 #include "platform/memory/memory_com.h"
+#include "platform/memory/memory_events.h"
 #include "platform/memory/memory_file_versions.h"
 #include "platform/memory/memory_files.h"
 #include "platform/memory/memory_loader.h"
@@ -45,6 +46,7 @@ public:
     MemoryFileVersions fileVersions;
     MemoryCom com;
     MemoryShell shell;
+    MemoryEvents events{clock};
     Platform platform;
 };
 

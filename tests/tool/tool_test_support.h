@@ -64,7 +64,9 @@ inline ToolRun RunTool(const std::vector<std::string>& words, const std::string&
                        const std::string& tool = COMP_MGR_TOOL_PATH) {
     TempDir io;
     WriteFile(io.path() / "in", input);
-    std::string command = "env -u VNT_ROOT -u VNT_HOST_EXE -u VNT_CWD -u VNT_UI -u VNT_NOW -u VNT_OPEN";
+    std::string command =
+        "env -u VNT_ROOT -u VNT_HOST_EXE -u VNT_CWD -u VNT_UI -u VNT_NOW -u VNT_OPEN -u VNT_EVENTS_ECHO -u "
+        "VNT_EVENTS_LOG";
     for (const auto& [name, value] : env) command += " " + name + "=" + ShellQuote(value);
     command += " " + ShellQuote(tool);
     for (const auto& w : words) command += " " + ShellQuote(w);

@@ -78,7 +78,7 @@ protected:
     TestMachine machine;
     FailingEnumRegistry failing;
     Platform failingPlatform{failing,       machine.files,        machine.process, machine.loader, machine.ui,
-                             machine.clock, machine.fileVersions, machine.com,     machine.shell};
+                             machine.clock, machine.fileVersions, machine.com,     machine.shell,  machine.events};
     bool useFailing = false;
     std::unique_ptr<TestCatalog> db;
 };

@@ -28,7 +28,7 @@ std::string Answer(const std::string& setting, const std::string& logDir) {
     machine.files.Put(TestMachine::kDbPath, "");
     Win32Ui ui(setting, logDir);
     Platform platform{machine.registry, machine.files,        machine.process, machine.loader, ui,
-                      machine.clock,    machine.fileVersions, machine.com,     machine.shell};
+                      machine.clock,    machine.fileVersions, machine.com,     machine.shell,  machine.events};
     TestCatalog db(platform);
     db.SetProperty("PlugIn_1", "DisplayName", "Zeta");
     db.SetProperty("PlugIn_1", "ProgLocation", "C:\\P\\z.dll");

@@ -4,6 +4,7 @@
 #include <iostream>
 #include <sstream>
 
+#include "event_capture.h"
 #include "library.h"
 #include "machine_lock.h"
 #include "machine_root.h"
@@ -166,6 +167,7 @@ int RunTool(const std::vector<std::string>& words, const char* argv0, std::istre
             << " was not free after " << LockWaitMilliseconds() / 1000.0 << " s\n";
         return kExitLibrary;
     }
+    EventCapture events(o);  // where the library's log ends before the load
     Library library;
     TakeLibraryReport();  // nothing of an earlier load counts for this one
     const std::string path = o.library.empty() ? DefaultLibraryPath(argv0) : o.library;
@@ -201,7 +203,9 @@ int RunTool(const std::vector<std::string>& words, const char* argv0, std::istre
     out.flush();
     status = TellLibraryReport(err, status);
     library.Unload();
-    return TellLibraryReport(err, status);
+    status = TellLibraryReport(err, status);
+    events.TellSummary(err);
+    return status;
 }
 
 }  // namespace comp_mgr_tool

@@ -6,6 +6,8 @@
 #include <cstdlib>
 #include <string>
 
+#include "support/event_line.h"
+
 namespace comp_mgr {
 
 HostedPlatform::HostedPlatform(const HostedSettings& settings)
@@ -18,7 +20,8 @@ HostedPlatform::HostedPlatform(const HostedSettings& settings)
       shell_(machine_, settings.openCommand),
       registry_(machine_.root() + "/registry.reg"),
       fileVersions_(machine_),
-      platform_{registry_, files_, process_, loader_, ui_, clock_, fileVersions_, com_, shell_} {
+      events_(machine_.LogPath("events.log"), clock_, settings.eventsEcho, kEventLogLimit),
+      platform_{registry_, files_, process_, loader_, ui_, clock_, fileVersions_, com_, shell_, events_} {
     if (!ui_.settingValid())
         std::fprintf(stderr, "comp_mgr: VNT_UI=%s not understood; using none\n", settings.ui.c_str());
     if (!clock_.valid()) {

@@ -5,6 +5,7 @@
 
 #include "platform/hosted/hosted_clock.h"
 #include "platform/hosted/hosted_com.h"
+#include "platform/hosted/hosted_events.h"
 #include "platform/hosted/hosted_file_versions.h"
 #include "platform/hosted/hosted_files.h"
 #include "platform/hosted/hosted_loader.h"
@@ -42,6 +43,7 @@ private:
     HostedRegistry registry_;
     HostedFileVersions fileVersions_;
     HostedCom com_;
+    HostedEvents events_;
     Platform platform_;
 };
 

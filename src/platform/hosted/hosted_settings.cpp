@@ -20,6 +20,9 @@ HostedSettings HostedSettings::FromEnvironment() {
     FromEnv("VNT_UI", &s.ui);
     FromEnv("VNT_NOW", &s.now);
     FromEnv("VNT_OPEN", &s.openCommand);
+    std::string echo;
+    FromEnv("VNT_EVENTS_ECHO", &echo);
+    s.eventsEcho = echo == "1";
     return s;
 }
 

@@ -30,6 +30,9 @@
 //                 Default the real time. Text that is not a possible date and
 //                 time in that form: a warning on standard error, and the real
 //                 time.
+//   VNT_EVENTS_ECHO  Exactly "1": each event of ROOT/log/events.log is also
+//                 written to standard error (in UTF-8) as it happens. Default:
+//                 the log only.
 //
 // Any other variable is no setting: the Process port reads it, when asked, as
 // a variable of the process's Windows environment.
@@ -47,6 +50,7 @@ struct HostedSettings {
     std::string ui;                                        // VNT_UI; empty: "tty" on a terminal, else "none"
     std::string now;                                       // VNT_NOW; empty: the real time
     std::string openCommand;                               // VNT_OPEN; empty: opening is only logged
+    bool eventsEcho = false;                               // VNT_EVENTS_ECHO is "1"
 
     // The settings named by the environment, defaults for the rest.
     static HostedSettings FromEnvironment();

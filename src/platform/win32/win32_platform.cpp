@@ -3,11 +3,15 @@
 #include <string>
 
 #include "platform/win32/windows_api.h"
+#include "support/event_line.h"
 
 namespace comp_mgr {
 
 Win32Platform::Win32Platform(const Win32Settings& settings)
-    : ui_(settings.ui, settings.logDir), clock_(settings.now), shell_(settings.logDir) {}
+    : ui_(settings.ui, settings.logDir),
+      clock_(settings.now),
+      shell_(settings.logDir),
+      events_(settings.eventsLog, clock_, settings.eventsEcho, kEventLogLimit) {}
 
 void ReportToHost(const char* line) noexcept {
     try {

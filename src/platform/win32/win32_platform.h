@@ -5,6 +5,7 @@
 #include "platform/process_platform.h"
 #include "platform/win32/win32_clock.h"
 #include "platform/win32/win32_com.h"
+#include "platform/win32/win32_events.h"
 #include "platform/win32/win32_file_versions.h"
 #include "platform/win32/win32_files.h"
 #include "platform/win32/win32_loader.h"
@@ -34,7 +35,8 @@ private:
     Win32FileVersions fileVersions_;
     Win32Com com_;
     Win32Shell shell_;
-    Platform platform_{registry_, files_, process_, loader_, ui_, clock_, fileVersions_, com_, shell_};
+    Win32Events events_;
+    Platform platform_{registry_, files_, process_, loader_, ui_, clock_, fileVersions_, com_, shell_, events_};
 };
 
 namespace win32 {

@@ -17,6 +17,10 @@ Win32Settings Win32Settings::FromEnvironment() {
     FromEnv("VNT_UI", &s.ui);
     FromEnv("VNT_LOG_DIR", &s.logDir);
     FromEnv("VNT_NOW", &s.now);
+    FromEnv("VNT_EVENTS_LOG", &s.eventsLog);
+    std::string echo;
+    FromEnv("VNT_EVENTS_ECHO", &echo);
+    s.eventsEcho = echo == "1";
     return s;
 }
 

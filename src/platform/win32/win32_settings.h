@@ -44,6 +44,12 @@
 //                tests see the same "now" on both. Default: the real local
 //                time. Text that is not a possible date and time in that form:
 //                the real time, without a warning.
+//   VNT_EVENTS_LOG  A file (Windows path) to which the library appends one
+//                line per decision (support/event_line.h), bounded: past
+//                1 MiB it becomes <file>.1 and a new one begins. Default: no
+//                log, and no file is touched.
+//   VNT_EVENTS_ECHO  Exactly "1": each event also goes to the process's
+//                standard error, in UTF-8, as it happens. Default: not.
 //
 // Any other variable is no setting: the Process port reads it, when asked,
 // from the process's environment.
@@ -55,9 +61,11 @@
 namespace comp_mgr {
 
 struct Win32Settings {
-    std::string ui;      // VNT_UI; "none", "script:<file>" or the user
-    std::string logDir;  // VNT_LOG_DIR; empty: no log
-    std::string now;     // VNT_NOW; empty: the real time
+    std::string ui;           // VNT_UI; "none", "script:<file>" or the user
+    std::string logDir;       // VNT_LOG_DIR; empty: no log
+    std::string now;          // VNT_NOW; empty: the real time
+    std::string eventsLog;    // VNT_EVENTS_LOG; empty: no log
+    bool eventsEcho = false;  // VNT_EVENTS_ECHO is "1"
 
     // The settings named by the environment, defaults for the rest.
     static Win32Settings FromEnvironment();

@@ -1,10 +1,13 @@
 #include "services/detection/new_components_dialog.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <utility>
 
 #include "catalog/host_paths.h"
+#include "platform/events.h"
 #include "services/engine_bridge/com_error.h"
+#include "support/event_line.h"
 #include "support/text.h"
 
 namespace comp_mgr {
@@ -31,16 +34,27 @@ bool NewComponentsDialog::KeepCandidate(const std::string& section, const std::s
     // A failing engine method must not cost the user the question: the
     // candidate stays as if the engine had no objection, and nothing of the
     // catalog or of the new plug-ins has been changed by then.
+    Events& events = platform_.events;
     try {
         std::unique_ptr<CandidateEngine> engine = engines_();
         if (!engine) return true;
         const std::int16_t settled = engine->IsPluginSettled(hostPath, entry->DisplayName);
-        if (settled == kEngineTrue) return false;
+        if (settled == kEngineTrue) {
+            Tell(events, event_kind::kEngine, section, [] { return std::string("settled: not offered"); });
+            return false;
+        }
         if (settled != kEngineFalse) return true;
         if (engine->IsPluginRejected(hostPath, entry->DisplayName) != kEngineTrue) return true;
-    } catch (const ComError&) {
+    } catch (const ComError& error) {
+        Tell(events, event_kind::kEngine, section, [&] {
+            char code[16];
+            std::snprintf(code, sizeof code, "0x%08X", static_cast<unsigned>(error.result()));
+            return std::string("the engine failed (") + code + (error.description().empty() ? "" : ": ") +
+                   error.description() + "): offered as if it had no objection";
+        });
         return true;
     }
+    Tell(events, event_kind::kEngine, section, [] { return std::string("rejected: not offered"); });
     rejected_.push_back(section);
     return false;
 }

@@ -1,8 +1,13 @@
 // Linking plug-ins to installations: the version, processor, group and
 // display-name rules, and linking everything to the current installation.
+#include <cstdio>
 #include <string>
 #include <type_traits>
 #include <vector>
+
+#include "catalog/comma_list.h"
+#include "platform/events.h"
+#include "support/event_line.h"
 
 #include "services/linking/link_scope.h"
 #include "services/linking/linker.h"
@@ -53,6 +58,12 @@ bool FirstFolder(const std::string& path, std::string* folder) {
     return true;
 }
 
+std::string VersionText(double version) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.10g", version);
+    return text;
+}
+
 void NoteLinksChanged(CatalogEntry& installation) {
     if (installation.Status & kStatusFoundOrCurrent) installation.Status |= kStatusCreatedOrRelinked;
 }
@@ -83,30 +94,75 @@ int Linker::IsLinked(const std::string& installationName, const std::string& plu
 
 int Linker::LinkPlugIn(const std::string& installationName, const std::string& plugInName, LinkMode mode,
                        SameName sameName) {
-    if (mode < LinkMode::kCheckOnly || mode > LinkMode::kCheck) return 0;
+    // Only a request of its own is told: the many a bulk linking makes inside
+    // its operation are told by that operation.
+    Events& events = db_.platform().events;
+    const bool told = active_ == nullptr && events.enabled();
+    auto refuse = [&](auto&& why) {
+        if (told) {
+            Tell(events, event_kind::kLinkRefused, installationName, [&] {
+                const char* asked = mode == LinkMode::kUnlink ? "unlink "
+                                    : mode == LinkMode::kLink ? "link "
+                                                              : "check ";
+                return asked + plugInName + ": " + why();
+            });
+        }
+        return 0;
+    };
+    if (mode < LinkMode::kCheckOnly || mode > LinkMode::kCheck)
+        return refuse([&] { return "mode " + std::to_string(static_cast<int>(mode)) + " is none of -1, 0, 1, 2"; });
     CatalogEntry* installation = db_.Entry(installationName);
     CatalogEntry* plugIn = db_.Entry(plugInName);
-    if (!installation || !plugIn) return 0;
-    if (!(installation->Status & kStatusRecordWriter) || !(plugIn->Status & kStatusRecordWriter)) return 0;
+    if (!installation) return refuse([] { return std::string("there is no such installation"); });
+    if (!plugIn) return refuse([] { return std::string("there is no such plug-in"); });
+    if (!(installation->Status & kStatusRecordWriter))
+        return refuse([] { return std::string("the installation's record lacks the record bit (Status 0x10)"); });
+    if (!(plugIn->Status & kStatusRecordWriter))
+        return refuse([] { return std::string("the plug-in's record lacks the record bit (Status 0x10)"); });
     return InOperation([&](Scope& scope) {
         const bool linked = scope.Contains(installationName, *installation, plugInName);
         if (mode == LinkMode::kUnlink) {
             if (!linked) UnlinkSameName(installationName, plugInName);
-            if (plugIn->Status & kStatusNeverUnlink) return 0;
+            if (plugIn->Status & kStatusNeverUnlink)
+                return refuse([] { return std::string("the plug-in is protected (Status 0x08: never unlinked)"); });
         } else if (mode == LinkMode::kLink) {
-            if (linked) return 0;
-            if (installation->SdkVersion < plugIn->SdkVersion) return 0;
+            if (linked) return refuse([] { return std::string("it is linked already"); });
+            if (installation->SdkVersion < plugIn->SdkVersion) {
+                return refuse([&] {
+                    return "the plug-in needs version " + VersionText(plugIn->SdkVersion) + ", the installation is " +
+                           VersionText(installation->SdkVersion);
+                });
+            }
         }
 
-        if (plugIn->CpuSupport.empty() || installation->CpuSupport.empty()) return 0;
-        if (!ProcessorsFit(*installation, *plugIn)) return 0;
+        if (plugIn->CpuSupport.empty() || installation->CpuSupport.empty()) {
+            return refuse([&] {
+                return std::string(plugIn->CpuSupport.empty() ? "the plug-in" : "the installation") +
+                       " names no processor";
+            });
+        }
+        if (!ProcessorsFit(*installation, *plugIn)) {
+            return refuse([&] {
+                return "no processor fits: the plug-in takes " + JoinCommaList(plugIn->CpuSupport) +
+                       ", the installation " + JoinCommaList(installation->CpuSupport);
+            });
+        }
 
         // One linked plug-in per display name: make room only when forced.
         std::string linkedSameName;
         if (mode == LinkMode::kLink &&
             scope.FirstLinkedWithName(installationName, *installation, plugIn->DisplayName, &linkedSameName)) {
-            if (sameName == SameName::kRefuse) return 0;
-            if (!UnlinkSameName(installationName, plugInName)) return 0;
+            if (sameName == SameName::kRefuse) {
+                return refuse([&] {
+                    return linkedSameName + " of the same display name \"" + plugIn->DisplayName + "\" is linked";
+                });
+            }
+            if (!UnlinkSameName(installationName, plugInName)) {
+                return refuse([&] {
+                    return linkedSameName + " of the same display name \"" + plugIn->DisplayName +
+                           "\" cannot be unlinked (it or its group is protected)";
+                });
+            }
         }
 
         // Plug-ins sharing the first group item are linked and unlinked together.
@@ -114,7 +170,12 @@ int Linker::LinkPlugIn(const std::string& installationName, const std::string& p
         std::vector<const LinkIndex::Member*> members;
         if (grouped && (mode == LinkMode::kUnlink || mode == LinkMode::kLink)) {
             for (const LinkIndex::Member& member : scope.GroupMembers(plugIn->PlugInLst_GrpName.front())) {
-                if (mode == LinkMode::kUnlink && (member.entry->Status & kStatusNeverUnlink)) return 0;
+                if (mode == LinkMode::kUnlink && (member.entry->Status & kStatusNeverUnlink)) {
+                    return refuse([&] {
+                        return member.name + " of its group \"" + plugIn->PlugInLst_GrpName.front() +
+                               "\" is protected (Status 0x08: never unlinked)";
+                    });
+                }
                 if (installation->SdkVersion >= member.entry->SdkVersion) members.push_back(&member);
             }
         }
@@ -148,6 +209,16 @@ int Linker::LinkPlugIn(const std::string& installationName, const std::string& p
         }
 
         db_.MarkModified(kFlagLinksChanged);
+        if (told && mode != LinkMode::kCheck && mode != LinkMode::kCheckOnly) {
+            Tell(events, mode == LinkMode::kLink ? event_kind::kLinked : event_kind::kUnlinked, installationName, [&] {
+                std::string text = plugInName;
+                if (grouped) {
+                    text += " with its group \"" + plugIn->PlugInLst_GrpName.front() + "\" (" +
+                            std::to_string(members.size()) + " plug-ins)";
+                }
+                return text;
+            });
+        }
         return 1;
     });
 }
@@ -216,6 +287,8 @@ int Linker::ReplaceByCpuFit(const std::string& installationName, const std::stri
             scope.AppendLink(installationName, *installation, plugInName);
             NoteLinksChanged(*installation);
             db_.MarkModified(kFlagLinksChanged);
+            Tell(db_.platform().events, event_kind::kLinked, installationName,
+                 [&] { return plugInName + " in place of " + name + " (it fits more of the processors)"; });
             return 1;
         }
         return 0;
@@ -226,11 +299,16 @@ void Linker::LinkAllPlugIns(const std::string& installationName) {
     CatalogEntry* installation = db_.Entry(installationName);
     if (db_.plugInNames().empty() || !installation) return;
     return InOperation([&](Scope& scope) {
+        int added = 0;
         for (std::size_t i = 0; i < db_.plugInNames().size(); ++i) {
             const std::string name = db_.plugInNames()[i];
             // As IsLinked, asking the working copy this scope holds.
             if (db_.Entry(name) && !scope.Contains(installationName, *installation, name))
-                LinkPlugIn(installationName, name, LinkMode::kLink, SameName::kMakeRoom);
+                added += LinkPlugIn(installationName, name, LinkMode::kLink, SameName::kMakeRoom);
+        }
+        if (added > 0) {
+            Tell(db_.platform().events, event_kind::kLinked, installationName,
+                 [&] { return "every plug-in that fits (" + std::to_string(added) + " linked)"; });
         }
     });
 }

@@ -3,7 +3,9 @@
 #include <string>
 
 #include "catalog/comma_list.h"
+#include "platform/events.h"
 #include "services/records/time_stamp.h"
+#include "support/event_line.h"
 #include "support/text.h"
 
 namespace comp_mgr {
@@ -77,6 +79,7 @@ CatalogEntry* Records::AddOrUpdateRecord(const std::string& location, const std:
         entry->extraProperties.set("Registration", merged);
     }
     db_.MarkModified(kFlagRecordCreated);
+    Tell(platform_.events, event_kind::kAdded, name, [&] { return location; });
     return entry;
 }
 

@@ -4,8 +4,10 @@
 #include <unordered_set>
 #include <vector>
 
+#include "platform/events.h"
 #include "platform/scoped_current_directory.h"
 #include "services/registration/server_registration.h"
+#include "support/event_line.h"
 #include "support/path_parts.h"
 #include "support/text.h"
 
@@ -30,6 +32,14 @@ struct ServerLists {
     void AddToRegister(const CatalogEntry& plugIn) { registerPaths.appendUnique(plugIn.ProgLocation); }
 };
 
+std::string HresultText(std::int32_t result) {
+    static const char kDigits[] = "0123456789ABCDEF";
+    std::uint32_t bits = static_cast<std::uint32_t>(result);
+    std::string text = "0x00000000";
+    for (int i = 9; i >= 2; --i, bits >>= 4) text[i] = kDigits[bits & 0xF];
+    return text;
+}
+
 bool Registered(const CatalogEntry& plugIn) {
     return (plugIn.Status & kStatusFoundOrCurrent) != 0;
 }
@@ -45,12 +55,24 @@ void ServerRegistration::RegisterServer(const std::string& serverPath, ServerAct
     std::string cleaned = CollapseDoubleBackslashes(serverPath);
     if (cleaned.find('\\') != std::string::npos) platform_.files.SetCurrentDirectory(BeforeLastBackslash(cleaned));
 
+    const bool registering = action == ServerAction::kRegister;
+    const char* exportName = registering ? "DllRegisterServer" : "DllUnregisterServer";
+    const char* failed = registering ? event_kind::kRegisterFailed : event_kind::kUnregisterFailed;
     LibraryHandle library = platform_.loader.Load(serverPath);
-    if (!library) return;
-    const char* exportName = action == ServerAction::kRegister ? "DllRegisterServer" : "DllUnregisterServer";
+    if (!library) {
+        Tell(platform_.events, failed, serverPath, [] { return std::string("the server did not load"); });
+        return;
+    }
     if (void* symbol = platform_.loader.Symbol(library, exportName)) {
         ServerExport call = reinterpret_cast<ServerExport>(symbol);
-        call();  // the server's own result is not acted upon
+        const std::int32_t result = call();  // the server's own result is not acted upon, only told
+        Tell(platform_.events,
+             result < 0    ? failed
+             : registering ? event_kind::kRegistered
+                           : event_kind::kUnregistered,
+             serverPath, [&] { return std::string(exportName) + " returned " + HresultText(result); });
+    } else {
+        Tell(platform_.events, failed, serverPath, [&] { return std::string("the server has no ") + exportName; });
     }
     platform_.loader.Free(library);
 }

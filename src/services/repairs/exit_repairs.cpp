@@ -5,7 +5,9 @@
 #include <unordered_map>
 #include <vector>
 
+#include "platform/events.h"
 #include "platform/scoped_current_directory.h"
+#include "support/event_line.h"
 #include "support/text.h"
 
 namespace comp_mgr {
@@ -79,6 +81,7 @@ int ExitRepairs::RenumberSections() {
                 const std::string oldName = names[from.position];
                 const std::string newName = prefix + FormatInt(i);
                 db_.RenameSection(kind, from.position, newName);
+                Tell(platform_.events, event_kind::kRenumbered, oldName, [&] { return oldName + " -> " + newName; });
                 moved = true;
                 ++found;
                 if (kind == kKindPlugIn) {

@@ -4,10 +4,13 @@
 #include <memory>
 #include <string>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "catalog/comma_list.h"
+#include "platform/events.h"
 #include "services/repairs/substitute_index.h"
+#include "support/event_line.h"
 #include "support/text.h"
 
 namespace comp_mgr {
@@ -32,9 +35,17 @@ std::string GroupBaseName(std::string group) {
     return Trim(group);
 }
 
-void ReplaceGroup(CatalogEntry& entry, const std::string& group) {
-    entry.PlugInLst_GrpName.clear();
-    SplitIntoList(group, entry.PlugInLst_GrpName);
+// A group that really changed is told; the list is made apart and moved in,
+// so the comparison costs no copy.
+void ReplaceGroup(const std::string& name, CatalogEntry& entry, const std::string& group, Events& events) {
+    StringList replaced;
+    SplitIntoList(group, replaced);
+    if (replaced.items() != entry.PlugInLst_GrpName.items()) {
+        Tell(events, event_kind::kRegrouped, name, [&] {
+            return "\"" + JoinCommaList(entry.PlugInLst_GrpName) + "\" -> \"" + JoinCommaList(replaced) + "\"";
+        });
+    }
+    entry.PlugInLst_GrpName = std::move(replaced);
     if (!EqualsNoCase(entry.GroupDescription, group)) entry.GroupDescription = group;
 }
 
@@ -127,7 +138,13 @@ int StartupRepairs::DropMissingFiles() {
                     if (!links.removeFirst(name)) continue;
                     if (!substitutes) substitutes = std::make_unique<SubstituteIndex>(db_);
                     const std::string* substitute = substitutes->Find(name, plugIn->DisplayName, linker->SdkVersion);
-                    if (!substitute) continue;
+                    if (!substitute) {
+                        Tell(platform_.events, event_kind::kUnlinked, installations[k],
+                             [&] { return name + " (its file is gone; no plug-in of its name to stand in)"; });
+                        continue;
+                    }
+                    Tell(platform_.events, event_kind::kSubstituted, installations[k],
+                         [&] { return name + " -> " + *substitute + " (\"" + plugIn->DisplayName + "\")"; });
                     links.appendUnique(*substitute);
                     std::vector<std::size_t>& linking = linkedBy[*substitute];
                     auto at = std::lower_bound(linking.begin(), linking.end(), k);
@@ -136,6 +153,11 @@ int StartupRepairs::DropMissingFiles() {
             }
             if (substitutes) substitutes->Remove(name);
         }
+        Tell(platform_.events, event_kind::kDropped, name, [&] {
+            const CatalogEntry* entry = db_.Entry(name);
+            if (!entry || entry->ProgLocation.empty()) return std::string("no file is recorded for it");
+            return entry->ProgLocation + ": the file is gone";
+        });
         db_.RemoveSection(name);
         db_.MarkModified(kFlagEntriesRemoved);
     }
@@ -159,6 +181,8 @@ void StartupRepairs::UnlinkAndSubstitute(const std::string& installationName, co
         if (substitute->DisplayName != plugIn->DisplayName) continue;
         // A substitute the installation already links is not linked twice.
         installation->PlugInLst_GrpName.appendUnique(candidate);
+        Tell(platform_.events, event_kind::kSubstituted, installationName,
+             [&] { return plugInName + " -> " + candidate + " (\"" + plugIn->DisplayName + "\")"; });
         return;
     }
 }
@@ -192,7 +216,7 @@ int StartupRepairs::ReconcileGroups() {
         }
         const std::string group = kSharedLibraryGroupPrefix + members;
         for (const std::string& name : names) {
-            if (CatalogEntry* entry = db_.Entry(name)) ReplaceGroup(*entry, group);
+            if (CatalogEntry* entry = db_.Entry(name)) ReplaceGroup(name, *entry, group, platform_.events);
         }
         formed = true;
     }
@@ -205,7 +229,7 @@ int StartupRepairs::ReconcileGroups() {
             if (!entry || entry->PlugInLst_GrpName.empty()) continue;
             const std::string base = GroupBaseName(entry->PlugInLst_GrpName.front());
             const std::string folder = ToLower(db_.DisplayFolder(*entry));
-            ReplaceGroup(*entry, base + " <" + folder + ">");
+            ReplaceGroup(name, *entry, base + " <" + folder + ">", platform_.events);
         }
     }
 

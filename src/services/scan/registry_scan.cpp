@@ -6,6 +6,8 @@
 #include <vector>
 
 #include "catalog/comma_list.h"
+#include "platform/events.h"
+#include "support/event_line.h"
 #include "support/text.h"
 
 namespace comp_mgr {
@@ -139,6 +141,10 @@ int RegistryScan::ReadPluginVersion(RegHandle pluginKey, std::uint32_t access, c
         // The server is gone: its version key goes too (when it is a key of
         // its own without subkeys); the version is still recorded this time.
         if (!DeleteVersionKey(pluginKey, version)) return 0;
+        Tell(platform_.events, event_kind::kRegistrationRemoved, serverPath, [&] {
+            return "version " + version + " of " + (displayName.empty() ? Trim(name) : displayName) +
+                   ": its key left the registry, the server file is gone";
+        });
     }
 
     if (!displayName.empty()) name = displayName;

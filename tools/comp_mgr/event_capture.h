@@ -1,0 +1,52 @@
+// The events one run of the tool makes the library record: where the
+// library's event log is (hosted: ROOT/log/events.log; Windows: the file
+// VNT_EVENTS_LOG names, else a temporary file of the tool's own for the run),
+// where it ended before the load, and, after the unload, what was appended
+// since, a rotation in between included. With -v the library is also asked to
+// echo each event as it happens (VNT_EVENTS_ECHO=1).
+#ifndef COMP_MGR_TOOL_EVENT_CAPTURE_H
+#define COMP_MGR_TOOL_EVENT_CAPTURE_H
+
+#include <cstdint>
+#include <ostream>
+#include <string>
+
+#include "options.h"
+
+namespace comp_mgr_tool {
+
+class EventCapture {
+public:
+    // Before the library is loaded (the environment is set here).
+    explicit EventCapture(const Options& options);
+    // Puts back the environment and removes a temporary log of its own.
+    ~EventCapture();
+    EventCapture(const EventCapture&) = delete;
+    EventCapture& operator=(const EventCapture&) = delete;
+
+    // After the unload: the lines appended during the run.
+    std::string Appended() const;
+    // After the unload: the summary of the run on `err` in UTF-8, unless -q
+    // asked for none or nothing was recorded.
+    void TellSummary(std::ostream& err) const;
+
+private:
+    std::string path_;
+    std::uint64_t startSize_ = 0;
+    bool quiet_ = false;
+    bool ownFile_ = false;
+    bool setEcho_ = false;
+    std::string echoBefore_;
+};
+
+// What was appended to the log at `path` since it was `startSize` bytes
+// long: the tail of the log, or, when it is now shorter (it was rotated), the
+// tail of `path`.1 followed by the whole new log.
+std::string ReadAppended(const std::string& path, std::uint64_t startSize);
+
+// The size of a file, 0 when there is none.
+std::uint64_t FileSizeOrZero(const std::string& path);
+
+}  // namespace comp_mgr_tool
+
+#endif
