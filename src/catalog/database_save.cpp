@@ -121,16 +121,16 @@ class HashingSink : public ContentSink {
 public:
     explicit HashingSink(ContentSink& next) : next_(next) {}
     void Write(std::string_view piece) override {
-        HashIn(hash_, piece);
+        hash_.Add(piece);
         size_ += piece.size();
         next_.Write(piece);
     }
-    std::uint64_t hash() const { return hash_; }
+    std::uint64_t hash() const { return hash_.Value(); }
     std::uint64_t size() const { return size_; }
 
 private:
     ContentSink& next_;
-    std::uint64_t hash_ = kHashBasis;  // as ContentHash
+    StreamHash hash_;  // as ContentHash
     std::uint64_t size_ = 0;
 };
 

@@ -47,9 +47,7 @@ std::string Stamp(const std::tm& t, const char* format) {
 }  // namespace
 
 std::uint64_t ComponentDatabase::ContentHash(std::string_view content) {
-    std::uint64_t hash = kHashBasis;
-    HashIn(hash, content);
-    return hash;
+    return StreamHash().Add(content).Value();
 }
 
 SectionPrints ComponentDatabase::FingerprintSections(std::string_view content) {
@@ -175,7 +173,31 @@ std::unique_ptr<FileLock> ComponentDatabase::LockForSave() {
     return platform_.files.Lock(WithExtension(iniPath_, "lock"), kSaveLockWaitMilliseconds);
 }
 
+namespace {
+
+// The size and hash of a file as it is read, without keeping it.
+class FileCheck : public ContentSink {
+public:
+    void Write(std::string_view piece) override {
+        hash_.Add(piece);
+        size_ += piece.size();
+    }
+    bool Is(std::uint64_t size, std::uint64_t hash) const { return size_ == size && hash_.Value() == hash; }
+
+private:
+    StreamHash hash_;
+    std::uint64_t size_ = 0;
+};
+
+}  // namespace
+
 bool ComponentDatabase::KeepAsideIfChanged() {
+    // Usually the file is still the one this run read or wrote: that is told
+    // by a read that keeps nothing, so a save streams from start to end.
+    if (loadedFile_) {
+        FileCheck check;
+        if (platform_.files.ReadPieces(iniPath_, check) && check.Is(loadedSize_, loadedHash_)) return true;
+    }
     std::string current;
     const bool exists = platform_.files.ReadAll(iniPath_, &current);
     if (!exists) {
