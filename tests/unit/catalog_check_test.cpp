@@ -33,13 +33,16 @@ std::string Catalog(const std::string& links, const std::string& twoName = "Two"
 }
 
 enum Server { kLoads, kNoFile, kNotLoadable, kNoUnregister };
+// What the registry announces besides the catalog: nothing, a plug-in whose
+// server is gone, or a new one whose server is there.
+enum Announced { kNothing, kGone, kNew };
 
 struct CheckCase {
     const char* name;
     std::string catalog;
     Server two;
     const char* backup;  // null: none; "=": the catalog's own text
-    bool goneInRegistry;
+    Announced registry;
     std::vector<std::string> expected;  // "<severity>|<kind>|<section>", in order
 };
 
@@ -55,60 +58,73 @@ void Prepare(TestMachine& machine, const CheckCase& c) {
     if (c.two == kLoads) machine.loader.AddLibrary(kTwo, both);
     if (c.two == kNoUnregister)
         machine.loader.AddLibrary(kTwo, {{"DllRegisterServer", reinterpret_cast<void*>(&CountingServerEntry)}});
-    if (c.goneInRegistry) {
+    if (c.registry != kNothing) {
         machine.registry.SetString(kHkeyLocalMachine, "SOFTWARE\\KOVRA\\Vantrel\\Plugins\\ActiveX Tools\\Gizmo\\2.0",
                                    "CLSID", "{0000-GONE}");
         machine.registry.SetString(kHkeyLocalMachine, "SOFTWARE\\Classes\\CLSID\\{0000-GONE}\\InprocServer32", "",
                                    "C:\\Vantrel\\plugins\\gizmo.dll");
+        if (c.registry == kNew) machine.files.Put("C:\\Vantrel\\plugins\\gizmo.dll", "MZ");
     }
 }
 
 TEST(CatalogCheckTest, FindingsOfEachKind) {
     const std::string healthy = Catalog("PlugIn_1,PlugIn_2");
     const CheckCase cases[] = {
-        {"healthy", healthy, kLoads, "=", false, {}},
-        {"program file gone", healthy, kNoFile, "=", false, {"problem|missing-file|PlugIn_2"}},
+        {"healthy", healthy, kLoads, "=", kNothing, {}},
+        {"program file gone", healthy, kNoFile, "=", kNothing, {"problem|missing-file|PlugIn_2"}},
         {"link to a missing section",
          Catalog("PlugIn_1,PlugIn_7"),
          kLoads,
          "=",
-         false,
+         kNothing,
          {"problem|dangling-link|VntInstallation_1"}},
         {"link to an installation",
          Catalog("PlugIn_1,VntInstallation_1"),
          kLoads,
          "=",
-         false,
+         kNothing,
          {"problem|dangling-link|VntInstallation_1"}},
         {"one name linked twice",
          Catalog("PlugIn_1,PlugIn_2", "One"),
          kLoads,
          "=",
-         false,
+         kNothing,
          {"problem|same-name|VntInstallation_1"}},
-        {"server does not load", healthy, kNotLoadable, "=", false, {"problem|server-load|PlugIn_2"}},
-        {"server lacks an entry point", healthy, kNoUnregister, "=", false, {"problem|server-exports|PlugIn_2"}},
-        {"no backup", healthy, kLoads, nullptr, false, {"note|backup-missing|"}},
-        {"backup of no section", healthy, kLoads, "\x01\x02garbage", false, {"problem|backup-empty|"}},
+        {"server does not load", healthy, kNotLoadable, "=", kNothing, {"problem|server-load|PlugIn_2"}},
+        {"server lacks an entry point", healthy, kNoUnregister, "=", kNothing, {"problem|server-exports|PlugIn_2"}},
+        {"no backup", healthy, kLoads, nullptr, kNothing, {"note|backup-missing|"}},
+        {"backup of no section", healthy, kLoads, "\x01\x02garbage", kNothing, {"problem|backup-empty|"}},
         {"backup with other sections",
          healthy,
          kLoads,
          "[VntInstallation_1]\r\n[PlugIn_5]\r\n",
-         false,
+         kNothing,
          {"note|backup-differs|"}},
         {"backup with other contents",
          healthy,
          kLoads,
          "[VntInstallation_1]\r\n[PlugIn_1]\r\n[PlugIn_2]\r\n",
-         false,
+         kNothing,
          {"note|backup-differs|"}},
         {"damaged catalog, good backup",
          std::string("\x7f\x45\x00\x13 junk", 10),
          kLoads,
          "[VntInstallation_1]\r\nProgLocation=C:\\Vantrel\\bin\\vn_app.exe\r\n",
-         false,
+         kNothing,
          {"note|recovered|", "problem|catalog-damaged|", "problem|backup-only|"}},
-        {"registry server gone", healthy, kLoads, "=", true, {"problem|server-gone|", "problem|missing-file|PlugIn_3"}},
+        {"registry server gone",
+         healthy,
+         kLoads,
+         "=",
+         kGone,
+         {"problem|server-gone|", "problem|missing-file|PlugIn_3"}},
+        // Its file is there but is no library.
+        {"new in the registry",
+         healthy,
+         kLoads,
+         "=",
+         kNew,
+         {"note|new-plug-in|PlugIn_3", "problem|server-load|PlugIn_3"}},
     };
     for (const CheckCase& c : cases) {
         SCOPED_TRACE(c.name);
@@ -134,7 +150,7 @@ TEST(CatalogCheckTest, FindingsOfEachKind) {
 
 TEST(CatalogCheckTest, LinesKeepTheirFourFieldsAndTellTheRepair) {
     TestMachine machine;
-    Prepare(machine, {"", Catalog("PlugIn_1,PlugIn_2"), kNoFile, "=", false, {}});
+    Prepare(machine, {"", Catalog("PlugIn_1,PlugIn_2"), kNoFile, "=", kNothing, {}});
     ComponentManagerApp app(machine.platform);
     app.InitInstance();
     const std::vector<Finding> findings = CatalogCheck(app.database(), machine.platform, app.startupRecord()).Run();

@@ -82,6 +82,17 @@ void CatalogCheck::CheckStartup(std::vector<Finding>* findings) {
             "linked " + substitute.substitute + " in place of the dropped " + substitute.dropped +
                 " (same display name)");
     }
+    for (const std::string& name : db_.newPlugInNames()) {
+        const CatalogEntry* plugIn = db_.Entry(name);
+        if (!plugIn) continue;
+        Add(findings, false, "new-plug-in", name,
+            Quoted(plugIn->DisplayName) + " (" + plugIn->ProgLocation +
+                ") is new in the registry: the start-up made its record, which a run that saves keeps");
+    }
+    if (db_.flags() & kFlagGroupsReconciled) {
+        Add(findings, false, "groups-reconciled", "",
+            "plug-ins without a group that share one server were given one group at start-up");
+    }
     if (!startup_.loadMessage.empty()) {
         Add(findings, false, "recovered", "", "the load left this message: " + startup_.loadMessage);
     }
