@@ -138,6 +138,8 @@ Commands:
   detect [link|unregister|ask|count]
   unregister-all
   flags                             bGetDbUpdateFlag with the change bits named
+  why INSTALLATION PLUGIN           which link rule accepts or refuses the pair
+  doctor                            checks the catalog, saves nothing; exit 3 on problems
   web startup|startup-for|get|set|update|support|register [ARGS...]
   path-for-sku SKU                  the folders of the products listing a Sku
   version FILE                      the version strings of a file, per translation

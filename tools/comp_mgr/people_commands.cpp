@@ -7,6 +7,7 @@ const std::vector<PeopleCommand>& AllCommands() {
     static const std::vector<PeopleCommand> commands = [] {
         std::vector<PeopleCommand> c;
         AddCatalogCommands(&c);
+        AddDiagnosisCommands(&c);
         AddRecordCommands(&c);
         AddVersionCommands(&c);
         AddWebCommands(&c);

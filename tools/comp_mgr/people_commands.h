@@ -30,6 +30,7 @@ bool CheckPeopleCommand(const PeopleCommand& command, const Words& words, std::s
 
 // The command groups, each in its own file.
 void AddCatalogCommands(std::vector<PeopleCommand>* commands);
+void AddDiagnosisCommands(std::vector<PeopleCommand>* commands);
 void AddRecordCommands(std::vector<PeopleCommand>* commands);
 void AddVersionCommands(std::vector<PeopleCommand>* commands);
 void AddWebCommands(std::vector<PeopleCommand>* commands);

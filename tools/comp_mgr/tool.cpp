@@ -94,7 +94,7 @@ int RunPeople(const Library& library, const Options& o, const Plan& plan, std::o
         Report report = plan.people->run(context, plan.words);
         if (o.json) {
             out << report.json.Dump() << "\n";
-        } else if (report.refusal.empty()) {
+        } else if (report.refusal.empty() || report.keepText) {
             // Columns were aligned in the code page, one byte a character,
             // so they stay aligned in UTF-8.
             out << comp_mgr::Cp1252ToUtf8(report.text);

@@ -129,12 +129,17 @@ int StartupRepairs::DropMissingFiles() {
                     const std::string* substitute = substitutes->Find(name, plugIn->DisplayName, linker->SdkVersion);
                     if (!substitute) continue;
                     links.appendUnique(*substitute);
+                    if (record_) record_->substitutes.push_back({installations[k], name, *substitute});
                     std::vector<std::size_t>& linking = linkedBy[*substitute];
                     auto at = std::lower_bound(linking.begin(), linking.end(), k);
                     if (at == linking.end() || *at != k) linking.insert(at, k);
                 }
             }
             if (substitutes) substitutes->Remove(name);
+        }
+        if (record_) {
+            const CatalogEntry* gone = db_.Entry(name);
+            record_->dropped.push_back({name, gone ? gone->DisplayName : "", gone ? gone->ProgLocation : ""});
         }
         db_.RemoveSection(name);
         db_.MarkModified(kFlagEntriesRemoved);
