@@ -25,7 +25,7 @@ public:
 // The outcome of a people's command, in both its forms. A refusal keeps its
 // JSON (for scripts) but its text is the one-line reason on standard error.
 struct Report {
-    Json json = Json::Object();
+    Json json = Json::object();
     std::string text;       // lines ended by "\n"
     std::string refusal;    // not empty: the library refused, or nothing is there
     bool keepText = false;  // the text is printed even when refused (doctor's findings)

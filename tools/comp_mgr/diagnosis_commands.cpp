@@ -43,34 +43,37 @@ bool ParseRuleLine(const std::string& line, RuleLine* parsed) {
 }
 
 Report RunWhy(const CommandContext& context, const Words& w) {
+    const SectionName installation = ResolveSection(context, w[0], 0);
+    if (!installation.candidates.empty()) return AmbiguousName(w[0], installation.candidates);
+    const SectionName plugIn = ResolveSection(context, w[1], 1);
+    if (!plugIn.candidates.empty()) return AmbiguousName(w[1], plugIn.candidates);
+    const std::string& i = installation.section;
+    const std::string& p = plugIn.section;
     auto* explain = context.Get<signature::GetKey>("bExplainLink");
-    std::string text;
+    std::string raw;
     const int linkable = CommandContext::ReadText(
-        [&](unsigned int* size, char* buffer) { return explain(w[0].c_str(), w[1].c_str(), size, buffer); }, &text);
+        [&](unsigned int* size, char* buffer) { return explain(i.c_str(), p.c_str(), size, buffer); }, &raw);
+    const std::string text = LibraryText(raw);
 
     Report report;
-    report.json.Set("installation", w[0]);
-    report.json.Set("plugIn", w[1]);
-    report.json.Set("linkable", linkable == 1);
-    Json rules = Json::Array();
+    report.json["installation"] = WordText(i);
+    report.json["plugIn"] = WordText(p);
+    report.json["linkable"] = linkable == 1;
+    Json rules = Json::array();
     std::string missing;
     for (const std::string& line : Lines(text)) {
         RuleLine rule;
         if (!ParseRuleLine(line, &rule)) continue;
         if (rule.rule == "check") continue;  // the result says it
         if (rule.rule == "link" || rule.rule == "unlink") {
-            report.json.Set("request", rule.rule);
-            report.json.Set("requestAccepted", rule.ok);
+            report.json["request"] = rule.rule;
+            report.json["requestAccepted"] = rule.ok;
             continue;
         }
         if (rule.rule == "sections" && !rule.ok) missing = rule.reason;
-        Json item = Json::Object();
-        item.Set("rule", rule.rule);
-        item.Set("ok", rule.ok);
-        item.Set("reason", rule.reason);
-        rules.Push(std::move(item));
+        rules.push_back({{"rule", rule.rule}, {"ok", rule.ok}, {"reason", rule.reason}});
     }
-    report.json.Set("rules", std::move(rules));
+    report.json["rules"] = std::move(rules);
     report.text = text;
     if (!missing.empty()) return std::move(report).Refuse(missing);
     return report;
@@ -83,8 +86,9 @@ struct FindingLine {
 Report RunDoctor(const CommandContext& context, const Words&) {
     auto* check = context.Get<signature::ToBuffer>("iCheckCatalog");
     auto* abort = context.Get<signature::NoArgs>("bAbortDbUpdate");
-    std::string text;
-    const int problems = CommandContext::ReadText(check, &text);
+    std::string raw;
+    const int problems = CommandContext::ReadText(check, &raw);
+    const std::string text = LibraryText(raw);
     // The start-up's repairs are among the findings; looking must not keep them.
     abort();
 
@@ -102,24 +106,19 @@ Report RunDoctor(const CommandContext& context, const Words&) {
     }
 
     Report report;
-    Json items = Json::Array();
+    Json items = Json::array();
     std::vector<std::vector<std::string>> rows;
     int notes = 0;
     for (const FindingLine& f : findings) {
         notes += f.severity == "note" ? 1 : 0;
-        Json item = Json::Object();
-        item.Set("severity", f.severity);
-        item.Set("kind", f.kind);
-        item.Set("section", f.section);
-        item.Set("text", f.text);
-        items.Push(std::move(item));
+        items.push_back({{"severity", f.severity}, {"kind", f.kind}, {"section", f.section}, {"text", f.text}});
         rows.push_back({f.severity, f.kind, f.section.empty() ? "-" : f.section, f.text});
     }
     const int problemCount = problems < 0 ? 0 : problems;
-    report.json.Set("problems", problemCount);
-    report.json.Set("notes", notes);
-    report.json.Set("saved", false);
-    report.json.Set("findings", std::move(items));
+    report.json["problems"] = problemCount;
+    report.json["notes"] = notes;
+    report.json["saved"] = false;
+    report.json["findings"] = std::move(items);
     if (problems < 0) return std::move(report).Refuse("the library could not check the catalog");
 
     if (!rows.empty()) report.text = RenderTable({"severity", "kind", "section", "finding"}, rows);
@@ -137,8 +136,30 @@ Report RunDoctor(const CommandContext& context, const Words&) {
 }  // namespace
 
 void AddDiagnosisCommands(std::vector<PeopleCommand>* c) {
-    c->push_back({"why", "INSTALLATION PLUGIN", 2, 2, nullptr, RunWhy});
-    c->push_back({"doctor", "", 0, 0, nullptr, RunDoctor});
+    c->push_back({"why",
+                  "INSTALLATION PLUGIN",
+                  2,
+                  2,
+                  nullptr,
+                  RunWhy,
+                  "which link rule accepts or refuses the pair",
+                  "Evaluates the link rules with the library's own rule code (bExplainLink), one line per rule.\n"
+                  "INSTALLATION and PLUGIN are section names (any letter case), display names or program paths.\n"
+                  "Exit 0 when it answered (linkable or not), 3 when a section does not exist.",
+                  {},
+                  {"bExplainLink", "iGetCatalogCount", "bGetCatalogByNdx", "bGetCatalogByKey"}});
+    c->push_back({"doctor",
+                  "",
+                  0,
+                  0,
+                  nullptr,
+                  RunDoctor,
+                  "checks the catalog, saves nothing; exit 3 on problems",
+                  "Checks the catalog and the machine (iCheckCatalog): missing files, links to missing sections,\n"
+                  "two linked plug-ins of one display name, servers that do not load, registry plug-ins whose\n"
+                  "server is gone, the backup. It calls bAbortDbUpdate, so the start-up's repairs are not saved.",
+                  {},
+                  {"iCheckCatalog", "bAbortDbUpdate"}});
 }
 
 }  // namespace comp_mgr_tool
