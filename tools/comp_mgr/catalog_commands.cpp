@@ -233,12 +233,13 @@ Report RunLinks(const CommandContext& context, const Words& words) {
     return report;
 }
 
-const char* const kCatalogQueries[] = {"iGetCatalogCount", "bGetCatalogByNdx", "bGetCatalogByKey"};
-
 }  // namespace
 
 void AddCatalogCommands(std::vector<PeopleCommand>* c) {
-    const std::vector<const char*> queries(std::begin(kCatalogQueries), std::end(kCatalogQueries));
+    // What each needs; naming entries by display name or path also lists the
+    // catalog, but without those exports the name goes to the library as it is.
+    const std::vector<const char*> byIndex = {"iGetCatalogCount", "bGetCatalogByNdx"};
+    const std::vector<const char*> byKey = {"bGetCatalogByKey"};
     c->push_back({"list",
                   "[installations|plugins]",
                   0,
@@ -256,27 +257,11 @@ void AddCatalogCommands(std::vector<PeopleCommand>* c) {
                    {"--status", "STATUS", "only entries of this status", kStatusChoices},
                    {"--sort", "KEY", "order by this key instead of the catalog's order", kSortChoices},
                    {"--format", "FORMAT", "table (the default), tsv, or json (as --json)", kFormatChoices}},
-                  queries});
-    c->push_back({"show",
-                  "SECTION",
-                  1,
-                  1,
-                  nullptr,
-                  RunShow,
-                  "every field of one entry",
-                  "SECTION is a section name (any letter case), a display name or a program path.",
-                  {},
-                  queries});
-    c->push_back({"links",
-                  "SECTION",
-                  1,
-                  1,
-                  nullptr,
-                  RunLinks,
-                  "the plug-ins linked to an installation",
-                  "SECTION is a section name (any letter case), a display name or a program path.",
-                  {},
-                  queries});
+                  byIndex});
+    const char* const kNamed = "SECTION is a section name (any letter case), a display name or a program path.";
+    c->push_back({"show", "SECTION", 1, 1, nullptr, RunShow, "every field of one entry", kNamed, {}, byKey});
+    c->push_back(
+        {"links", "SECTION", 1, 1, nullptr, RunLinks, "the plug-ins linked to an installation", kNamed, {}, byKey});
 }
 
 }  // namespace comp_mgr_tool

@@ -172,11 +172,6 @@ Report RunFlags(const CommandContext& context, const Words&) {
 void AddRecordCommands(std::vector<PeopleCommand>* c) {
     const char* const kNamed =
         "INSTALLATION and PLUGIN are section names (any letter case), display names or program paths.";
-    const std::vector<const char*> queries = {"iGetCatalogCount", "bGetCatalogByNdx", "bGetCatalogByKey"};
-    auto with = [&queries](std::vector<const char*> exports) {
-        exports.insert(exports.end(), queries.begin(), queries.end());
-        return exports;
-    };
     c->push_back({"install",
                   "LOCATION SDK CPU SKU NAME FOLDER REGISTRATION",
                   7,
@@ -219,7 +214,7 @@ void AddRecordCommands(std::vector<PeopleCommand>* c) {
                   "unregisters the others'. SECTION is a section name (any letter case), a\n"
                   "display name or a program path.",
                   {},
-                  with({"bPrepareVNT"})});
+                  {"bPrepareVNT"}});
     c->push_back({"setup",
                   "LOCATION SDK",
                   2,
@@ -239,7 +234,7 @@ void AddRecordCommands(std::vector<PeopleCommand>* c) {
                   "changes or checks one link (bLinkPlugIns modes 1, 0, 2)",
                   kNamed,
                   {},
-                  with({"bLinkPlugIns"})});
+                  {"bLinkPlugIns"}});
     c->push_back({"detect",
                   "[link|unregister|ask|count]",
                   0,
