@@ -356,10 +356,15 @@ TEST_F(RegistrationTest, CatalogCheckLoadsServersWithoutCallingThem) {
         abort();
     });
     EXPECT_EQ(problems, 2) << findings;
-    EXPECT_EQ(findings, "problem|server-exports|PlugIn_2|the server " + Path("p\\none.dll") +
-                            " lacks DllRegisterServer and DllUnregisterServer, so it cannot (un)register itself\n"
-                            "problem|server-load|PlugIn_3|the server " +
-                            Path("p\\text.dll") + " does not load\n");
+    // The test program is no catalogued installation, so the load leaves its
+    // message, told as a note; the problems are the two servers.
+    std::string problemLines;
+    for (std::size_t start = 0, end; (end = findings.find('\n', start)) != std::string::npos; start = end + 1)
+        if (findings.compare(start, 5, "note|") != 0) problemLines += findings.substr(start, end + 1 - start);
+    EXPECT_EQ(problemLines, "problem|server-exports|PlugIn_2|the server " + Path("p\\none.dll") +
+                                " lacks DllRegisterServer and DllUnregisterServer, so it cannot (un)register itself\n"
+                                "problem|server-load|PlugIn_3|the server " +
+                                Path("p\\text.dll") + " does not load\n");
     EXPECT_EQ(Logged(), Lines());
     EXPECT_EQ(ReadFileBytes(Path("vnt_Compdb.ini")), database);
 }
