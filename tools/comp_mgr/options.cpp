@@ -39,8 +39,8 @@ const GlobalOption kGlobalOptions[] = {
      &Options::noSave},
     {"--dry-run", "", nullptr, false, "change nothing outside the process (for now as --no-save)", nullptr,
      &Options::dryRun},
-    {"--verbose", "-v", nullptr, false, "the library's events as they happen", nullptr, &Options::verbose},
-    {"--quiet", "-q", nullptr, false, "no summary of changes", nullptr, &Options::quiet},
+    {"--verbose", "-v", nullptr, false, "accepted; prints nothing more yet (no event log)", nullptr, &Options::verbose},
+    {"--quiet", "-q", nullptr, false, "accepted; no summary is printed yet", nullptr, &Options::quiet},
     {"--help", "-h", nullptr, false, "this help; after a command, that command's", nullptr, &Options::help},
     {"--version", "", nullptr, false, "the tool's version", nullptr, &Options::version},
 };
