@@ -23,6 +23,7 @@ SERVICE_ORDER = {
     "detection": 1, "repairs": 1,
     "records": 2,
     "scan": 3, "advisor": 3,
+    "diagnosis": 4,
 }
 ADAPTERS = {"memory": set(), "hosted": {"memory"}, "win32": set()}
 INCLUDE = re.compile(r'^\s*#\s*include\s+"([^"]+)"')

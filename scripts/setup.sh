@@ -4,10 +4,10 @@
 # building and running the native tool needs.
 set -euo pipefail
 if [ "${1:-}" = "--demo" ]; then
-  packages=(cmake ninja-build g++)
+  packages=(cmake ninja-build g++ nlohmann-json3-dev libcli11-dev)
 else
   packages=(cmake ninja-build g++ clang libclang-rt-14-dev clang-format googletest libgtest-dev libgmock-dev
-            libbenchmark-dev g++-mingw-w64-x86-64 wine64 python3
+            libbenchmark-dev nlohmann-json3-dev libcli11-dev g++-mingw-w64-x86-64 wine64 python3
             xvfb xdotool imagemagick)
 fi
 missing=()

@@ -65,6 +65,23 @@ COMP_MGR_API void vUnRegAllPlgN(void);
 // after them when there is room, sets `*size` to the value's byte count and
 // returns 1; 0 when the file has no such value (nothing is changed).
 COMP_MGR_API int bQueryFileVersion(const char* path, const char* subBlock, unsigned int* size, char* buffer);
+// For the tool: why a plug-in may or may not be linked to an installation.
+// Runs the linker's own rules, changing nothing, and writes one line per rule
+// in the order the linker tests them, "<rule>: ok: <why>" or "<rule>:
+// refused: <why>" (sections, record, processors, processor fit, then for the
+// next request linked, version, display name, group, protection), followed by
+// "check: ..." and "link: ..." (or "unlink: ..." when the plug-in is linked):
+// the answers bLinkPlugIns would give in mode 2 and in mode 1 (0). Text in
+// code page 1252, copied as bGetKeyVNT copies; returns what bLinkPlugIns
+// mode 2 answers (0 for unknown sections, with a reason), also when cut.
+COMP_MGR_API int bExplainLink(const char* installationName, const char* plugInName, unsigned int* size, char* buffer);
+// For the tool: checks the catalog and changes nothing (servers are loaded
+// and freed, never called). One line a finding, "problem|<kind>|<section>|
+// <text>" or "note|<kind>|<section>|<text>", the start-up's repairs of this
+// run among them; returns the number of problems (-1 on a null argument),
+// also when the text was cut. A host that wants nothing saved then calls
+// bAbortDbUpdate.
+COMP_MGR_API int iCheckCatalog(unsigned int* size, char* buffer);
 // The update advisor.
 COMP_MGR_API int bWebStartup(const char* sectionName, int mode);
 COMP_MGR_API int bWebStartupByVNT(const char* progLocation, const char* sdkVersion);

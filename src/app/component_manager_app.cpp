@@ -11,6 +11,8 @@ ComponentManagerApp::ComponentManagerApp(const Platform& platform)
       plugInVersions_(platform.fileVersions),
       webSettings_(database_, platform, services_.records) {
     webSettings_.SetPlugInVersions(&plugInVersions_);
+    services_.scan.RecordInto(&startupRecord_);
+    services_.startupRepairs.RecordInto(&startupRecord_);
     NotifyEngineOfHost(platform_);
     database_.LocateDatabaseFile();
     database_.OpenDatabaseFile();
@@ -18,7 +20,9 @@ ComponentManagerApp::ComponentManagerApp(const Platform& platform)
 
 int ComponentManagerApp::InitInstance() {
     abortUpdate_ = false;
+    startupRecord_.Clear();
     database_.Load(&pendingMessage_);
+    startupRecord_.loadMessage = pendingMessage_;
     services_.scan.ScanRegistryPlugins();
     services_.startupRepairs.DropMissingFiles();
     services_.startupRepairs.ReconcileGroups();

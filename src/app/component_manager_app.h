@@ -11,6 +11,7 @@
 #include "platform/platform.h"
 #include "services/advisor/file_plug_in_versions.h"
 #include "services/advisor/web_settings.h"
+#include "services/repairs/startup_record.h"
 
 namespace comp_mgr {
 
@@ -38,6 +39,8 @@ public:
     Services& services() { return services_; }
     WebSettings& webSettings() { return webSettings_; }
     const Platform& platform() const { return platform_; }
+    // What the start-up of this run found and repaired.
+    const StartupRecord& startupRecord() const { return startupRecord_; }
 
 private:
     const Platform& platform_;
@@ -47,6 +50,7 @@ private:
     WebSettings webSettings_;
     bool abortUpdate_ = false;
     std::string pendingMessage_;
+    StartupRecord startupRecord_;
 };
 
 }  // namespace comp_mgr

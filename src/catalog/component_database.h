@@ -10,6 +10,7 @@
 //   display_path.cpp           display form of a program location
 //   database_save.cpp          saving, section layout, VNTInstallEntry.ini
 //   save_guard.cpp             the save's lock, change check and status record
+//   backup_guard.cpp           a damaged file kept aside, the backup kept
 //   queries.cpp                counts and look-ups
 #ifndef COMP_MGR_CATALOG_COMPONENT_DATABASE_H
 #define COMP_MGR_CATALOG_COMPONENT_DATABASE_H
@@ -55,6 +56,12 @@ public:
     int Save();
     const std::string& saveFailure() const { return saveFailure_; }
     const std::string& saveNotice() const { return saveNotice_; }
+    // Not empty when the file held bytes but no section (backup_guard.cpp):
+    // what the load found, and what the save did about it.
+    const std::string& loadDamage() const { return loadDamage_; }
+    const std::string& damageNotice() const { return damageNotice_; }
+    // The comment lines every save writes first.
+    static std::string_view SavedHeader();
     // The message the status record holds for the user is appended to
     // `pendingMessage` by Load; once the user saw it, the record goes.
     void ForgetRecordedEvents();
@@ -148,7 +155,13 @@ private:
     bool MergeOthersChanges(const std::string& current);
     // False (with saveFailure_) when the file changed since it was read in a
     // way that cannot be merged, and that version could not be kept aside.
-    bool KeepAsideIfChanged();
+    bool KeepAsideIfChanged(std::string* backupPath);
+    // The file the save replaces holds no section: a damaged one is kept
+    // aside, and `backupPath` is cleared when the backup must stay. False
+    // (with saveFailure_) when the damaged file could not be kept aside.
+    bool GuardBackup(const std::string& current, std::string* backupPath);
+    // After a load that read no section: what was wrong with the file.
+    void NoteDamagedLoad(const std::string& content);
     void RecordForNextLoad();
     void TellRecordedEvents(std::string* pendingMessage);
     std::string DisplayForm(const CatalogEntry& entry, bool withName);
@@ -185,6 +198,9 @@ private:
     SectionPrints loadedSections_;
     std::string saveFailure_;
     std::string saveNotice_;
+    bool loadedNoSection_ = false;
+    std::string loadDamage_;
+    std::string damageNotice_;
     // Display names the shell gave in this run, by absolute path, so that the
     // host check does not ask the file system the same question twice.
     std::unordered_map<std::string, std::string> displayNameCache_;

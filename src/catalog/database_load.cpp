@@ -93,6 +93,9 @@ int ComponentDatabase::Load(std::string* pendingMessage) {
                 existed = true;
             ApplyProperty(*entry, existed, section, kind, key, value);
         });
+    // Only the pseudo-section before the first header: nothing was read.
+    loadedNoSection_ = printer.prints().size() <= 1;
+    if (loadedNoSection_) NoteDamagedLoad(fileContent_);
     // The text is parsed; keeping it would double the memory of a large catalog.
     std::string().swap(fileContent_);
     loadedSections_ = std::move(printer.prints());

@@ -121,24 +121,29 @@ class HashingSink : public ContentSink {
 public:
     explicit HashingSink(ContentSink& next) : next_(next) {}
     void Write(std::string_view piece) override {
-        HashIn(hash_, piece);
+        hash_.Add(piece);
         size_ += piece.size();
         next_.Write(piece);
     }
-    std::uint64_t hash() const { return hash_; }
+    std::uint64_t hash() const { return hash_.Value(); }
     std::uint64_t size() const { return size_; }
 
 private:
     ContentSink& next_;
-    std::uint64_t hash_ = kHashBasis;  // as ContentHash
+    StreamHash hash_;  // as ContentHash
     std::uint64_t size_ = 0;
 };
 
 }  // namespace
 
+std::string_view ComponentDatabase::SavedHeader() {
+    return kHeader;
+}
+
 int ComponentDatabase::Save() {
     saveFailure_.clear();
     saveNotice_.clear();
+    damageNotice_.clear();
     if (!(flags_ & kFlagModified)) return 0;
     if (iniPath_.empty()) {
         saveFailure_ =
@@ -147,7 +152,8 @@ int ComponentDatabase::Save() {
         return 0;
     }
     const std::unique_ptr<FileLock> lock = LockForSave();
-    if (!KeepAsideIfChanged()) {
+    std::string backup = WithExtension(iniPath_, "bak");
+    if (!KeepAsideIfChanged(&backup)) {
         RecordForNextLoad();
         return 0;
     }
@@ -163,7 +169,7 @@ int ComponentDatabase::Save() {
         writtenSize = sink.size();
         writtenHash = sink.hash();
     };
-    if (!platform_.files.ReplaceWith(iniPath_, produce, WithExtension(iniPath_, "bak"))) {
+    if (!platform_.files.ReplaceWith(iniPath_, produce, backup)) {
         saveFailure_ = platform_.files.LastFailure();
         if (saveFailure_.empty()) saveFailure_ = "cannot write " + iniPath_;
         RecordForNextLoad();
@@ -172,6 +178,7 @@ int ComponentDatabase::Save() {
     loadedFile_ = true;
     loadedSize_ = writtenSize;
     loadedHash_ = writtenHash;
+    loadedNoSection_ = installationNames_.empty() && plugInNames_.empty();
     // What was written is this run's own text: a later save here can still
     // tell another program's save, but merges nothing into it.
     loadedSections_.clear();

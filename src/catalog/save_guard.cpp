@@ -20,6 +20,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "catalog/catalog_damage.h"
 #include "catalog/component_database.h"
 #include "catalog/section_prints.h"
 #include "platform/events.h"
@@ -39,19 +40,19 @@ const int kSaveLockWaitMilliseconds = 10000;
 const char kUnsavedMessage[] = "The last changes to the component manager database could not be saved.\n\r";
 const char kKeptAsideMessage[] =
     "The component manager database was changed by another program while this one had it open.\n\r";
+const char kDamagedMessage[] =
+    "The component manager database could not be read. The damaged file and the backup were kept.\n\r";
 
-std::string Stamp(const std::tm& t, const char* format) {
+}  // namespace
+
+std::string CatalogStamp(const std::tm& t, const char* format) {
     char text[32];
     std::snprintf(text, sizeof text, format, t.tm_year + 1900, t.tm_mon + 1, t.tm_mday, t.tm_hour, t.tm_min, t.tm_sec);
     return text;
 }
 
-}  // namespace
-
 std::uint64_t ComponentDatabase::ContentHash(std::string_view content) {
-    std::uint64_t hash = kHashBasis;
-    HashIn(hash, content);
-    return hash;
+    return StreamHash().Add(content).Value();
 }
 
 SectionPrints ComponentDatabase::FingerprintSections(std::string_view content) {
@@ -177,17 +178,46 @@ std::unique_ptr<FileLock> ComponentDatabase::LockForSave() {
     return platform_.files.Lock(WithExtension(iniPath_, "lock"), kSaveLockWaitMilliseconds);
 }
 
-bool ComponentDatabase::KeepAsideIfChanged() {
+namespace {
+
+// The size and hash of a file as it is read, without keeping it.
+class FileCheck : public ContentSink {
+public:
+    void Write(std::string_view piece) override {
+        hash_.Add(piece);
+        size_ += piece.size();
+    }
+    bool Is(std::uint64_t size, std::uint64_t hash) const { return size_ == size && hash_.Value() == hash; }
+
+private:
+    StreamHash hash_;
+    std::uint64_t size_ = 0;
+};
+
+}  // namespace
+
+bool ComponentDatabase::KeepAsideIfChanged(std::string* backupPath) {
+    // Usually the file is still the one this run read or wrote: that is told
+    // by a read that keeps nothing, so a save streams from start to end.
+    if (loadedFile_ && !loadedNoSection_) {
+        FileCheck check;
+        if (platform_.files.ReadPieces(iniPath_, check) && check.Is(loadedSize_, loadedHash_)) return true;
+    }
     std::string current;
     const bool exists = platform_.files.ReadAll(iniPath_, &current);
     if (!exists) {
         // Gone since the load (or still missing): nothing of anyone's is there to keep.
         return true;
     }
-    if (loadedFile_ && current.size() == loadedSize_ && ContentHash(current) == loadedHash_) return true;
+    const bool unchanged = loadedFile_ && current.size() == loadedSize_ && ContentHash(current) == loadedHash_;
+    if (unchanged ? loadedNoSection_ : !HoldsSectionHeader(current)) {
+        if (!GuardBackup(current, backupPath)) return false;
+        if (!damageNotice_.empty()) return true;  // kept aside already; nothing in it to merge
+    }
+    if (unchanged) return true;
     if (loadedFile_ && MergeOthersChanges(current)) return true;
     const std::tm now = platform_.clock.Now();
-    const std::string stem = WithExtension(iniPath_, "") + Stamp(now, "%04d%02d%02d-%02d%02d%02d");
+    const std::string stem = WithExtension(iniPath_, "") + CatalogStamp(now, "%04d%02d%02d-%02d%02d%02d");
     std::string kept = stem + ".ini";
     for (int n = 2; platform_.files.Exists(kept); ++n) kept = stem + "-" + std::to_string(n) + ".ini";
     if (!platform_.files.Replace(kept, current, std::string())) {
@@ -206,12 +236,13 @@ void ComponentDatabase::RecordForNextLoad() {
     if (!saveFailure_.empty()) Tell(platform_.events, event_kind::kSaveFailed, iniPath_, [&] { return saveFailure_; });
     if (!saveNotice_.empty()) Tell(platform_.events, event_kind::kKeptAside, iniPath_, [&] { return saveNotice_; });
     const std::string path = StatusRecordPath();
-    if (path.empty() || (saveFailure_.empty() && saveNotice_.empty())) return;
+    if (path.empty() || (saveFailure_.empty() && saveNotice_.empty() && damageNotice_.empty())) return;
     std::string record;
     platform_.files.ReadAll(path, &record);  // earlier events not yet told stay
-    const std::string when = Stamp(platform_.clock.Now(), "%04d-%02d-%02d %02d:%02d:%02d");
+    const std::string when = CatalogStamp(platform_.clock.Now(), "%04d-%02d-%02d %02d:%02d:%02d");
     if (!saveFailure_.empty()) record += when + " not saved: " + saveFailure_ + "\r\n";
     if (!saveNotice_.empty()) record += when + " kept aside: " + saveNotice_ + "\r\n";
+    if (!damageNotice_.empty()) record += when + " damaged: " + damageNotice_ + "\r\n";
     platform_.files.Replace(path, record, std::string());
 }
 
@@ -221,8 +252,10 @@ void ComponentDatabase::TellRecordedEvents(std::string* pendingMessage) {
     if (path.empty() || !pendingMessage || !platform_.files.ReadAll(path, &record) || record.empty()) return;
     const bool unsaved = record.find(" not saved: ") != std::string::npos;
     const bool keptAside = record.find(" kept aside: ") != std::string::npos;
+    const bool damaged = record.find(" damaged: ") != std::string::npos;
     std::string text = unsaved ? kUnsavedMessage : "";
     if (keptAside) text += kKeptAsideMessage;
+    if (damaged) text += kDamagedMessage;
     // The record's own lines say when and why, with a line break as the
     // other messages write it.
     std::string details;

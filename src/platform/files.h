@@ -43,6 +43,16 @@ public:
     // and reads every byte. False when it cannot be opened.
     virtual bool ReadAll(const std::string& path, std::string* content) = 0;
 
+    // Reads the file as ReadAll does, handing it to `sink` piece by piece, so
+    // that a large file is never held whole. False when it cannot be opened
+    // or a read fails (the sink may then have had part of it).
+    virtual bool ReadPieces(const std::string& path, ContentSink& sink) {
+        std::string content;
+        if (!ReadAll(path, &content)) return false;
+        sink.Write(content);
+        return true;
+    }
+
     // True when the file can be opened for reading (shared, binary).
     virtual bool CanOpen(const std::string& path) = 0;
 

@@ -3,8 +3,11 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <vector>
 
 #include "comp_mgr/comp_mgr.h"
+#include "services/diagnosis/catalog_check.h"
+#include "services/linking/link_explanation.h"
 #include "shell/export_guard.h"
 #include "support/text_output.h"
 
@@ -147,6 +150,25 @@ int bQueryFileVersion(const char* path, const char* subBlock, unsigned int* size
     } catch (...) {
         return 0;
     }
+}
+
+int bExplainLink(const char* installationName, const char* plugInName, unsigned int* size, char* buffer) {
+    if (!installationName || !plugInName || !size || !buffer) return 0;
+    return Guarded(0, [&](ComponentManagerApp& app) {
+        const comp_mgr::LinkExplanation explanation = app.services().linker.ExplainLink(installationName, plugInName);
+        CopyTextOut(comp_mgr::LinkExplanationText(explanation), size, buffer);  // a cut text is still the answer
+        return explanation.check == 1 ? 1 : 0;
+    });
+}
+
+int iCheckCatalog(unsigned int* size, char* buffer) {
+    if (!size || !buffer) return -1;
+    return Guarded(-1, [&](ComponentManagerApp& app) {
+        comp_mgr::CatalogCheck check(app.database(), app.platform(), app.startupRecord());
+        const std::vector<comp_mgr::Finding> findings = check.Run();
+        CopyTextOut(comp_mgr::FindingsText(findings), size, buffer);  // a cut text is still the answer
+        return comp_mgr::ProblemCount(findings);
+    });
 }
 
 int bWebStartup(const char* sectionName, int mode) {

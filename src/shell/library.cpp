@@ -30,6 +30,8 @@ ComponentManagerApp* App() {
         if (!s.platform) s.platform = CreateProcessPlatform();
         s.app = std::make_unique<ComponentManagerApp>(s.platform->platform());
         s.app->InitInstance();
+        const std::string& damage = s.app->database().loadDamage();
+        if (!damage.empty()) ReportToHost(("warning: " + damage).c_str());
         s.platform->platform().registry.Flush();
     } catch (const std::bad_alloc&) {
         failure = "error: the component manager could not start: out of memory";
@@ -65,6 +67,7 @@ void Shutdown() {
                 ReportToHost(("error: the changes could not be saved: " + database.saveFailure()).c_str());
             }
             if (!database.saveNotice().empty()) ReportToHost(("warning: " + database.saveNotice()).c_str());
+            if (!database.damageNotice().empty()) ReportToHost(("warning: " + database.damageNotice()).c_str());
             s.platform->platform().registry.Flush();
         } catch (const std::bad_alloc&) {
             // Unloading must go on whatever the save met.

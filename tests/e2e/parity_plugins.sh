@@ -42,6 +42,8 @@
 #                gone from the Windows registry afterwards
 #   unregall     vUnRegAllPlgN: new plug-ins linked first, every server found
 #                in the registry unregistered once, no installation current
+#   diagnose     bExplainLink and iCheckCatalog, then bAbortDbUpdate: no
+#                server called, nothing saved
 # Names on the machine are 8.3-shaped (see parity_spine.sh for why).
 #
 # Environment: COMP_MGR_BUILD (native build: bin/comp_mgr, bin/libcomp_mgr.so,
@@ -546,6 +548,24 @@ EXPECTED
 for side in hosted wine; do
   grep -q '^  Status=1[79]$' "$work/unregall.$side.out" && fail "unregall: an installation is still current ($side)"
 done
+
+# why and doctor through their exports: the explanations of a linkable, a
+# refused and an unknown pair, and the catalog check (servers loaded and
+# freed, none called; the text file and the library without the exports are
+# problems), then the abort: nothing is saved.
+import_registry "$PN"
+cat >"$work/diagnose.calls" <<'CALLS'
+bExplainLink VntInstallation_2 PlugIn_3 4096
+bExplainLink VntInstallation_1 PlugIn_4 4096
+bExplainLink VntInstallation_1 PlugIn_99 4096
+iCheckCatalog 16384
+bAbortDbUpdate
+CALLS
+scenario diagnose "$PN" "$work/diagnose.calls"
+expect_calls diagnose </dev/null
+same_file "diagnose: the catalog is not saved" "$PN/drive_d/Vantrel/db/vnt_Compdb.ini" \
+  "$work/diagnose.wine/drive_d/Vantrel/db/vnt_Compdb.ini"
+grep -q '^problem|server-load|PlugIn_5|' "$work/diagnose.wine.out" || fail "diagnose: the text file is not told"
 
 ended=$(date +%s)
 echo "-- Wine starts $WINE_STARTS, total $((ended - started)) s"

@@ -148,6 +148,7 @@ run_wine() {  # ROOT SCRIPT OUT
   export VNT_EVENTS_LOG
   wine_tool "$1" exec "$(wine_path "$2")" >"$3" 2>"$3.err"
   echo "exit=$?" >>"$3"
+  sed -i 's/\r$//' "$3.err"  # a Windows program's text lines end in CR LF
   unset VNT_EVENTS_LOG
 }
 

@@ -89,6 +89,25 @@ TYPED_TEST(FilesPort, ReadAllGivesEveryByteWhateverTheCaseOfTheName) {
     EXPECT_EQ("", read);
     ASSERT_TRUE(files.ReadAll(this->Path("Large.ini"), &read));
     EXPECT_EQ(std::string(300000, 'L'), read);
+
+    // Piece by piece: the same bytes, a large file in more than one piece.
+    struct Pieces : ContentSink {
+        std::string bytes;
+        int count = 0;
+        void Write(std::string_view piece) override {
+            bytes.append(piece);
+            ++count;
+        }
+    };
+    for (const char* name : {"cat.ini", "Empty.ini", "LARGE.ini"}) {
+        Pieces pieces;
+        ASSERT_TRUE(files.ReadPieces(this->Path(name), pieces)) << name;
+        ASSERT_TRUE(files.ReadAll(this->Path(name), &read));
+        EXPECT_EQ(read, pieces.bytes) << name;
+    }
+    Pieces none;
+    EXPECT_FALSE(files.ReadPieces(this->Path("missing.ini"), none));
+    EXPECT_FALSE(files.ReadPieces(this->Path(""), none));
 }
 
 TYPED_TEST(FilesPort, ReplaceKeepsThePreviousFileAsTheBackup) {

@@ -148,6 +148,31 @@ TEST_F(ToolMachine, DryRunLeavesTheFilesAsTheyWere) {
     EXPECT_EQ(r.out, "iGetCatalogCount -> 3\n");
 }
 
+// A catalog overwritten with junk: the run says so on standard error, and
+// its save leaves the good backup where it was, with the damaged file and a
+// copy of the backup under dated names.
+TEST_F(ToolMachine, ADamagedCatalogKeepsTheGoodBackup) {
+    const std::string damaged[] = {
+        std::string("\x9c\xf1Z\x03q\xee\x81=\x02", 9), std::string(512, '\0'),
+        ";---------------------------------------------------------------------------\r\n; Vantrel Comp"};
+    for (const std::string& junk : damaged) {
+        SCOPED_TRACE(junk.size());
+        std::filesystem::remove_all(Drive("Vantrel/db"));
+        WriteFile(Drive("Vantrel/db/vnt_Compdb.bak"), kThreeInstallations);
+        Catalog(junk);
+        ToolRun r = Run({"install", "C:\\New\\vn_app.exe", "3.0", "alpha", "S", "New", "C:\\New", ""});
+        EXPECT_EQ(r.status, 0) << r.err;
+        EXPECT_NE(r.err.find("comp_mgr: warning: the database file C:\\Vantrel\\db\\vnt_Compdb.ini could not be read"),
+                  std::string::npos)
+            << r.err;
+        EXPECT_NE(r.err.find("held no section"), std::string::npos) << r.err;
+        EXPECT_EQ(ReadFile(Drive("Vantrel/db/vnt_Compdb.bak")), kThreeInstallations);
+        EXPECT_EQ(ReadFile(Drive("Vantrel/db/vnt_Compdb.damaged-20061204-150433.ini")), junk);
+        EXPECT_EQ(ReadFile(Drive("Vantrel/db/vnt_Compdb.20061204-150433.ini")), kThreeInstallations);
+        EXPECT_NE(CatalogFile().find("C:\\New\\vn_app.exe"), std::string::npos);
+    }
+}
+
 TEST_F(ToolMachine, LinksMadeInOneRunAreListedInTheNext) {
     Touch("Ide/bin/vn_app.exe");
     Touch("Plug/scope.dll");
@@ -199,7 +224,9 @@ TEST_F(ToolMachine, RefusalsAndMissingSectionsExit3WithTheReason) {
          "bInstallVNT did not record C:\\Ide\\bin\\vn_app.exe (version abc)"},
     };
     for (const auto& c : cases) {
-        ToolRun r = Run(c.words);
+        std::vector<std::string> quiet = c.words;
+        quiet.insert(quiet.begin(), "-q");  // the refusal alone, without the summary of the run
+        ToolRun r = Run(quiet);
         EXPECT_EQ(r.status, 3) << c.words[0];
         EXPECT_EQ(r.out, "") << c.words[0];
         EXPECT_EQ(r.err, std::string("comp_mgr: ") + c.reason + "\n");

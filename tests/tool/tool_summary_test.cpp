@@ -12,6 +12,7 @@
 
 namespace {
 
+using comp_mgr_tool::LogHead;
 using comp_mgr_tool::ReadAppended;
 using comp_mgr_tool::SummarizeEvents;
 using tool_test::ReadFile;
@@ -33,9 +34,9 @@ TEST(ChangeSummary, EachKindIsOneClauseInAFixedOrder) {
     } cases[] = {
         {"nothing", {}, ""},
         {"the example",
-         {"registered|C:\\p\\a.dll|DllRegisterServer returned 0x00000000", "renumbered|PlugIn_5|PlugIn_5 -> PlugIn_3",
-          "dropped|PlugIn_3|C:\\p\\a.dll: the file is gone",
-          "registered|C:\\p\\b.dll|DllRegisterServer returned 0x00000001"},
+         {"registered|C:\\\\p\\\\a.dll|DllRegisterServer returned 0x00000000",
+          "renumbered|PlugIn_5|PlugIn_5 -> PlugIn_3", "dropped|PlugIn_3|C:\\\\p\\\\a.dll: the file is gone",
+          "registered|C:\\\\p\\\\b.dll|DllRegisterServer returned 0x00000001"},
          "this run removed PlugIn_3 (C:\\p\\a.dll: the file is gone); renamed PlugIn_5 -> PlugIn_3; registered 2 "
          "servers"},
         {"refusals",
@@ -46,15 +47,15 @@ TEST(ChangeSummary, EachKindIsOneClauseInAFixedOrder) {
          "VntInstallation_1 (the plug-in is protected (Status 0x08: never unlinked)), a link of PlugIn_2 to "
          "VntInstallation_1 (the plug-in names no processor)"},
         {"many are counted",
-         {"dropped|PlugIn_1|C:\\1.dll: the file is gone", "dropped|PlugIn_2|C:\\2.dll: the file is gone",
-          "dropped|PlugIn_3|C:\\3.dll: the file is gone", "dropped|PlugIn_4|C:\\4.dll: the file is gone",
-          "dropped|PlugIn_5|C:\\5.dll: the file is gone"},
+         {"dropped|PlugIn_1|C:\\\\1.dll: the file is gone", "dropped|PlugIn_2|C:\\\\2.dll: the file is gone",
+          "dropped|PlugIn_3|C:\\\\3.dll: the file is gone", "dropped|PlugIn_4|C:\\\\4.dll: the file is gone",
+          "dropped|PlugIn_5|C:\\\\5.dll: the file is gone"},
          "this run removed 5 sections: PlugIn_1 (C:\\1.dll: the file is gone), PlugIn_2 (C:\\2.dll: the file is "
          "gone), PlugIn_3 (C:\\3.dll: the file is gone) and 2 more"},
         {"links and servers",
          {"linked|VntInstallation_1|PlugIn_2", "unlinked|VntInstallation_1|PlugIn_4",
-          "register-failed|C:\\s\\x.dll|the server did not load",
-          "unregistered|C:\\s\\y.dll|DllUnregisterServer "
+          "register-failed|C:\\\\s\\\\x.dll|the server did not load",
+          "unregistered|C:\\\\s\\\\y.dll|DllUnregisterServer "
           "returned 0x00000000"},
          "this run linked PlugIn_2 to VntInstallation_1; unlinked PlugIn_4 from VntInstallation_1; could not "
          "register 1 server (C:\\s\\x.dll (the server did not load)); unregistered 1 server"},
@@ -73,14 +74,19 @@ TEST(ChangeSummary, EachKindIsOneClauseInAFixedOrder) {
 TEST(ChangeSummary, TheTailOfTheLogIsFoundAcrossARotation) {
     TempDir dir;
     const std::string log = (dir.path() / "events.log").string();
+    WriteFile(log, "old\n");
+    const std::string head = LogHead(log);
     WriteFile(log, "old\nnew1\n");
-    EXPECT_EQ(ReadAppended(log, 4), "new1\n");
-    EXPECT_EQ(ReadAppended(log, 9), "");
-    // Rotated during the run: the rest of the older log, then the new one.
+    EXPECT_EQ(ReadAppended(log, 4, head), "new1\n");
+    EXPECT_EQ(ReadAppended(log, 9, head), "");
+    // Rotated during the run: the rest of the older log, then the new one,
+    // also when the new one is already longer than the old one was.
     WriteFile(log + ".1", "old\nnew1\nnew2\n");
-    WriteFile(log, "new3\n");
-    EXPECT_EQ(ReadAppended(log, 4), "new1\nnew2\nnew3\n");
-    EXPECT_EQ(ReadAppended((dir.path() / "none.log").string(), 0), "");
+    for (const char* newer : {"n3\n", "new3\n", "new3 and more\n"}) {
+        WriteFile(log, newer);
+        EXPECT_EQ(ReadAppended(log, 4, head), std::string("new1\nnew2\n") + newer);
+    }
+    EXPECT_EQ(ReadAppended((dir.path() / "none.log").string(), 0, ""), "");
 }
 
 class ToolSummary : public ::testing::Test {

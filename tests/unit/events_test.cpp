@@ -63,7 +63,7 @@ TEST_F(EventsTest, ARenumberingTellsEachMoveAndAnUnchangedGroupIsNotTold) {
 TEST_F(EventsTest, AGroupThatChangesIsTold) {
     PlugIn("PlugIn_1", "A", "x", "Tools");
     db->services.startupRepairs.ReconcileGroups();
-    EXPECT_EQ(Told(machine.events), (Names{"regrouped|PlugIn_1|\"Tools\" -> \"Tools <c:\\ide\\plugins>\""}));
+    EXPECT_EQ(Told(machine.events), (Names{"regrouped|PlugIn_1|\"Tools\" -> \"Tools<c:\\ide\\plugins>\""}));
 }
 
 TEST_F(EventsTest, EachRefusalOfALinkSaysWhichRuleRefused) {
@@ -75,24 +75,29 @@ TEST_F(EventsTest, EachRefusalOfALinkSaysWhichRuleRefused) {
         const char* told;  // the event's text
     };
     const Case cases[] = {
-        {"no such plug-in", "PlugIn_9", LinkMode::kLink, SameName::kRefuse, "link PlugIn_9: there is no such plug-in"},
+        {"no such plug-in", "PlugIn_9", LinkMode::kLink, SameName::kRefuse,
+         "link PlugIn_9: sections: no section PlugIn_9"},
         {"version", "PlugIn_1", LinkMode::kLink, SameName::kRefuse,
-         "link PlugIn_1: the plug-in needs version 3.5, the installation is 2"},
+         "link PlugIn_1: version: the plug-in's SdkVersion 3.5 is above the installation's 2.0"},
         {"processors", "PlugIn_2", LinkMode::kLink, SameName::kRefuse,
-         "link PlugIn_2: no processor fits: the plug-in takes TigerSHARC, the installation SHARC,Blackfin"},
+         "link PlugIn_2: processor fit: no plug-in processor (TS201) contains an installation processor (SHARC, "
+         "Blackfin)"},
         {"no processors", "PlugIn_3", LinkMode::kCheck, SameName::kRefuse,
-         "check PlugIn_3: the plug-in names no processor"},
-        {"already linked", "PlugIn_4", LinkMode::kLink, SameName::kRefuse, "link PlugIn_4: it is linked already"},
+         "check PlugIn_3: processors: PlugIn_3 lists no processor (CpuSupport is empty)"},
+        {"already linked", "PlugIn_4", LinkMode::kLink, SameName::kRefuse,
+         "link PlugIn_4: linked: PlugIn_4 is linked to VntInstallation_1 already"},
         {"same name", "PlugIn_5", LinkMode::kLink, SameName::kRefuse,
-         "link PlugIn_5: PlugIn_4 of the same display name \"Trace\" is linked"},
+         "link PlugIn_5: display name: PlugIn_4, also named \"Trace\", is linked and no room is made"},
         {"protected", "PlugIn_6", LinkMode::kUnlink, SameName::kRefuse,
-         "unlink PlugIn_6: the plug-in is protected (Status 0x08: never unlinked)"},
+         "unlink PlugIn_6: protection: PlugIn_6 has status bit 0x08: it must not be unlinked"},
         {"not a record of ours", "PlugIn_7", LinkMode::kLink, SameName::kRefuse,
-         "link PlugIn_7: the plug-in's record lacks the record bit (Status 0x10)"},
+         "link PlugIn_7: record: PlugIn_7 lacks status bit 0x10 (Status=0): only records made by the record writers "
+         "are "
+         "linked"},
     };
     Installation("VntInstallation_1", "SHARC,Blackfin", 2.0);
     PlugIn("PlugIn_1", "New", "SHARC", "", 3.5);
-    PlugIn("PlugIn_2", "Tiger", "TigerSHARC");
+    PlugIn("PlugIn_2", "Tiger", "TS201");
     PlugIn("PlugIn_3", "None", "");
     PlugIn("PlugIn_4", "Trace", "SHARC");
     PlugIn("PlugIn_5", "Trace", "SHARC");
@@ -114,7 +119,7 @@ TEST_F(EventsTest, ALinkMadeIsToldOnceAndTheRequestsOfABulkLinkingAreOneEvent) {
     Installation("VntInstallation_1", "SHARC", 2.0);
     PlugIn("PlugIn_1", "A", "SHARC");
     PlugIn("PlugIn_2", "B", "SHARC");
-    PlugIn("PlugIn_3", "C", "TigerSHARC");  // refused inside the bulk linking: not told one by one
+    PlugIn("PlugIn_3", "C", "TS201");  // refused inside the bulk linking: not told one by one
     ASSERT_EQ(db->services.linker.LinkPlugIn("VntInstallation_1", "PlugIn_1", LinkMode::kLink, SameName::kRefuse), 1);
     db->services.linker.LinkAllPlugIns("VntInstallation_1");
     EXPECT_EQ(Told(machine.events), (Names{"linked|VntInstallation_1|PlugIn_1",

@@ -327,5 +327,47 @@ TEST_F(RegistrationTest, UnregisteringAllCallsEachFoundServerOnceAndLeavesNoInst
     EXPECT_NE(std::string::npos, saved.find("PlugInLst_GrpName=PlugIn_1,PlugIn_2,PlugIn_4")) << saved;
 }
 
+// The catalog check loads each server from its folder and frees it: the
+// fixture logs no call, a text file named like a library and a library
+// without the self-registration exports are the problems, and nothing is
+// saved after bAbortDbUpdate.
+TEST_F(RegistrationTest, CatalogCheckLoadsServersWithoutCallingThem) {
+    CopyFixture("fixture_plugin.dll", "p\\one.dll");
+    CopyFixture("fixture_no_export.dll", "p\\none.dll");
+    WriteFile("p\\text.dll", "not a library\r\n");
+    const std::string database = Installation(1, "ide", 16, "PlugIn_1,PlugIn_2,PlugIn_3") +
+                                 PlugIn(1, "One", "p\\one.dll") + PlugIn(2, "None", "p\\none.dll") +
+                                 PlugIn(3, "Text", "p\\text.dll");
+    WriteFileBytes(Path("vnt_Compdb.ini"), database);
+    WriteFileBytes(Path("vnt_Compdb.bak"), database);
+
+    std::string findings;
+    int problems = -2;
+    WithLibrary([&](const Exports&) {
+        HMODULE library = GetModuleHandleA("comp_mgr.dll");
+        auto check = Export<decltype(&::iCheckCatalog)>(library, "iCheckCatalog");
+        auto abort = Export<decltype(&::bAbortDbUpdate)>(library, "bAbortDbUpdate");
+        ASSERT_TRUE(check && abort);
+        std::vector<char> buffer(8192, '\0');
+        unsigned int size = static_cast<unsigned int>(buffer.size());
+        problems = check(&size, buffer.data());
+        findings.assign(buffer.data(), size);
+        EXPECT_EQ(Path("work"), CurrentDirectory());
+        abort();
+    });
+    EXPECT_EQ(problems, 2) << findings;
+    // The test program is no catalogued installation, so the load leaves its
+    // message, told as a note; the problems are the two servers.
+    std::string problemLines;
+    for (std::size_t start = 0, end; (end = findings.find('\n', start)) != std::string::npos; start = end + 1)
+        if (findings.compare(start, 5, "note|") != 0) problemLines += findings.substr(start, end + 1 - start);
+    EXPECT_EQ(problemLines, "problem|server-exports|PlugIn_2|the server " + Path("p\\none.dll") +
+                                " lacks DllRegisterServer and DllUnregisterServer, so it cannot (un)register itself\n"
+                                "problem|server-load|PlugIn_3|the server " +
+                                Path("p\\text.dll") + " does not load\n");
+    EXPECT_EQ(Logged(), Lines());
+    EXPECT_EQ(ReadFileBytes(Path("vnt_Compdb.ini")), database);
+}
+
 }  // namespace
 }  // namespace comp_mgr

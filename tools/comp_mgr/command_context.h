@@ -25,9 +25,10 @@ public:
 // The outcome of a people's command, in both its forms. A refusal keeps its
 // JSON (for scripts) but its text is the one-line reason on standard error.
 struct Report {
-    Json json = Json::Object();
-    std::string text;     // lines ended by "\n"
-    std::string refusal;  // not empty: the library refused, or nothing is there
+    Json json = Json::object();
+    std::string text;       // lines ended by "\n"
+    std::string refusal;    // not empty: the library refused, or nothing is there
+    bool keepText = false;  // the text is printed even when refused (doctor's findings)
 
     Report&& Refuse(std::string reason) && {
         refusal = std::move(reason);

@@ -20,12 +20,18 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string ReadFrom(const std::string& path, std::uint64_t offset) {
+// At most `limit` bytes of `path` from `offset`; nothing when it cannot be read.
+std::string ReadFrom(const std::string& path, std::uint64_t offset, std::size_t limit = std::string::npos) {
     std::ifstream in(path, std::ios::binary);
     if (!in) return std::string();
     in.seekg(static_cast<std::streamoff>(offset));
     if (!in) return std::string();
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    if (limit == std::string::npos)
+        return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    std::string text(limit, '\0');
+    in.read(&text[0], static_cast<std::streamsize>(limit));
+    text.resize(static_cast<std::size_t>(in.gcount()));
+    return text;
 }
 
 std::string Environment(const char* name) {
@@ -57,10 +63,16 @@ std::uint64_t FileSizeOrZero(const std::string& path) {
     return error ? 0 : static_cast<std::uint64_t>(size);
 }
 
-std::string ReadAppended(const std::string& path, std::uint64_t startSize) {
-    const std::uint64_t now = FileSizeOrZero(path);
-    if (now >= startSize) return ReadFrom(path, startSize);
-    return ReadFrom(path + ".1", startSize) + ReadFrom(path, 0);
+std::string LogHead(const std::string& path) {
+    return ReadFrom(path, 0, kLogHeadBytes);
+}
+
+std::string ReadAppended(const std::string& path, std::uint64_t startSize, const std::string& startHead) {
+    // A log that still begins as it began is the same log; one that does not
+    // was rotated, however long the new one has grown since.
+    const std::string now = ReadFrom(path, 0);
+    if (now.size() >= startSize && now.compare(0, startHead.size(), startHead) == 0) return now.substr(startSize);
+    return ReadFrom(path + ".1", startSize) + now;
 }
 
 EventCapture::EventCapture(const Options& options) : quiet_(options.quiet) {
@@ -80,7 +92,10 @@ EventCapture::EventCapture(const Options& options) : quiet_(options.quiet) {
         }
 #endif
     }
-    startSize_ = path_.empty() ? 0 : FileSizeOrZero(path_);
+    if (!path_.empty()) {
+        startSize_ = FileSizeOrZero(path_);
+        startHead_ = LogHead(path_);
+    }
     if (options.verbose) {
         echoBefore_ = Environment("VNT_EVENTS_ECHO");
         setEcho_ = SetEnvironment("VNT_EVENTS_ECHO", "1");
@@ -97,13 +112,14 @@ EventCapture::~EventCapture() {
 }
 
 std::string EventCapture::Appended() const {
-    return path_.empty() ? std::string() : ReadAppended(path_, startSize_);
+    return path_.empty() ? std::string() : ReadAppended(path_, startSize_, startHead_);
 }
 
-void EventCapture::TellSummary(std::ostream& err) const {
+void EventCapture::TellSummary(std::ostream& err, bool catalogSaved) const {
     if (quiet_) return;
     const std::string summary = SummarizeEvents(Appended());
-    if (!summary.empty()) err << "comp_mgr: " << comp_mgr::Cp1252ToUtf8(summary) << "\n";
+    if (summary.empty()) return;
+    err << "comp_mgr: " << (catalogSaved ? "" : "not saved: ") << comp_mgr::Cp1252ToUtf8(summary) << "\n";
 }
 
 }  // namespace comp_mgr_tool

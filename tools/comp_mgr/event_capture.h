@@ -27,22 +27,32 @@ public:
     // After the unload: the lines appended during the run.
     std::string Appended() const;
     // After the unload: the summary of the run on `err` in UTF-8, unless -q
-    // asked for none or nothing was recorded.
-    void TellSummary(std::ostream& err) const;
+    // asked for none or nothing was recorded; "not saved: " first when the
+    // catalog's changes were dropped at the unload.
+    void TellSummary(std::ostream& err, bool catalogSaved) const;
 
 private:
     std::string path_;
     std::uint64_t startSize_ = 0;
+    std::string startHead_;
     bool quiet_ = false;
     bool ownFile_ = false;
     bool setEcho_ = false;
     std::string echoBefore_;
 };
 
-// What was appended to the log at `path` since it was `startSize` bytes
-// long: the tail of the log, or, when it is now shorter (it was rotated), the
-// tail of `path`.1 followed by the whole new log.
-std::string ReadAppended(const std::string& path, std::uint64_t startSize);
+// How many of the log's first bytes tell it from the log that replaces it
+// at a rotation: its first lines, with their times.
+constexpr std::size_t kLogHeadBytes = 4096;
+
+// The first kLogHeadBytes of the log at `path`.
+std::string LogHead(const std::string& path);
+
+// What was appended to the log at `path` since it was `startSize` bytes long
+// and began with `startHead`: the tail of the log, or, when it no longer
+// begins so (it was rotated), the tail of `path`.1 followed by the whole new
+// log.
+std::string ReadAppended(const std::string& path, std::uint64_t startSize, const std::string& startHead);
 
 // The size of a file, 0 when there is none.
 std::uint64_t FileSizeOrZero(const std::string& path);

@@ -115,6 +115,8 @@ static_assert(std::is_same_v<decltype(bWebSupport), Text>);
 static_assert(std::is_same_v<decltype(bWebRegister), NoArgs>);
 static_assert(std::is_same_v<decltype(bWebGetPath4Sku), TextToBuffer>);
 static_assert(std::is_same_v<decltype(bQueryFileVersion), GetKey>);
+static_assert(std::is_same_v<decltype(bExplainLink), GetKey>);
+static_assert(std::is_same_v<decltype(iCheckCatalog), ToBuffer>);
 
 std::vector<ExportInfo> BuildTable() {
     std::vector<ExportInfo> rows = {
@@ -145,6 +147,8 @@ std::vector<ExportInfo> BuildTable() {
         Row<NoArgs>("bWebRegister"),
         Row<TextToBuffer>("bWebGetPath4Sku"),
         Row<GetKey>("bQueryFileVersion"),
+        Row<GetKey>("bExplainLink"),
+        Row<ToBuffer>("iCheckCatalog"),
     };
     for (auto& row : rows) row.hexOutputs = row.name == "bGetDbUpdateFlag";
     return rows;

@@ -65,6 +65,7 @@ using TwoTexts = int(const char*, const char*);
 using WebGet = int(const char*, int*, int*, unsigned int*, char*, unsigned int*, char*);
 using WebSet = int(const char*, int, int, const char*, const char*);
 using TextToBuffer = int(const char*, unsigned int*, char*);
+using ToBuffer = int(unsigned int*, char*);
 }  // namespace signature
 
 // Every export of the library (include/comp_mgr/comp_mgr.h), and nothing else.

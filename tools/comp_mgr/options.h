@@ -2,6 +2,8 @@
 #ifndef COMP_MGR_TOOL_OPTIONS_H
 #define COMP_MGR_TOOL_OPTIONS_H
 
+#include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -21,19 +23,35 @@ struct Options {
     bool noSave = false;   // run, then bAbortDbUpdate before unloading
     bool verbose = false;  // -v: the library's events as they happen
     bool quiet = false;    // -q: no summary of changes
-    bool help = false;
+    bool help = false;     // with a command: that command's help
     bool version = false;
     std::string command;
     std::vector<std::string> arguments;
+    // The command's own options by name ("--name" -> "Scope*"), as the
+    // command's table row declares them.
+    std::map<std::string, std::string> commandOptions;
 };
 
 // False with a message on a usage error. Global options may stand before the
-// command or among a people's command's words; after `call EXPORT` and after
-// "--" every word belongs to the command.
+// command or among its words, a command's own options among its words; after
+// `call` and after "--" every word belongs to the command. `help COMMAND`
+// is COMMAND --help.
 bool ParseOptions(const std::vector<std::string>& words, Options* options, std::string* error);
 
-// The --help text.
-std::string UsageText();
+// What --help can say about the library it would load: the exports it has
+// (by the tool's names), or why it could not tell.
+struct LibraryExports {
+    bool known = false;
+    std::set<std::string> names;
+    std::string path, reason;
+};
+
+// The --help text; with `exports` known, the commands that need an export the
+// library lacks are marked.
+std::string UsageText(const LibraryExports* exports = nullptr);
+
+// `comp_mgr COMMAND --help`; empty for an unknown command.
+std::string CommandHelp(const std::string& command);
 
 // True when this build of the tool runs against the hosted machine (not Windows).
 constexpr bool kHostedBuild =

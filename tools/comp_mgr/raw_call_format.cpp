@@ -60,31 +60,25 @@ std::pair<std::string, bool> BufferText(const std::string& bytes) {
     return {bytes.substr(0, end), end != std::string::npos};
 }
 
+// The entry with the keys show --json uses; texts converted to UTF-8.
 Json EntryJson(const comp_mgr::CatalogEntry& e) {
-    Json entry = Json::Object();
-    auto list = [](const comp_mgr::StringList& items) {
-        Json array = Json::Array();
-        for (const auto& item : items) array.Push(item);
-        return array;
-    };
-    entry.Set("displayName", e.DisplayName);
-    entry.Set("location", e.ProgLocation);
-    entry.Set("lastAccessDate", e.LastAccessDate);
-    entry.Set("status", e.Status);
-    entry.Set("version", SdkVersionText(e.SdkVersion));
-    entry.Set("cpuSupport", list(e.CpuSupport));
-    entry.Set("plugInList", list(e.PlugInLst_GrpName));
-    entry.Set("groupDescription", e.GroupDescription);
-    entry.Set("helpFile", e.HelpFile);
-    entry.Set("sku", e.Sku);
-    Json extras = Json::Array();
+    Json entry = Json::object();
+    entry["displayName"] = LibraryText(e.DisplayName);
+    entry["location"] = LibraryText(e.ProgLocation);
+    entry["lastAccessDate"] = LibraryText(e.LastAccessDate);
+    entry["status"] = e.Status;
+    entry["version"] = SdkVersionText(e.SdkVersion);
+    entry["cpuSupport"] = LibraryTexts(e.CpuSupport);
+    entry["plugInList"] = LibraryTexts(e.PlugInLst_GrpName);
+    entry["groupDescription"] = LibraryText(e.GroupDescription);
+    entry["helpFile"] = LibraryText(e.HelpFile);
+    entry["sku"] = LibraryText(e.Sku);
+    Json extras = Json::array();
     for (const auto& p : e.extraProperties) {
-        Json pair = Json::Object();
-        pair.Set("key", p.key());
-        pair.Set("value", p.value());
-        extras.Push(std::move(pair));
+        Json pair = {{"key", LibraryText(p.key())}, {"value", LibraryText(p.value())}};
+        extras.push_back(std::move(pair));
     }
-    entry.Set("extraProperties", std::move(extras));
+    entry["extraProperties"] = std::move(extras);
     return entry;
 }
 
@@ -92,9 +86,9 @@ Json EntryJson(const comp_mgr::CatalogEntry& e) {
 
 Json FormatCallJson(const ExportInfo& exported, int result, const std::vector<ObservedOutput>& outputs,
                     const comp_mgr::CatalogEntry* entry) {
-    Json json = Json::Object();
-    json.Set("export", exported.name);
-    json.Set("result", exported.returnsVoid ? Json() : Json(result));
+    Json json = Json::object();
+    json["export"] = exported.name;
+    json["result"] = exported.returnsVoid ? Json() : Json(result);
     int pairs = 0;
     for (ParamKind kind : exported.params) pairs += kind == ParamKind::Size ? 1 : 0;
     int pair = 0;
@@ -107,26 +101,24 @@ Json FormatCallJson(const ExportInfo& exported, int result, const std::vector<Ob
                 std::string name = outIndex < exported.outNames.size() ? exported.outNames[outIndex]
                                                                        : "out" + std::to_string(outIndex + 1);
                 ++outIndex;
-                json.Set(name, exported.hexOutputs
-                                   ? Json(static_cast<std::int64_t>(static_cast<std::uint32_t>(o.outInt)))
-                                   : Json(o.outInt));
+                json[name] = exported.hexOutputs ? Json(static_cast<std::uint32_t>(o.outInt)) : Json(o.outInt);
                 break;
             }
             case ParamKind::Size:
                 ++pair;
-                json.Set("size" + suffix, Json(static_cast<std::int64_t>(o.size)));
+                json["size" + suffix] = o.size;
                 break;
             case ParamKind::Buffer: {
                 const auto text = BufferText(o.bytes);
-                json.Set("text" + suffix, text.first);
-                json.Set("nul" + suffix, text.second);
+                json["text" + suffix] = LibraryText(text.first);
+                json["nul" + suffix] = text.second;
                 break;
             }
             default:
                 break;
         }
     }
-    if (entry) json.Set("entry", EntryJson(*entry));
+    if (entry) json["entry"] = EntryJson(*entry);
     return json;
 }
 

@@ -112,7 +112,7 @@ int RunCall(const Library& library, const ParsedCall& call, bool json, std::ostr
         return kExitLibrary;
     }
     CallOutput output = ExecuteCall(call, function);
-    out << (json ? output.json.Dump() + "\n" : output.text);
+    out << (json ? DumpJson(output.json) + "\n" : output.text);
     if (output.faults.empty()) return kExitOk;
     out.flush();
     for (const auto& fault : output.faults) err << "comp_mgr: " << where << "error: " << fault << "\n";

@@ -17,8 +17,9 @@ struct Lines {
     std::vector<std::pair<std::string, std::string>> pairs;
     void Add(const std::string& key, const std::string& text, Json value) {
         pairs.emplace_back(key, text);
-        report.json.Set(key, std::move(value));
+        report.json[key] = std::move(value);
     }
+    // `text` is UTF-8 (LibraryText or WordText).
     void Add(const std::string& key, const std::string& text) { Add(key, text, Json(text)); }
     Report Done() {
         report.text = RenderKeyValues(pairs);
@@ -42,8 +43,9 @@ Report RunInstall(const CommandContext& context, const Words& w) {
     Lines l;
     l.Add("result", result ? "recorded" : "not recorded", result);
     const std::string section = result ? Section(context, w[0], w[1]) : std::string();
-    if (!section.empty()) l.Add("section", section);
-    return result ? l.Done() : l.Refused("bInstallVNT did not record " + w[0] + " (version " + w[1] + ")");
+    if (!section.empty()) l.Add("section", LibraryText(section));
+    return result ? l.Done()
+                  : l.Refused("bInstallVNT did not record " + WordText(w[0]) + " (version " + WordText(w[1]) + ")");
 }
 
 Report RunUpdate(const CommandContext& context, const Words& w) {
@@ -51,44 +53,50 @@ Report RunUpdate(const CommandContext& context, const Words& w) {
                                                               w[4].c_str());
     Lines l;
     l.Add("result", result ? "updated" : "not updated", result);
-    return result ? l.Done() : l.Refused("bUpdateVNT did not update " + w[0] + " (version " + w[1] + ")");
+    return result ? l.Done()
+                  : l.Refused("bUpdateVNT did not update " + WordText(w[0]) + " (version " + WordText(w[1]) + ")");
 }
 
 Report RunKey(const CommandContext& context, const Words& w) {
     const std::string section = Section(context, w[0], w[1]);
     Report report;
-    report.json.Set("location", w[0]);
-    report.json.Set("section", section.empty() ? Json() : Json(section));
-    if (section.empty()) return std::move(report).Refuse("no installation of version " + w[1] + " at " + w[0]);
-    report.text = "section: " + section + "\n";
+    report.json["location"] = WordText(w[0]);
+    report.json["section"] = section.empty() ? Json() : Json(LibraryText(section));
+    if (section.empty())
+        return std::move(report).Refuse("no installation of version " + WordText(w[1]) + " at " + WordText(w[0]));
+    report.text = "section: " + LibraryText(section) + "\n";
     return report;
 }
 
 Report RunPrepare(const CommandContext& context, const Words& w) {
-    int result = context.Get<signature::Text>("bPrepareVNT")(w[0].c_str());
+    const SectionName named = ResolveSection(context, w[0], 0);
+    if (!named.candidates.empty()) return AmbiguousName(w[0], named.candidates);
+    const std::string& section = named.section;
+    int result = context.Get<signature::Text>("bPrepareVNT")(section.c_str());
     Lines l;
-    l.Add("section", w[0]);
+    l.Add("section", WordText(section));
     l.Add("result", result ? "prepared (now the current installation)" : "not an installation of the catalog", result);
-    return result ? l.Done() : l.Refused("bPrepareVNT refused: " + w[0] + " is not an installation of the catalog");
+    return result ? l.Done()
+                  : l.Refused("bPrepareVNT refused: " + WordText(section) + " is not an installation of the catalog");
 }
 
 Report RunSetup(const CommandContext& context, const Words& w) {
     int result = context.Get<signature::TwoTexts>("bSetupVNT")(w[0].c_str(), w[1].c_str());
     Lines l;
-    l.Add("location", w[0]);
+    l.Add("location", WordText(w[0]));
     l.Add("result",
           result ? "set up (class keys rewritten, tool versions reported, installation prepared)"
                  : "not set up (no installation of the catalog at that location)",
           result);
     return result ? l.Done()
-                  : l.Refused("bSetupVNT refused: no installation of version " + w[1] + " at " + w[0] +
-                              " (the class keys and the tool versions report were still done)");
+                  : l.Refused("bSetupVNT refused: no installation of version " + WordText(w[1]) + " at " +
+                              WordText(w[0]) + " (the class keys and the tool versions report were still done)");
 }
 
 bool CheckLink(const Words& w, std::string* error) {
     std::size_t index = 0;
     if (w.size() < 3 || WordIsOneOf(w[2], kLinkWords, &index)) return true;
-    *error = "link takes link, unlink or check, not " + w[2];
+    *error = "link takes link, unlink or check, not " + WordText(w[2]);
     return false;
 }
 
@@ -96,21 +104,27 @@ Report RunLink(const CommandContext& context, const Words& w) {
     std::size_t choice = 0;
     if (w.size() > 2) WordIsOneOf(w[2], kLinkWords, &choice);
     const int mode = kLinkModes[choice];
-    int result = context.Get<signature::Link>("bLinkPlugIns")(w[0].c_str(), w[1].c_str(), mode);
+    const SectionName installation = ResolveSection(context, w[0], 0);
+    if (!installation.candidates.empty()) return AmbiguousName(w[0], installation.candidates);
+    const SectionName plugIn = ResolveSection(context, w[1], 1);
+    if (!plugIn.candidates.empty()) return AmbiguousName(w[1], plugIn.candidates);
+    const std::string& i = installation.section;
+    const std::string& p = plugIn.section;
+    int result = context.Get<signature::Link>("bLinkPlugIns")(i.c_str(), p.c_str(), mode);
     static const char* const kDone[] = {"linked", "unlinked", "would be accepted"};
     Lines l;
-    l.Add("installation", w[0]);
-    l.Add("plugin", w[1]);
+    l.Add("installation", WordText(i));
+    l.Add("plugin", WordText(p));
     l.Add("mode", kLinkWords[choice] + " (" + std::to_string(mode) + ")", mode);
     l.Add("result", result ? kDone[choice] : "refused", result);
     if (result) return l.Done();
-    return l.Refused("bLinkPlugIns refused to " + kLinkWords[choice] + " " + w[1] + " and " + w[0]);
+    return l.Refused("bLinkPlugIns refused to " + kLinkWords[choice] + " " + WordText(p) + " and " + WordText(i));
 }
 
 bool CheckDetect(const Words& w, std::string* error) {
     std::size_t index = 0;
     if (w.empty() || WordIsOneOf(w[0], kDetectWords, &index)) return true;
-    *error = "detect takes link, unregister, ask or count, not " + w[0];
+    *error = "detect takes link, unregister, ask or count, not " + WordText(w[0]);
     return false;
 }
 
@@ -145,14 +159,10 @@ Report RunFlags(const CommandContext& context, const Words&) {
     if (result) {
         const auto bits = static_cast<std::uint32_t>(changes);
         std::string words;
-        Json names = Json::Array();
-        for (const auto& word : ChangeWords(bits)) {
-            words += (words.empty() ? "" : ", ") + word;
-            names.Push(word);
-        }
+        for (const auto& word : ChangeWords(bits)) words += (words.empty() ? "" : ", ") + word;
         l.pairs.emplace_back("changes", Hex32(bits) + (words.empty() ? "" : " (" + words + ")"));
-        l.report.json.Set("changes", Json(static_cast<std::int64_t>(bits)));
-        l.report.json.Set("changeWords", std::move(names));
+        l.report.json["changes"] = bits;
+        l.report.json["changeWords"] = ChangeWords(bits);
     }
     return l.Done();
 }
@@ -160,15 +170,101 @@ Report RunFlags(const CommandContext& context, const Words&) {
 }  // namespace
 
 void AddRecordCommands(std::vector<PeopleCommand>* c) {
-    c->push_back({"install", "LOCATION SDK CPU SKU NAME FOLDER REGISTRATION", 7, 7, nullptr, RunInstall});
-    c->push_back({"update", "LOCATION SDK OLD_SKU NEW_SKU NAME", 5, 5, nullptr, RunUpdate});
-    c->push_back({"key", "LOCATION SDK", 2, 2, nullptr, RunKey});
-    c->push_back({"prepare", "SECTION", 1, 1, nullptr, RunPrepare});
-    c->push_back({"setup", "LOCATION SDK", 2, 2, nullptr, RunSetup});
-    c->push_back({"link", "INSTALLATION PLUGIN [link|unlink|check]", 2, 3, CheckLink, RunLink});
-    c->push_back({"detect", "[link|unregister|ask|count]", 0, 1, CheckDetect, RunDetect});
-    c->push_back({"unregister-all", "", 0, 0, nullptr, RunUnregisterAll});
-    c->push_back({"flags", "", 0, 0, nullptr, RunFlags});
+    const char* const kNamed =
+        "INSTALLATION and PLUGIN are section names (any letter case), display names or program paths.";
+    c->push_back({"install",
+                  "LOCATION SDK CPU SKU NAME FOLDER REGISTRATION",
+                  7,
+                  7,
+                  nullptr,
+                  RunInstall,
+                  "records an installation (bInstallVNT)",
+                  "Records the installation at LOCATION (its program path) of version SDK, then\n"
+                  "prints the section it has.",
+                  {},
+                  {"bInstallVNT", "bGetKeyVNT"}});
+    c->push_back({"update",
+                  "LOCATION SDK OLD_SKU NEW_SKU NAME",
+                  5,
+                  5,
+                  nullptr,
+                  RunUpdate,
+                  "records an update (bUpdateVNT)",
+                  "",
+                  {},
+                  {"bUpdateVNT"}});
+    c->push_back({"key",
+                  "LOCATION SDK",
+                  2,
+                  2,
+                  nullptr,
+                  RunKey,
+                  "the section of an installation (bGetKeyVNT)",
+                  "",
+                  {},
+                  {"bGetKeyVNT"}});
+    c->push_back({"prepare",
+                  "SECTION",
+                  1,
+                  1,
+                  nullptr,
+                  RunPrepare,
+                  "make an installation the current one",
+                  "bPrepareVNT: registers the servers of the plug-ins the installation uses and\n"
+                  "unregisters the others'. SECTION is a section name (any letter case), a\n"
+                  "display name or a program path.",
+                  {},
+                  {"bPrepareVNT"}});
+    c->push_back({"setup",
+                  "LOCATION SDK",
+                  2,
+                  2,
+                  nullptr,
+                  RunSetup,
+                  "bSetupVNT: class keys, tool versions report, prepare",
+                  "",
+                  {},
+                  {"bSetupVNT"}});
+    c->push_back({"link",
+                  "INSTALLATION PLUGIN [link|unlink|check]",
+                  2,
+                  3,
+                  CheckLink,
+                  RunLink,
+                  "changes or checks one link (bLinkPlugIns modes 1, 0, 2)",
+                  kNamed,
+                  {},
+                  {"bLinkPlugIns"}});
+    c->push_back({"detect",
+                  "[link|unregister|ask|count]",
+                  0,
+                  1,
+                  CheckDetect,
+                  RunDetect,
+                  "handles the plug-ins new in this run (iDetectNewPlugIns modes 0, 1, 3, 2)",
+                  "",
+                  {},
+                  {"iDetectNewPlugIns"}});
+    c->push_back({"unregister-all",
+                  "",
+                  0,
+                  0,
+                  nullptr,
+                  RunUnregisterAll,
+                  "unregisters every plug-in's server",
+                  "",
+                  {},
+                  {"vUnRegAllPlgN"}});
+    c->push_back({"flags",
+                  "",
+                  0,
+                  0,
+                  nullptr,
+                  RunFlags,
+                  "bGetDbUpdateFlag with the change bits named",
+                  "",
+                  {},
+                  {"bGetDbUpdateFlag"}});
 }
 
 }  // namespace comp_mgr_tool

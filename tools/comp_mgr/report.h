@@ -1,54 +1,41 @@
-// Output of the people's commands: a small ordered JSON value for --json and
-// the helpers that lay the same data out as text (tables, key: value lines).
+// Output of the people's commands: JSON values for --json (nlohmann's, in the
+// order of insertion) and the helpers that lay the same data out as text
+// (tables, key: value lines). Every text put in is UTF-8 already: the
+// library's texts pass through LibraryText, command-line words through
+// WordText (display_text.h).
 #ifndef COMP_MGR_TOOL_REPORT_H
 #define COMP_MGR_TOOL_REPORT_H
 
-#include <cstdint>
+#include <nlohmann/json.hpp>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "display_text.h"
+
 namespace comp_mgr_tool {
 
-class Json {
-public:
-    enum class Type { Null, Bool, Number, String, Array, Object };
+using Json = nlohmann::ordered_json;
 
-    Json() = default;
-    Json(bool b) : type_(Type::Bool), bool_(b) {}
-    Json(int n) : type_(Type::Number), number_(n) {}
-    Json(std::int64_t n) : type_(Type::Number), number_(n) {}
-    Json(const char* s) : type_(Type::String), string_(s) {}
-    Json(std::string s) : type_(Type::String), string_(std::move(s)) {}
+// An array of the library's texts (code page 1252), as UTF-8 strings.
+template <class List>
+Json LibraryTexts(const List& cp1252) {
+    Json array = Json::array();
+    for (const auto& text : cp1252) array.push_back(LibraryText(text));
+    return array;
+}
 
-    static Json Array() { return Json(Type::Array); }
-    static Json Object() { return Json(Type::Object); }
-
-    // Appends to an array.
-    Json& Push(Json value);
-    // Appends a member to an object, keeping the order of insertion.
-    Json& Set(std::string key, Json value);
-
-    // Compact JSON text; strings are taken as code page 1252 and written as UTF-8.
-    std::string Dump() const;
-
-private:
-    explicit Json(Type t) : type_(t) {}
-    void DumpTo(std::string* out) const;
-
-    Type type_ = Type::Null;
-    bool bool_ = false;
-    std::int64_t number_ = 0;
-    std::string string_;
-    std::vector<Json> items_;
-    std::vector<std::pair<std::string, Json>> members_;
-};
-
-std::string JsonQuote(const std::string& text);
+// Compact JSON text. A string that is not UTF-8 would be a fault of the tool;
+// it is written with U+FFFD in its place rather than failing the run.
+std::string DumpJson(const Json& value);
 
 // Columns padded to their widest cell, two blanks apart, the last one not
-// padded; each row ends with "\n".
+// padded; each row ends with "\n". Cells are UTF-8, measured by DisplayWidth.
 std::string RenderTable(const std::vector<std::string>& headers, const std::vector<std::vector<std::string>>& rows);
+
+// The same rows as tab-separated values (a header line first); tabs and line
+// ends inside a cell become blanks.
+std::string RenderTsv(const std::vector<std::string>& headers, const std::vector<std::vector<std::string>>& rows);
 
 // "key: value" lines with the values aligned.
 std::string RenderKeyValues(const std::vector<std::pair<std::string, std::string>>& pairs);

@@ -5,6 +5,7 @@
 #include <sstream>
 
 #include "event_capture.h"
+#include "export_names.h"
 #include "library.h"
 #include "machine_lock.h"
 #include "machine_root.h"
@@ -12,7 +13,6 @@
 #include "people_commands.h"
 #include "raw_call_parser.h"
 #include "raw_call_runner.h"
-#include "support/code_page_1252.h"
 
 #ifndef COMP_MGR_VERSION
 #define COMP_MGR_VERSION "unknown"
@@ -93,16 +93,15 @@ int RunPeople(const Library& library, const Options& o, const Plan& plan, std::o
     CommandContext context(library, o);
     try {
         Report report = plan.people->run(context, plan.words);
+        // The commands made both forms in UTF-8 already.
         if (o.json) {
-            out << report.json.Dump() << "\n";
-        } else if (report.refusal.empty()) {
-            // Columns were aligned in the code page, one byte a character,
-            // so they stay aligned in UTF-8.
-            out << comp_mgr::Cp1252ToUtf8(report.text);
+            out << DumpJson(report.json) << "\n";
+        } else if (report.refusal.empty() || report.keepText) {
+            out << report.text;
         }
         if (report.refusal.empty()) return kExitOk;
         out.flush();
-        err << "comp_mgr: " << comp_mgr::Cp1252ToUtf8(report.refusal) << "\n";
+        err << "comp_mgr: " << report.refusal << "\n";
         return kExitRefused;
     } catch (const MissingExport& missing) {
         out.flush();
@@ -137,7 +136,16 @@ int RunTool(const std::vector<std::string>& words, const char* argv0, std::istre
     std::string error;
     if (!ParseOptions(words, &o, &error)) return Usage(err, error);
     if (o.help) {
-        out << UsageText();
+        if (!o.command.empty()) {
+            out << CommandHelp(o.command);
+            return kExitOk;
+        }
+        // Marks need the library's exports, read from the file: loading it
+        // would start the library and save its catalog at the unload.
+        LibraryExports exports;
+        exports.path = o.library.empty() ? DefaultLibraryPath(argv0) : o.library;
+        exports.known = LibraryExportNames(exports.path, &exports.names, &exports.reason);
+        out << UsageText(&exports);
         return kExitOk;
     }
     if (o.version) {
@@ -204,7 +212,8 @@ int RunTool(const std::vector<std::string>& words, const char* argv0, std::istre
     status = TellLibraryReport(err, status);
     library.Unload();
     status = TellLibraryReport(err, status);
-    events.TellSummary(err);
+    // doctor drops the start-up's repairs itself.
+    events.TellSummary(err, !(o.dryRun || o.noSave || o.command == "doctor"));
     return status;
 }
 

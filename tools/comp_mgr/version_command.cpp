@@ -13,31 +13,6 @@ namespace {
 const char* const kValueNames[] = {"CompanyName",    "FileDescription",  "FileVersion", "InternalName",
                                    "LegalCopyright", "OriginalFilename", "ProductName", "ProductVersion"};
 
-// Bytes 0x80 to 0x9F of code page 1252; the rest is Latin-1.
-const unsigned short kHighControls[32] = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
-};
-
-std::string Utf8Of1252(const std::string& text) {
-    std::string out;
-    for (unsigned char c : text) {
-        const unsigned u = c >= 0x80 && c <= 0x9F ? kHighControls[c - 0x80] : c;
-        if (u < 0x80) {
-            out += static_cast<char>(u);
-        } else if (u < 0x800) {
-            out += static_cast<char>(0xC0 | (u >> 6));
-            out += static_cast<char>(0x80 | (u & 0x3F));
-        } else {
-            out += static_cast<char>(0xE0 | (u >> 12));
-            out += static_cast<char>(0x80 | ((u >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (u & 0x3F));
-        }
-    }
-    return out;
-}
-
 std::string Hex(unsigned value, int digits) {
     char text[16];
     std::snprintf(text, sizeof text, "%0*X", digits, value);
@@ -68,26 +43,26 @@ Report RunVersion(const CommandContext& context, const Words& w) {
     };
 
     Report report;
-    report.json.Set("file", path);
+    report.json["file"] = WordText(path);
     std::string fixed;
     if (!value("\\", &fixed)) {
-        report.json.Set("versionInformation", false);
-        return std::move(report).Refuse(path + ": no version information");
+        report.json["versionInformation"] = false;
+        return std::move(report).Refuse(WordText(path) + ": no version information");
     }
-    std::vector<std::pair<std::string, std::string>> head = {{"file", path}};
+    std::vector<std::pair<std::string, std::string>> head = {{"file", WordText(path)}};
     if (fixed.size() >= 52 && Dword(fixed, 0) == 0xFEEF04BDu) {
         const std::string file = VersionText(Dword(fixed, 8), Dword(fixed, 12));
         const std::string product = VersionText(Dword(fixed, 16), Dword(fixed, 20));
         head.push_back({"file version", file});
         head.push_back({"product version", product});
-        report.json.Set("fileVersion", file);
-        report.json.Set("productVersion", product);
+        report.json["fileVersion"] = file;
+        report.json["productVersion"] = product;
     } else {
         head.push_back({"fixed record", "none"});
     }
 
     std::string table;
-    Json translations = Json::Array();
+    Json translations = Json::array();
     std::string body;
     if (!value("\\VarFileInfo\\Translation", &table)) {
         head.push_back({"translations", "none listed"});
@@ -96,19 +71,20 @@ Report RunVersion(const CommandContext& context, const Words& w) {
         const unsigned language = Dword(table, at) & 0xFFFF;
         const unsigned codePage = Dword(table, at) >> 16;
         const std::string code = Hex(language, 4) + Hex(codePage, 4);
-        Json strings = Json::Object();
+        // Keyed by the names the file gives its strings.
+        Json strings = Json::object();
         std::vector<std::pair<std::string, std::string>> lines;
         bool complete = true;
         for (const char* name : kValueNames) {
             std::string bytes;
             if (value("\\StringFileInfo\\" + code + "\\" + name, &bytes)) {
-                const std::string text = Utf8Of1252(bytes.substr(0, bytes.find('\0')));
+                const std::string text = LibraryText(bytes.substr(0, bytes.find('\0')));
                 lines.push_back({name, text});
-                strings.Set(name, text);
+                strings[name] = text;
             } else {
                 complete = false;
                 lines.push_back({name, "(missing)"});
-                strings.Set(name, Json());
+                strings[name] = nullptr;
             }
         }
         body += "translation " + code + " (language 0x" + Hex(language, 4) + ", code page 0x" + Hex(codePage, 4) +
@@ -120,15 +96,14 @@ Report RunVersion(const CommandContext& context, const Words& w) {
             body += "  " + rendered.substr(start, end - start) + "\n";
             start = end == std::string::npos ? rendered.size() : end + 1;
         }
-        Json item = Json::Object();
-        item.Set("code", code);
-        item.Set("language", static_cast<int>(language));
-        item.Set("codePage", static_cast<int>(codePage));
-        item.Set("complete", complete);
-        item.Set("strings", std::move(strings));
-        translations.Push(std::move(item));
+        Json item = {{"code", code},
+                     {"language", language},
+                     {"codePage", codePage},
+                     {"complete", complete},
+                     {"strings", std::move(strings)}};
+        translations.push_back(std::move(item));
     }
-    report.json.Set("translations", std::move(translations));
+    report.json["translations"] = std::move(translations);
     report.text = RenderKeyValues(head) + body;
     return report;
 }
@@ -136,7 +111,17 @@ Report RunVersion(const CommandContext& context, const Words& w) {
 }  // namespace
 
 void AddVersionCommands(std::vector<PeopleCommand>* c) {
-    c->push_back({"version", "FILE", 1, 1, nullptr, RunVersion});
+    c->push_back({"version",
+                  "FILE",
+                  1,
+                  1,
+                  nullptr,
+                  RunVersion,
+                  "the version strings of a file, per translation",
+                  "Reads FILE's version information through the library's own reader\n"
+                  "(bQueryFileVersion), as the library does when it records a plug-in.",
+                  {},
+                  {"bQueryFileVersion"}});
 }
 
 }  // namespace comp_mgr_tool

@@ -26,8 +26,9 @@ struct Lines {
     std::vector<std::pair<std::string, std::string>> pairs;
     void Add(const std::string& key, const std::string& text, Json value) {
         pairs.emplace_back(key, text);
-        report.json.Set(key, std::move(value));
+        report.json[key] = std::move(value);
     }
+    // `text` is UTF-8 (LibraryText or WordText).
     void Add(const std::string& key, const std::string& text) { Add(key, text, Json(text)); }
     Report Done() {
         report.text = RenderKeyValues(pairs);
@@ -47,7 +48,7 @@ bool IsInteger(const std::string& word) {
 bool CheckWeb(const Words& w, std::string* error) {
     std::size_t which = 0;
     if (!WordIsOneOf(w[0], kWebWords, &which)) {
-        *error = "web takes startup, startup-for, get, set, update, support or register, not " + w[0];
+        *error = "web takes startup, startup-for, get, set, update, support or register, not " + WordText(w[0]);
         return false;
     }
     const std::size_t rest = w.size() - 1;
@@ -57,7 +58,7 @@ bool CheckWeb(const Words& w, std::string* error) {
     }
     std::size_t mode = 0;
     if (which == 0 && rest == 2 && !WordIsOneOf(w[2], kStartupWords, &mode)) {
-        *error = "web startup takes remind, bind or ask, not " + w[2];
+        *error = "web startup takes remind, bind or ask, not " + WordText(w[2]);
         return false;
     }
     if (which == 3 && (!IsInteger(w[2]) || !IsInteger(w[3]))) {
@@ -73,9 +74,15 @@ bool Bind(const CommandContext& context, const std::string& section) {
     return context.Get<signature::TextInt>("bWebStartup")(section.c_str(), kBindMode) != 0;
 }
 
-Report RunWeb(const CommandContext& context, const Words& w) {
+Report RunWeb(const CommandContext& context, const Words& words) {
     std::size_t which = 0;
-    WordIsOneOf(w[0], kWebWords, &which);
+    WordIsOneOf(words[0], kWebWords, &which);
+    Words w = words;
+    if (which != 1 && which != 6) {  // the ones that take an installation's SECTION
+        const SectionName named = ResolveSection(context, words[1], 0);
+        if (!named.candidates.empty()) return AmbiguousName(words[1], named.candidates);
+        w[1] = named.section;
+    }
     Lines l;
     switch (which) {
         case 0: {
@@ -83,19 +90,19 @@ Report RunWeb(const CommandContext& context, const Words& w) {
             if (w.size() > 2) WordIsOneOf(w[2], kStartupWords, &choice);
             const int mode = static_cast<int>(choice);
             const int result = context.Get<signature::TextInt>("bWebStartup")(w[1].c_str(), mode);
-            l.Add("section", w[1]);
+            l.Add("section", WordText(w[1]));
             l.Add("mode", kStartupWords[choice] + " (" + std::to_string(mode) + ")", mode);
             l.Add("result", std::to_string(result), result);
             break;
         }
         case 1: {
             const int result = context.Get<signature::TwoTexts>("bWebStartupByVNT")(w[1].c_str(), w[2].c_str());
-            l.Add("location", w[1]);
+            l.Add("location", WordText(w[1]));
             l.Add("result", std::to_string(result), result);
             break;
         }
         case 2: {
-            l.Add("section", w[1]);
+            l.Add("section", WordText(w[1]));
             const bool bound = Bind(context, w[1]);
             int autoLaunch = 0, frequency = 0;
             std::string urlBase, urlSection;
@@ -125,12 +132,12 @@ Report RunWeb(const CommandContext& context, const Words& w) {
             }
             l.Add("autoLaunch", std::to_string(autoLaunch), autoLaunch);
             l.Add("frequency", std::to_string(frequency), frequency);
-            l.Add("urlBase", urlBase);
-            l.Add("urlSection", urlSection);
+            l.Add("urlBase", LibraryText(urlBase));
+            l.Add("urlSection", LibraryText(urlSection));
             break;
         }
         case 3: {
-            l.Add("section", w[1]);
+            l.Add("section", WordText(w[1]));
             const int result = Bind(context, w[1])
                                    ? context.Get<signature::WebSet>("bWebSetSetting")(
                                          w[1].c_str(), std::stoi(w[2]), std::stoi(w[3]), w[4].c_str(), w[5].c_str())
@@ -141,7 +148,7 @@ Report RunWeb(const CommandContext& context, const Words& w) {
         case 4:
         case 5: {
             const char* name = which == 4 ? "bWebUpdate" : "bWebSupport";
-            l.Add("section", w[1]);
+            l.Add("section", WordText(w[1]));
             const int result = Bind(context, w[1]) ? context.Get<signature::Text>(name)(w[1].c_str()) : 0;
             l.Add("result", std::to_string(result), result);
             break;
@@ -161,30 +168,55 @@ Report RunPathForSku(const CommandContext& context, const Words& w) {
     const int result = CommandContext::ReadText(
         [&](unsigned int* size, char* buffer) { return path4Sku(w[0].c_str(), size, buffer); }, &folders);
     Report report;
-    report.json.Set("sku", w[0]);
-    Json list = Json::Array();
+    report.json["sku"] = WordText(w[0]);
+    Json list = Json::array();
     if (!result) {
-        report.text = "no installation lists " + w[0] + "\n";
+        report.text = "no installation lists " + WordText(w[0]) + "\n";
     } else {
         std::size_t start = 0;
         while (start <= folders.size()) {
             std::size_t bar = folders.find('|', start);
             if (bar == std::string::npos) bar = folders.size();
-            const std::string folder = folders.substr(start, bar - start);
+            const std::string folder = LibraryText(folders.substr(start, bar - start));
             report.text += "folder: " + folder + "\n";
-            list.Push(folder);
+            list.push_back(folder);
             start = bar + 1;
         }
     }
-    report.json.Set("folders", std::move(list));
+    report.json["folders"] = std::move(list);
     return report;
 }
 
 }  // namespace
 
 void AddWebCommands(std::vector<PeopleCommand>* c) {
-    c->push_back({"web", "startup|startup-for|get|set|update|support|register [ARGS...]", 1, 6, CheckWeb, RunWeb});
-    c->push_back({"path-for-sku", "SKU", 1, 1, nullptr, RunPathForSku});
+    c->push_back({"web",
+                  "startup|startup-for|get|set|update|support|register [ARGS...]",
+                  1,
+                  6,
+                  CheckWeb,
+                  RunWeb,
+                  "the update advisor",
+                  "  web startup SECTION [remind|bind|ask]   bWebStartup modes 0, 1, 2\n"
+                  "  web startup-for LOCATION SDK            bWebStartupByVNT\n"
+                  "  web get SECTION                         the advisor's settings (bound first)\n"
+                  "  web set SECTION AUTOLAUNCH FREQUENCY URLBASE URLSECTION\n"
+                  "  web update SECTION | web support SECTION | web register   open a page\n"
+                  "SECTION is an installation's section name (any letter case), display name or\n"
+                  "program path.",
+                  {},
+                  {"bWebStartup", "bWebStartupByVNT", "bWebGetSetting", "bWebSetSetting", "bWebUpdate", "bWebSupport",
+                   "bWebRegister"}});
+    c->push_back({"path-for-sku",
+                  "SKU",
+                  1,
+                  1,
+                  nullptr,
+                  RunPathForSku,
+                  "the folders of the products listing a Sku",
+                  "",
+                  {},
+                  {"bWebGetPath4Sku"}});
 }
 
 }  // namespace comp_mgr_tool

@@ -228,12 +228,10 @@ bool IsRegularFile(const std::string& path) {
     return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
-bool ReadFile(const std::string& path, std::string* content) {
-    int fd = OpenRegularForReading(path);
-    if (fd < 0) return false;
-    struct stat st;
-    std::string data;
-    if (::fstat(fd, &st) == 0) data.reserve(static_cast<std::size_t>(st.st_size));
+namespace {
+
+// Reads an open file to its end and closes it.
+bool ReadToEnd(int fd, const std::function<void(std::string_view)>& take) {
     char buffer[65536];
     while (true) {
         ssize_t n = ::read(fd, buffer, sizeof(buffer));
@@ -243,11 +241,28 @@ bool ReadFile(const std::string& path, std::string* content) {
             return false;
         }
         if (n == 0) break;
-        data.append(buffer, static_cast<std::size_t>(n));
+        take(std::string_view(buffer, static_cast<std::size_t>(n)));
     }
     ::close(fd);
+    return true;
+}
+
+}  // namespace
+
+bool ReadFile(const std::string& path, std::string* content) {
+    int fd = OpenRegularForReading(path);
+    if (fd < 0) return false;
+    struct stat st;
+    std::string data;
+    if (::fstat(fd, &st) == 0) data.reserve(static_cast<std::size_t>(st.st_size));
+    if (!ReadToEnd(fd, [&data](std::string_view piece) { data.append(piece); })) return false;
     *content = std::move(data);
     return true;
+}
+
+bool ReadFilePieces(const std::string& path, const std::function<void(std::string_view)>& take) {
+    int fd = OpenRegularForReading(path);
+    return fd >= 0 && ReadToEnd(fd, take);
 }
 
 ReadOnlyFile::~ReadOnlyFile() {

@@ -8,7 +8,9 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/files.h"
@@ -21,6 +23,9 @@ bool IsRegularFile(const std::string& path);
 
 // Whole-file read of a regular file.
 bool ReadFile(const std::string& path, std::string* content);
+
+// The same read, piece by piece: `take` gets each piece as it is read.
+bool ReadFilePieces(const std::string& path, const std::function<void(std::string_view)>& take);
 
 // True when `path` is a regular file that can be opened for reading.
 bool CanOpenFile(const std::string& path);

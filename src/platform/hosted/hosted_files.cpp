@@ -20,6 +20,12 @@ bool HostedFiles::ReadAll(const std::string& path, std::string* content) {
     return host_io::ReadFile(loc.hostPath, content);
 }
 
+bool HostedFiles::ReadPieces(const std::string& path, ContentSink& sink) {
+    HostedMachine::Location loc;
+    if (!machine_.Locate(path, &loc) || !loc.exists || loc.isDirectory) return false;
+    return host_io::ReadFilePieces(loc.hostPath, [&sink](std::string_view piece) { sink.Write(piece); });
+}
+
 bool HostedFiles::CanOpen(const std::string& path) {
     HostedMachine::Location loc;
     if (!machine_.Locate(path, &loc) || !loc.isRegular) return false;

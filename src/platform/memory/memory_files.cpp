@@ -92,6 +92,13 @@ bool MemoryFiles::ReadAll(const std::string& path, std::string* content) {
     return true;
 }
 
+bool MemoryFiles::ReadPieces(const std::string& path, ContentSink& sink) {
+    Node* node = Lookup(path);
+    if (!node || node->isDirectory || unreadable_.count(Key(path))) return false;
+    sink.Write(node->content);  // no copy: the store holds it already
+    return true;
+}
+
 bool MemoryFiles::CanOpen(const std::string& path) {
     Node* node = Lookup(path);
     return node && !node->isDirectory && !unreadable_.count(Key(path));

@@ -24,25 +24,33 @@ HANDLE OpenForReading(const std::string& path) {
 
 }  // namespace
 
-bool Win32Files::ReadAll(const std::string& path, std::string* content) {
-    if (!content) return false;
+bool Win32Files::ReadPieces(const std::string& path, ContentSink& sink) {
     HANDLE file = OpenForReading(path);
     if (file == INVALID_HANDLE_VALUE) return false;
-    std::string data;
-    char chunk[64 * 1024];
+    std::vector<char> chunk(64 * 1024);
     bool ok = true;
     for (;;) {
         DWORD got = 0;
-        if (!ReadFile(file, chunk, sizeof chunk, &got, nullptr)) {
+        if (!ReadFile(file, chunk.data(), static_cast<DWORD>(chunk.size()), &got, nullptr)) {
             ok = false;
             break;
         }
         if (got == 0) break;
-        data.append(chunk, got);
+        sink.Write(std::string_view(chunk.data(), got));
     }
     CloseHandle(file);
-    if (ok) content->swap(data);
     return ok;
+}
+
+bool Win32Files::ReadAll(const std::string& path, std::string* content) {
+    if (!content) return false;
+    struct Collect : ContentSink {
+        std::string data;
+        void Write(std::string_view piece) override { data.append(piece); }
+    } collect;
+    if (!ReadPieces(path, collect)) return false;
+    content->swap(collect.data);
+    return true;
 }
 
 bool Win32Files::CanOpen(const std::string& path) {

@@ -11,6 +11,7 @@ namespace comp_mgr {
 class Win32Files : public Files {
 public:
     bool ReadAll(const std::string& path, std::string* content) override;
+    bool ReadPieces(const std::string& path, ContentSink& sink) override;
     bool CanOpen(const std::string& path) override;
     bool Exists(const std::string& path) override;
     bool ReplaceWith(const std::string& path, const ContentWriter& produce, const std::string& backupPath) override;

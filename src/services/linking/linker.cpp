@@ -1,16 +1,13 @@
 // Linking plug-ins to installations: the version, processor, group and
 // display-name rules, and linking everything to the current installation.
-#include <cstdio>
 #include <string>
 #include <type_traits>
 #include <vector>
 
-#include "catalog/comma_list.h"
 #include "platform/events.h"
-#include "support/event_line.h"
-
 #include "services/linking/link_scope.h"
 #include "services/linking/linker.h"
+#include "support/event_line.h"
 #include "support/text.h"
 
 namespace comp_mgr {
@@ -22,16 +19,46 @@ bool AnyItemHasStar(const StringList& items) {
     return false;
 }
 
+std::string Joined(const StringList& items) {
+    std::string text;
+    for (const std::string& item : items) text += (text.empty() ? "" : ", ") + item;
+    return text;
+}
+
 // An installation taking every processor, a plug-in taking every one, or a
-// plug-in item that contains an installation item.
-bool ProcessorsFit(const CatalogEntry& installation, const CatalogEntry& plugIn) {
-    if (AnyItemHasStar(installation.CpuSupport)) return true;
-    for (const std::string& item : plugIn.CpuSupport) {
-        if (item.find('*') != std::string::npos) return true;
-        for (const std::string& wanted : installation.CpuSupport)
-            if (item.find(wanted) != std::string::npos) return true;
+// plug-in item that contains an installation item. `why`, when given, says
+// which.
+bool ProcessorsFit(const CatalogEntry& installation, const CatalogEntry& plugIn, std::string* why) {
+    if (AnyItemHasStar(installation.CpuSupport)) {
+        if (why) *why = "the installation takes every processor (" + Joined(installation.CpuSupport) + ")";
+        return true;
     }
+    for (const std::string& item : plugIn.CpuSupport) {
+        if (item.find('*') != std::string::npos) {
+            if (why) *why = "the plug-in takes every processor (" + item + ")";
+            return true;
+        }
+        for (const std::string& wanted : installation.CpuSupport) {
+            if (item.find(wanted) != std::string::npos) {
+                if (why) *why = "plug-in processor " + item + " contains installation processor " + wanted;
+                return true;
+            }
+        }
+    }
+    if (why)
+        *why = "no plug-in processor (" + Joined(plugIn.CpuSupport) + ") contains an installation processor (" +
+               Joined(installation.CpuSupport) + ")";
     return false;
+}
+
+std::string VersionText(double value) {
+    std::string text = FormatFixed6(value);
+    while (text.size() > 2 && text.back() == '0' && text[text.size() - 2] != '.') text.pop_back();
+    return text;
+}
+
+std::string Missing(const std::string& name, const CatalogEntry* entry) {
+    return entry ? std::string() : (name.empty() ? std::string("(no name)") : name);
 }
 
 // How many of `items` occur inside some item of `within`.
@@ -58,16 +85,40 @@ bool FirstFolder(const std::string& path, std::string* folder) {
     return true;
 }
 
-std::string VersionText(double version) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%.10g", version);
-    return text;
-}
-
 void NoteLinksChanged(CatalogEntry& installation) {
     if (installation.Status & kStatusFoundOrCurrent) installation.Status |= kStatusCreatedOrRelinked;
 }
 }  // namespace
+
+template <class Reason>
+bool Linker::Rule(const char* rule, bool ok, Reason&& reason) {
+    if (explaining_) {
+        explaining_->push_back({rule, ok, reason()});
+    } else if (!ok && refusal_ && refusal_->empty()) {
+        try {
+            *refusal_ = std::string(rule) + ": " + reason();
+        } catch (...) {  // the log goes without; the answer stands
+        }
+    }
+    return ok;
+}
+
+template <class Work>
+void Linker::Unexplained(Work&& work) {
+    LinkRules* explaining = explaining_;
+    std::string* refusal = refusal_;
+    explaining_ = nullptr;
+    refusal_ = nullptr;
+    try {
+        work();
+    } catch (...) {
+        explaining_ = explaining;
+        refusal_ = refusal;
+        throw;
+    }
+    explaining_ = explaining;
+    refusal_ = refusal;
+}
 
 template <class Work>
 auto Linker::InOperation(Work&& work) {
@@ -95,73 +146,115 @@ int Linker::IsLinked(const std::string& installationName, const std::string& plu
 int Linker::LinkPlugIn(const std::string& installationName, const std::string& plugInName, LinkMode mode,
                        SameName sameName) {
     // Only a request of its own is told: the many a bulk linking makes inside
-    // its operation are told by that operation.
+    // its operation are told by that operation, and an explanation is no request.
     Events& events = db_.platform().events;
-    const bool told = active_ == nullptr && events.enabled();
-    auto refuse = [&](auto&& why) {
-        if (told) {
-            Tell(events, event_kind::kLinkRefused, installationName, [&] {
-                const char* asked = mode == LinkMode::kUnlink ? "unlink "
-                                    : mode == LinkMode::kLink ? "link "
-                                                              : "check ";
-                return asked + plugInName + ": " + why();
-            });
-        }
-        return 0;
-    };
-    if (mode < LinkMode::kCheckOnly || mode > LinkMode::kCheck)
-        return refuse([&] { return "mode " + std::to_string(static_cast<int>(mode)) + " is none of -1, 0, 1, 2"; });
+    if (active_ != nullptr || explaining_ != nullptr || !events.enabled())
+        return Decide(installationName, plugInName, mode, sameName);
+    const char* asked = mode == LinkMode::kUnlink ? "unlink " : mode == LinkMode::kLink ? "link " : "check ";
+    std::string refusal;
+    refusal_ = &refusal;
+    int answer = 0;
+    try {
+        answer = Decide(installationName, plugInName, mode, sameName);
+    } catch (...) {
+        refusal_ = nullptr;
+        throw;
+    }
+    refusal_ = nullptr;
+    if (answer == 0) {
+        Tell(events, event_kind::kLinkRefused, installationName, [&] {
+            if (mode < LinkMode::kCheckOnly || mode > LinkMode::kCheck)
+                return "mode " + std::to_string(static_cast<int>(mode)) + " is none of -1, 0, 1, 2";
+            return asked + plugInName + ": " + refusal;
+        });
+    } else if (mode == LinkMode::kLink || mode == LinkMode::kUnlink) {
+        Tell(events, mode == LinkMode::kLink ? event_kind::kLinked : event_kind::kUnlinked, installationName, [&] {
+            const CatalogEntry* plugIn = db_.Entry(plugInName);
+            if (!plugIn || plugIn->PlugInLst_GrpName.empty()) return plugInName;
+            return plugInName + " with its group \"" + plugIn->PlugInLst_GrpName.front() + "\"";
+        });
+    }
+    return answer;
+}
+
+int Linker::Decide(const std::string& installationName, const std::string& plugInName, LinkMode mode,
+                   SameName sameName) {
+    if (mode < LinkMode::kCheckOnly || mode > LinkMode::kCheck) return 0;
     CatalogEntry* installation = db_.Entry(installationName);
     CatalogEntry* plugIn = db_.Entry(plugInName);
-    if (!installation) return refuse([] { return std::string("there is no such installation"); });
-    if (!plugIn) return refuse([] { return std::string("there is no such plug-in"); });
-    if (!(installation->Status & kStatusRecordWriter))
-        return refuse([] { return std::string("the installation's record lacks the record bit (Status 0x10)"); });
-    if (!(plugIn->Status & kStatusRecordWriter))
-        return refuse([] { return std::string("the plug-in's record lacks the record bit (Status 0x10)"); });
+    if (!Rule("sections", installation && plugIn, [&] {
+            if (installation && plugIn) return installationName + " and " + plugInName + " are in the catalog";
+            const std::string i = Missing(installationName, installation), p = Missing(plugInName, plugIn);
+            return "no section " + i + (i.empty() || p.empty() ? "" : " and no section ") + p;
+        }))
+        return 0;
+    const bool recorded = (installation->Status & kStatusRecordWriter) && (plugIn->Status & kStatusRecordWriter);
+    if (!Rule("record", recorded, [&] {
+            if (recorded) return std::string("both carry status bit 0x10 (records made by the record writers)");
+            const bool i = installation->Status & kStatusRecordWriter;
+            return (i ? plugInName : installationName) +
+                   " lacks status bit 0x10 (Status=" + std::to_string((i ? plugIn : installation)->Status) +
+                   "): only records made by the record writers are linked";
+        }))
+        return 0;
     return InOperation([&](Scope& scope) {
         const bool linked = scope.Contains(installationName, *installation, plugInName);
         if (mode == LinkMode::kUnlink) {
-            if (!linked) UnlinkSameName(installationName, plugInName);
-            if (plugIn->Status & kStatusNeverUnlink)
-                return refuse([] { return std::string("the plug-in is protected (Status 0x08: never unlinked)"); });
+            if (!linked) Unexplained([&] { UnlinkSameName(installationName, plugInName); });
+            if (!Rule("protection", !(plugIn->Status & kStatusNeverUnlink), [&] {
+                    return plugInName + (plugIn->Status & kStatusNeverUnlink
+                                             ? " has status bit 0x08: it must not be unlinked"
+                                             : " is not marked never to be unlinked (status bit 0x08)");
+                }))
+                return 0;
         } else if (mode == LinkMode::kLink) {
-            if (linked) return refuse([] { return std::string("it is linked already"); });
-            if (installation->SdkVersion < plugIn->SdkVersion) {
-                return refuse([&] {
-                    return "the plug-in needs version " + VersionText(plugIn->SdkVersion) + ", the installation is " +
+            if (!Rule("linked", !linked, [&] {
+                    return plugInName + (linked ? " is linked to " : " is not linked to ") + installationName +
+                           (linked ? " already" : " yet");
+                }))
+                return 0;
+            const bool versionFits = !(installation->SdkVersion < plugIn->SdkVersion);
+            if (!Rule("version", versionFits, [&] {
+                    return "the plug-in's SdkVersion " + VersionText(plugIn->SdkVersion) +
+                           (versionFits ? " is not above the installation's " : " is above the installation's ") +
                            VersionText(installation->SdkVersion);
-                });
-            }
+                }))
+                return 0;
         }
 
-        if (plugIn->CpuSupport.empty() || installation->CpuSupport.empty()) {
-            return refuse([&] {
-                return std::string(plugIn->CpuSupport.empty() ? "the plug-in" : "the installation") +
-                       " names no processor";
-            });
-        }
-        if (!ProcessorsFit(*installation, *plugIn)) {
-            return refuse([&] {
-                return "no processor fits: the plug-in takes " + JoinCommaList(plugIn->CpuSupport) +
-                       ", the installation " + JoinCommaList(installation->CpuSupport);
-            });
-        }
+        const bool listed = !plugIn->CpuSupport.empty() && !installation->CpuSupport.empty();
+        if (!Rule("processors", listed, [&] {
+                if (listed) return std::string("both list processors (CpuSupport)");
+                return (plugIn->CpuSupport.empty() ? plugInName : installationName) +
+                       " lists no processor (CpuSupport is empty)";
+            }))
+            return 0;
+        std::string fit;
+        if (!Rule("processor fit", ProcessorsFit(*installation, *plugIn, explaining_ || refusal_ ? &fit : nullptr),
+                  [&] { return fit; }))
+            return 0;
 
         // One linked plug-in per display name: make room only when forced.
         std::string linkedSameName;
-        if (mode == LinkMode::kLink &&
-            scope.FirstLinkedWithName(installationName, *installation, plugIn->DisplayName, &linkedSameName)) {
-            if (sameName == SameName::kRefuse) {
-                return refuse([&] {
-                    return linkedSameName + " of the same display name \"" + plugIn->DisplayName + "\" is linked";
-                });
-            }
-            if (!UnlinkSameName(installationName, plugInName)) {
-                return refuse([&] {
-                    return linkedSameName + " of the same display name \"" + plugIn->DisplayName +
-                           "\" cannot be unlinked (it or its group is protected)";
-                });
+        if (mode == LinkMode::kLink) {
+            const std::string quoted = "\"" + plugIn->DisplayName + "\"";
+            if (scope.FirstLinkedWithName(installationName, *installation, plugIn->DisplayName, &linkedSameName)) {
+                const std::string other = linkedSameName;
+                if (sameName == SameName::kRefuse) {
+                    Rule("display name", false,
+                         [&] { return other + ", also named " + quoted + ", is linked and no room is made"; });
+                    return 0;
+                }
+                const bool madeRoom = UnlinkSameName(installationName, plugInName);
+                if (!Rule("display name", madeRoom, [&] {
+                        return other + ", also named " + quoted +
+                               (madeRoom ? ", is unlinked with its group to make room"
+                                         : ", is linked and cannot be unlinked to make room");
+                    }))
+                    return 0;
+            } else {
+                Rule("display name", true,
+                     [&] { return "no plug-in named " + quoted + " is linked to " + installationName; });
             }
         }
 
@@ -169,15 +262,33 @@ int Linker::LinkPlugIn(const std::string& installationName, const std::string& p
         const bool grouped = !plugIn->PlugInLst_GrpName.empty();
         std::vector<const LinkIndex::Member*> members;
         if (grouped && (mode == LinkMode::kUnlink || mode == LinkMode::kLink)) {
-            for (const LinkIndex::Member& member : scope.GroupMembers(plugIn->PlugInLst_GrpName.front())) {
+            const std::string& group = plugIn->PlugInLst_GrpName.front();
+            std::string leftOut;
+            for (const LinkIndex::Member& member : scope.GroupMembers(group)) {
                 if (mode == LinkMode::kUnlink && (member.entry->Status & kStatusNeverUnlink)) {
-                    return refuse([&] {
-                        return member.name + " of its group \"" + plugIn->PlugInLst_GrpName.front() +
-                               "\" is protected (Status 0x08: never unlinked)";
+                    Rule("protection", false, [&] {
+                        return member.name + " of group \"" + group + "\" has status bit 0x08: the group stays linked";
                     });
+                    return 0;
                 }
-                if (installation->SdkVersion >= member.entry->SdkVersion) members.push_back(&member);
+                if (installation->SdkVersion >= member.entry->SdkVersion)
+                    members.push_back(&member);
+                else if (explaining_)
+                    leftOut += (leftOut.empty() ? "" : ", ") + member.name;
             }
+            if (mode == LinkMode::kUnlink)
+                Rule("protection", true,
+                     [&] { return "no plug-in of group \"" + group + "\" is marked never to be unlinked"; });
+            Rule("group", true, [&] {
+                std::string names;
+                for (const LinkIndex::Member* member : members) names += (names.empty() ? "" : ", ") + member->name;
+                return "group \"" + group + "\" " + (mode == LinkMode::kLink ? "links " : "unlinks ") +
+                       (names.empty() ? std::string("none of its plug-ins") : names) +
+                       (leftOut.empty() ? ""
+                                        : "; left out, their SdkVersion being above the installation's: " + leftOut);
+            });
+        } else if (mode == LinkMode::kUnlink || mode == LinkMode::kLink) {
+            Rule("group", true, [&] { return plugInName + " belongs to no group: it goes alone"; });
         }
 
         if (mode == LinkMode::kLink) {
@@ -190,7 +301,7 @@ int Linker::LinkPlugIn(const std::string& installationName, const std::string& p
                 for (const LinkIndex::Member* member : members) {
                     if (scope.FirstLinkedWithName(installationName, *installation, member->entry->DisplayName,
                                                   &linkedSameName))
-                        UnlinkSameName(installationName, member->name);
+                        Unexplained([&] { UnlinkSameName(installationName, member->name); });
                 }
                 // Members that stayed linked (protected ones) are not added again:
                 // a second copy would survive a later unlink.
@@ -209,16 +320,6 @@ int Linker::LinkPlugIn(const std::string& installationName, const std::string& p
         }
 
         db_.MarkModified(kFlagLinksChanged);
-        if (told && mode != LinkMode::kCheck && mode != LinkMode::kCheckOnly) {
-            Tell(events, mode == LinkMode::kLink ? event_kind::kLinked : event_kind::kUnlinked, installationName, [&] {
-                std::string text = plugInName;
-                if (grouped) {
-                    text += " with its group \"" + plugIn->PlugInLst_GrpName.front() + "\" (" +
-                            std::to_string(members.size()) + " plug-ins)";
-                }
-                return text;
-            });
-        }
         return 1;
     });
 }
@@ -233,10 +334,18 @@ bool Linker::UnlinkSameName(const std::string& installationName, const std::stri
         std::string linked;
         while (scope.FirstLinkedWithName(installationName, *installation, displayName, &linked)) {
             const std::size_t before = scope.Count(installationName, *installation);
-            if (!UnlinkGroup(installationName, *db_.Entry(linked))) return false;
+            const CatalogEntry& linkedEntry = *db_.Entry(linked);
+            if (linkedEntry.PlugInLst_GrpName.empty()) {
+                Rule("group", false, [&] { return linked + " belongs to no group, so it cannot be unlinked"; });
+                return false;
+            }
+            if (!UnlinkGroup(installationName, linkedEntry)) return false;
             // A linked plug-in outside its own group's members (not a catalog
             // plug-in) cannot be removed this way; looking again would never end.
-            if (scope.Count(installationName, *installation) == before) return false;
+            if (scope.Count(installationName, *installation) == before) {
+                Rule("group", false, [&] { return linked + " is not among the plug-ins of its own group"; });
+                return false;
+            }
             NoteLinksChanged(*installation);
             if (scope.Count(installationName, *installation) == 0) break;
         }
@@ -246,11 +355,19 @@ bool Linker::UnlinkSameName(const std::string& installationName, const std::stri
 
 bool Linker::UnlinkGroup(const std::string& installationName, const CatalogEntry& linked) {
     CatalogEntry* installation = db_.Entry(installationName);
-    if (!installation || linked.PlugInLst_GrpName.empty()) return false;
+    if (!installation) return false;
+    if (linked.PlugInLst_GrpName.empty()) return false;
     return InOperation([&](Scope& scope) {
         const LinkIndex::Members& members = scope.GroupMembers(linked.PlugInLst_GrpName.front());
-        for (const LinkIndex::Member& member : members)
-            if (member.entry->Status & kStatusNeverUnlink) return false;
+        for (const LinkIndex::Member& member : members) {
+            if (member.entry->Status & kStatusNeverUnlink) {
+                Rule("protection", false, [&] {
+                    return member.name + " of group \"" + linked.PlugInLst_GrpName.front() +
+                           "\" has status bit 0x08: the group stays linked";
+                });
+                return false;
+            }
+        }
         bool removed = false;
         for (const LinkIndex::Member& member : members)
             removed = scope.RemoveLink(installationName, *installation, member.name) || removed;

@@ -6,6 +6,7 @@
 #define COMP_MGR_SERVICES_LINKING_LINKER_H
 
 #include <string>
+#include <vector>
 
 #include "catalog/component_database.h"
 
@@ -27,6 +28,25 @@ enum class SameName : int {
 
 struct LinkIndex;  // services/linking/link_scope.h
 
+// One rule as the linker evaluated it, for a person who asks why.
+struct LinkRule {
+    std::string rule;  // "sections", "record", "processors", "processor fit", ...
+    bool ok = false;
+    std::string reason;
+};
+using LinkRules = std::vector<LinkRule>;
+
+// What ExplainLink found: the answer of a check (mode 2), and that of the
+// request a person would make next (link when not linked, else unlink, with
+// room made as bLinkPlugIns makes it), with the rules behind both.
+struct LinkExplanation {
+    int check = 0;
+    bool linked = false;
+    LinkMode request = LinkMode::kLink;
+    int requestAnswer = 0;
+    LinkRules rules;  // in the order the linker tests them; each rule once
+};
+
 class Linker {
 public:
     explicit Linker(ComponentDatabase& database) : db_(database) {}
@@ -43,6 +63,12 @@ public:
     void LinkAllPlugIns(const std::string& installationName);
     int MakeCurrentInstallation(CatalogEntry* entry);
 
+    // Runs LinkPlugIn itself for a check and for the next request, noting
+    // each rule it tests, and changes nothing: the request runs in a linking
+    // operation that is never committed, and the marks it leaves are put
+    // back (services/linking/link_explanation.cpp).
+    LinkExplanation ExplainLink(const std::string& installationName, const std::string& plugInName);
+
     // One linking operation: the working copies and look-ups live from the
     // outermost scope's start to its end, where changed link lists are
     // written back. Callers that make many requests in a row hold one around
@@ -55,7 +81,23 @@ private:
     template <class Work>
     auto InOperation(Work&& work);
 
+    // Notes a rule's outcome while explaining (the reason is only built
+    // then) and returns `ok`.
+    template <class Reason>
+    bool Rule(const char* rule, bool ok, Reason&& reason);
+    // Runs `work` without noting rules: a step whose outcome decides nothing
+    // would otherwise show refusals where the request succeeds.
+    template <class Work>
+    void Unexplained(Work&& work);
+    // LinkPlugIn's rules and work; LinkPlugIn adds what the event log is told.
+    int Decide(const std::string& installationName, const std::string& plugInName, LinkMode mode, SameName sameName);
+
     ComponentDatabase& db_;
+    // Where the rules go while ExplainLink runs, else null.
+    LinkRules* explaining_ = nullptr;
+    // Where the first refusing rule's reason goes while a request of the
+    // host's own runs with the event log on, else null.
+    std::string* refusal_ = nullptr;
     // The look-ups of the linking operation now running, or null.
     LinkIndex* active_ = nullptr;
 };

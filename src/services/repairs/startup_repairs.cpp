@@ -146,6 +146,7 @@ int StartupRepairs::DropMissingFiles() {
                     Tell(platform_.events, event_kind::kSubstituted, installations[k],
                          [&] { return name + " -> " + *substitute + " (\"" + plugIn->DisplayName + "\")"; });
                     links.appendUnique(*substitute);
+                    if (record_) record_->substitutes.push_back({installations[k], name, *substitute});
                     std::vector<std::size_t>& linking = linkedBy[*substitute];
                     auto at = std::lower_bound(linking.begin(), linking.end(), k);
                     if (at == linking.end() || *at != k) linking.insert(at, k);
@@ -158,6 +159,10 @@ int StartupRepairs::DropMissingFiles() {
             if (!entry || entry->ProgLocation.empty()) return std::string("no file is recorded for it");
             return entry->ProgLocation + ": the file is gone";
         });
+        if (record_) {
+            const CatalogEntry* gone = db_.Entry(name);
+            record_->dropped.push_back({name, gone ? gone->DisplayName : "", gone ? gone->ProgLocation : ""});
+        }
         db_.RemoveSection(name);
         db_.MarkModified(kFlagEntriesRemoved);
     }

@@ -9,6 +9,7 @@
 
 #include "catalog/component_database.h"
 #include "platform/platform.h"
+#include "services/repairs/startup_record.h"
 
 namespace comp_mgr {
 
@@ -20,9 +21,13 @@ public:
     void UnlinkAndSubstitute(const std::string& installationName, const std::string& plugInName);
     int ReconcileGroups();
 
+    // Where the drop notes what it did; null: nowhere.
+    void RecordInto(StartupRecord* record) { record_ = record; }
+
 private:
     ComponentDatabase& db_;
     const Platform& platform_;
+    StartupRecord* record_ = nullptr;
 };
 
 }  // namespace comp_mgr

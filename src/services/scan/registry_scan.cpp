@@ -140,7 +140,10 @@ int RegistryScan::ReadPluginVersion(RegHandle pluginKey, std::uint32_t access, c
     if (!platform_.files.Exists(serverPath)) {
         // The server is gone: its version key goes too (when it is a key of
         // its own without subkeys); the version is still recorded this time.
-        if (!DeleteVersionKey(pluginKey, version)) return 0;
+        const bool deleted = DeleteVersionKey(pluginKey, version) == 1;
+        if (record_)
+            record_->goneServers.push_back({displayName.empty() ? name : displayName, version, serverPath, deleted});
+        if (!deleted) return 0;
         Tell(platform_.events, event_kind::kRegistrationRemoved, serverPath, [&] {
             return "version " + version + " of " + (displayName.empty() ? Trim(name) : displayName) +
                    ": its key left the registry, the server file is gone";

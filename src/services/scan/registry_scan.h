@@ -10,6 +10,7 @@
 #include "catalog/component_database.h"
 #include "platform/platform.h"
 #include "services/records/records.h"
+#include "services/repairs/startup_record.h"
 
 namespace comp_mgr {
 
@@ -26,10 +27,14 @@ public:
     int DeleteVersionKey(RegHandle pluginKey, const std::string& version);
     int ToShortPath(std::string& path);
 
+    // Where the scan notes versions whose server is gone; null: nowhere.
+    void RecordInto(StartupRecord* record) { record_ = record; }
+
 private:
     ComponentDatabase& db_;
     const Platform& platform_;
     Records& records_;
+    StartupRecord* record_ = nullptr;
 };
 
 }  // namespace comp_mgr

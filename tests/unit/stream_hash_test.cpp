@@ -1,0 +1,59 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "catalog/section_prints.h"
+
+namespace comp_mgr {
+namespace {
+
+// The save compares a file read piece by piece with the hash taken of the
+// whole text at the load: the cut points must not count.
+TEST(StreamHash, WhereTheStreamIsCutDoesNotChangeItsValue) {
+    std::string text;
+    for (int i = 0; i < 100; ++i) text += "[PlugIn_" + std::to_string(i) + "]\r\nDisplayName=\xe9x\r\n";
+    const std::uint64_t whole = StreamHash().Add(text).Value();
+    for (std::size_t piece : {1u, 3u, 7u, 8u, 9u, 64u, 1000u}) {
+        StreamHash pieces;
+        for (std::size_t at = 0; at < text.size(); at += piece) pieces.Add(std::string_view(text).substr(at, piece));
+        EXPECT_EQ(whole, pieces.Value()) << piece;
+    }
+    StreamHash bytes;
+    for (char c : text) bytes.Add(static_cast<unsigned char>(c));
+    EXPECT_EQ(whole, bytes.Value());
+}
+
+TEST(StreamHash, TellsApartStreamsThatDifferInOneByteOrInLength) {
+    const std::string base(40, 'a');
+    const std::uint64_t value = StreamHash().Add(base).Value();
+    for (std::size_t at = 0; at < base.size(); ++at) {
+        std::string other = base;
+        other[at] = 'b';
+        EXPECT_NE(value, StreamHash().Add(other).Value()) << at;
+    }
+    // Trailing zero bytes fill the last word as padding does: only the length tells.
+    EXPECT_NE(StreamHash().Add("ab").Value(), StreamHash().Add(std::string("ab\0", 3)).Value());
+    EXPECT_NE(StreamHash().Value(), StreamHash().Add(std::string(1, '\0')).Value());
+}
+
+TEST(SectionPrints, PropertiesCountInOrderAndAcrossARepeatedHeader) {
+    const auto prints = [](std::initializer_list<std::pair<const char*, const char*>> lines) {
+        SectionPrinter printer;
+        printer.Section("PlugIn_1");
+        for (const auto& line : lines) {
+            if (!line.second)
+                printer.Section(line.first);
+            else
+                printer.Property(line.first, line.second);
+        }
+        return printer.prints()[NameHash("PlugIn_1")];
+    };
+    const std::uint64_t ab = prints({{"a", "1"}, {"b", "2"}});
+    EXPECT_EQ(ab, prints({{"a", "1"}, {"PlugIn_2", nullptr}, {"x", "9"}, {"PlugIn_1", nullptr}, {"b", "2"}}));
+    EXPECT_NE(ab, prints({{"b", "2"}, {"a", "1"}}));
+    EXPECT_NE(ab, prints({{"a", "12"}}));
+    EXPECT_NE(prints({{"a", "1"}, {"b", ""}}), prints({{"a", "1b"}}));
+}
+
+}  // namespace
+}  // namespace comp_mgr
