@@ -82,6 +82,25 @@ COMP_MGR_API int bExplainLink(const char* installationName, const char* plugInNa
 // also when the text was cut. A host that wants nothing saved then calls
 // bAbortDbUpdate.
 COMP_MGR_API int iCheckCatalog(unsigned int* size, char* buffer);
+// For the tool: the copies of the catalog file beside it, one line each,
+// "<kind>|<path>|<bytes>|<sections>": the catalog, its backup, then in name
+// order the versions kept aside ("kept") and the damaged files kept aside
+// ("damaged"); sections -1 for a file that cannot be read. Returns the number
+// of lines (-1 on a null argument), also when the text was cut.
+COMP_MGR_API int iListCatalogCopies(unsigned int* size, char* buffer);
+// For the tool: how the catalog file differs from a copy, section by section,
+// one line each: "+|<section>|" only in the copy, "-|<section>|" only in the
+// catalog, "~|<section>|<key>,<key>" in both with these keys differing.
+// `file` NULL or "" is the backup, a bare name a file in the catalog's folder.
+// Returns the number of lines, or -1 when the copy cannot be read (the reason
+// in the buffer).
+COMP_MGR_API int iCompareCatalogCopy(const char* file, unsigned int* size, char* buffer);
+// For the tool: puts a copy (named as for iCompareCatalogCopy) back as the
+// catalog file, crash-safely, after keeping the catalog file under a dated
+// name; a copy holding no section is refused. This load then saves nothing
+// over it (as after bAbortDbUpdate). Returns 1 when done (also when the
+// catalog already equals the copy), 0 when refused; the buffer says which.
+COMP_MGR_API int bRestoreCatalogCopy(const char* file, unsigned int* size, char* buffer);
 // The update advisor.
 COMP_MGR_API int bWebStartup(const char* sectionName, int mode);
 COMP_MGR_API int bWebStartupByVNT(const char* progLocation, const char* sdkVersion);

@@ -79,6 +79,13 @@ void ComponentDatabase::NoteDamagedLoad(const std::string& content) {
                   "): this run starts from an empty catalog; its backup " + WithExtension(iniPath_, "bak") + " is kept";
 }
 
+std::string ComponentDatabase::FreeCopyName(const std::string& infix) const {
+    const std::string base = WithExtension(iniPath_, "") + infix + CatalogStamp(platform_.clock.Now(), kFileStamp);
+    std::string name = base + ".ini";
+    for (int n = 2; platform_.files.Exists(name); ++n) name = base + "-" + std::to_string(n) + ".ini";
+    return name;
+}
+
 bool ComponentDatabase::GuardBackup(const std::string& current, std::string* backupPath) {
     std::string backup;
     const bool backupHolds = platform_.files.ReadAll(*backupPath, &backup) && HoldsSectionHeader(backup);
@@ -88,16 +95,9 @@ bool ComponentDatabase::GuardBackup(const std::string& current, std::string* bac
         if (backupHolds) backupPath->clear();  // an empty catalog: the last one with sections stays the backup
         return true;
     }
-    const std::string stamp = CatalogStamp(platform_.clock.Now(), kFileStamp);
-    const std::string stem = WithExtension(iniPath_, "");
-    const auto freeName = [this](const std::string& base) {
-        std::string name = base + ".ini";
-        for (int n = 2; platform_.files.Exists(name); ++n) name = base + "-" + std::to_string(n) + ".ini";
-        return name;
-    };
     std::string told = "the database file " + iniPath_ + " held no section (" + damage + ")";
     if (!current.empty()) {
-        const std::string kept = freeName(stem + "damaged-" + stamp);
+        const std::string kept = FreeCopyName("damaged-");
         if (!platform_.files.Replace(kept, current, std::string())) {
             saveFailure_ = told + " and could not be kept aside (" + platform_.files.LastFailure() +
                            "); this run's catalog was not saved over it";
@@ -106,7 +106,7 @@ bool ComponentDatabase::GuardBackup(const std::string& current, std::string* bac
         told += "; it was kept as " + kept;
     }
     if (backupHolds) {
-        const std::string copy = freeName(stem + stamp);
+        const std::string copy = FreeCopyName("");
         if (platform_.files.Replace(copy, backup, std::string())) {
             told += "; the backup " + *backupPath + " was left as it was and kept as " + copy;
         } else {

@@ -107,6 +107,10 @@ public:
     // ---- state ---------------------------------------------------------------
     std::uint32_t flags() const { return flags_; }
     const std::string& iniPath() const { return iniPath_; }
+    // A name not yet taken for a copy of the catalog file kept beside it:
+    // vnt_Compdb.<infix>YYYYMMDD-HHMMSS.ini at this time, "-2", "-3", ... before
+    // ".ini" when that is taken.
+    std::string FreeCopyName(const std::string& infix) const;
     std::int32_t maxInstallationNumber() const { return maxInstallationNumber_; }
     std::int32_t maxPlugInNumber() const { return maxPlugInNumber_; }
     const StringList& installationNames() const { return installationNames_; }

@@ -216,10 +216,7 @@ bool ComponentDatabase::KeepAsideIfChanged(std::string* backupPath) {
     }
     if (unchanged) return true;
     if (loadedFile_ && MergeOthersChanges(current)) return true;
-    const std::tm now = platform_.clock.Now();
-    const std::string stem = WithExtension(iniPath_, "") + CatalogStamp(now, "%04d%02d%02d-%02d%02d%02d");
-    std::string kept = stem + ".ini";
-    for (int n = 2; platform_.files.Exists(kept); ++n) kept = stem + "-" + std::to_string(n) + ".ini";
+    const std::string kept = FreeCopyName("");
     if (!platform_.files.Replace(kept, current, std::string())) {
         saveFailure_ =
             "the database file was changed by another program since it was read, and that version could "

@@ -8,6 +8,7 @@
 #include "comp_mgr/comp_mgr.h"
 #include "services/diagnosis/catalog_check.h"
 #include "services/linking/link_explanation.h"
+#include "services/records/catalog_copies.h"
 #include "shell/export_guard.h"
 #include "support/text_output.h"
 
@@ -168,6 +169,45 @@ int iCheckCatalog(unsigned int* size, char* buffer) {
         const std::vector<comp_mgr::Finding> findings = check.Run();
         CopyTextOut(comp_mgr::FindingsText(findings), size, buffer);  // a cut text is still the answer
         return comp_mgr::ProblemCount(findings);
+    });
+}
+
+int iListCatalogCopies(unsigned int* size, char* buffer) {
+    if (!size || !buffer) return -1;
+    return Guarded(-1, [&](ComponentManagerApp& app) {
+        const std::vector<comp_mgr::CatalogCopy> copies =
+            comp_mgr::CatalogCopies(app.database(), app.platform()).List();
+        CopyTextOut(comp_mgr::CopiesText(copies), size, buffer);
+        return static_cast<int>(copies.size());
+    });
+}
+
+int iCompareCatalogCopy(const char* file, unsigned int* size, char* buffer) {
+    if (!size || !buffer) return -1;
+    return Guarded(-1, [&](ComponentManagerApp& app) {
+        std::vector<comp_mgr::SectionDifference> differences;
+        std::string why;
+        if (!comp_mgr::CatalogCopies(app.database(), app.platform()).Compare(file ? file : "", &differences, &why)) {
+            CopyTextOut(why, size, buffer);
+            return -1;
+        }
+        CopyTextOut(comp_mgr::DifferencesText(differences), size, buffer);
+        return static_cast<int>(differences.size());
+    });
+}
+
+int bRestoreCatalogCopy(const char* file, unsigned int* size, char* buffer) {
+    if (!size || !buffer) return 0;
+    return Guarded(0, [&](ComponentManagerApp& app) {
+        bool changed = false;
+        std::string told;
+        const bool done =
+            comp_mgr::CatalogCopies(app.database(), app.platform()).Restore(file ? file : "", &changed, &told);
+        // The catalog in memory is the one the copy replaced: saving it at the
+        // unload would undo the restore.
+        if (changed) app.AbortUpdate();
+        CopyTextOut(told, size, buffer);
+        return done ? 1 : 0;
     });
 }
 

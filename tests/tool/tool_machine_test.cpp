@@ -155,6 +155,7 @@ TEST_F(ToolMachine, ADamagedCatalogKeepsTheGoodBackup) {
     const std::string damaged[] = {
         std::string("\x9c\xf1Z\x03q\xee\x81=\x02", 9), std::string(512, '\0'),
         ";---------------------------------------------------------------------------\r\n; Vantrel Comp"};
+    Touch("New/vn_app.exe");
     for (const std::string& junk : damaged) {
         SCOPED_TRACE(junk.size());
         std::filesystem::remove_all(Drive("Vantrel/db"));
@@ -170,7 +171,57 @@ TEST_F(ToolMachine, ADamagedCatalogKeepsTheGoodBackup) {
         EXPECT_EQ(ReadFile(Drive("Vantrel/db/vnt_Compdb.damaged-20061204-150433.ini")), junk);
         EXPECT_EQ(ReadFile(Drive("Vantrel/db/vnt_Compdb.20061204-150433.ini")), kThreeInstallations);
         EXPECT_NE(CatalogFile().find("C:\\New\\vn_app.exe"), std::string::npos);
+
+        // Listed, then the good backup put back, this run's catalog kept aside.
+        r = Run({"-q", "backups"});
+        EXPECT_EQ(r.status, 0) << r.err;
+        for (const char* line :
+             {"catalog  C:\\Vantrel\\db\\vnt_Compdb.ini ", "backup   C:\\Vantrel\\db\\vnt_Compdb.bak  ",
+              "kept     C:\\Vantrel\\db\\vnt_Compdb.20061204-150433.ini  ",
+              "damaged  C:\\Vantrel\\db\\vnt_Compdb.damaged-20061204-150433.ini  "})
+            EXPECT_NE(r.out.find(line), std::string::npos) << line << "\n" << r.out;
+        const std::string installed = CatalogFile();
+        r = Run({"-q", "restore"});
+        EXPECT_EQ(r.status, 0) << r.err;
+        EXPECT_NE(r.out.find("changed  VntInstallation_1  differs in DisplayName,ProgLocation,LastAccessDate,Status,"
+                             "SdkVersion,PlugInLst_GrpName,GroupDescription,HelpFile,Sku,Registration"),
+                  std::string::npos)
+            << r.out;
+        EXPECT_NE(r.out.find("added    VntInstallation_2  only in the copy"), std::string::npos) << r.out;
+        EXPECT_NE(r.out.find("3 sections would change."), std::string::npos) << r.out;
+        EXPECT_NE(r.out.find("the catalog it replaced was kept as C:\\Vantrel\\db\\vnt_Compdb.20061204-150433-2.ini"),
+                  std::string::npos)
+            << r.out;
+        EXPECT_EQ(CatalogFile(), kThreeInstallations);  // the unload saved nothing over it
+        EXPECT_EQ(ReadFile(Drive("Vantrel/db/vnt_Compdb.20061204-150433-2.ini")), installed);
     }
+}
+
+// What restore refuses, and what it leaves when there is nothing to do.
+TEST_F(ToolMachine, RestoreRefusesWhatWouldLoseTheCatalog) {
+    for (const char* exe : {"A/bin/vn_app.exe", "B/bin/vn_app.exe", "Ide/bin/vn_app.exe"}) Touch(exe);
+    Catalog(kThreeInstallations);
+    WriteFile(Drive("Vantrel/db/vnt_Compdb.bak"), kThreeInstallations);
+    WriteFile(Drive("Vantrel/db/junk.ini"), std::string(64, '\0'));
+    const struct {
+        std::vector<std::string> words;
+        int status;
+        const char* said;  // on standard error (refused) or standard output
+    } cases[] = {
+        {{"restore"}, 0, "already equals C:\\Vantrel\\db\\vnt_Compdb.bak; nothing was changed"},
+        {{"restore", "junk.ini"}, 3, "junk.ini holds no section; putting it back would empty the catalog"},
+        {{"restore", "none.ini"}, 3, "comp_mgr: C:\\Vantrel\\db\\none.ini cannot be read"},
+        {{"restore", "vnt_Compdb.ini"}, 3, "is the catalog itself"},
+    };
+    for (const auto& c : cases) {
+        std::vector<std::string> words = c.words;
+        words.insert(words.begin(), "-q");
+        ToolRun r = Run(words);
+        EXPECT_EQ(r.status, c.status) << c.said << "\n" << r.err;
+        EXPECT_NE((c.status == 0 ? r.out : r.err).find(c.said), std::string::npos) << r.out << r.err;
+        EXPECT_EQ(CatalogFile(), kThreeInstallations);
+    }
+    EXPECT_FALSE(std::filesystem::exists(Drive("Vantrel/db/vnt_Compdb.20061204-150433.ini")));
 }
 
 TEST_F(ToolMachine, LinksMadeInOneRunAreListedInTheNext) {

@@ -9,17 +9,6 @@
 namespace comp_mgr_tool {
 namespace {
 
-std::vector<std::string> Lines(const std::string& text) {
-    std::vector<std::string> lines;
-    for (std::size_t start = 0; start < text.size();) {
-        std::size_t end = text.find('\n', start);
-        if (end == std::string::npos) end = text.size();
-        if (end > start) lines.push_back(text.substr(start, end - start));
-        start = end + 1;
-    }
-    return lines;
-}
-
 struct RuleLine {
     std::string rule, reason;
     bool ok = false;
@@ -61,7 +50,7 @@ Report RunWhy(const CommandContext& context, const Words& w) {
     report.json["linkable"] = linkable == 1;
     Json rules = Json::array();
     std::string missing;
-    for (const std::string& line : Lines(text)) {
+    for (const std::string& line : TextLines(text)) {
         RuleLine rule;
         if (!ParseRuleLine(line, &rule)) continue;
         if (rule.rule == "check") continue;  // the result says it
@@ -93,16 +82,9 @@ Report RunDoctor(const CommandContext& context, const Words&) {
     abort();
 
     std::vector<FindingLine> findings;
-    for (const std::string& line : Lines(text)) {
-        FindingLine f;
-        std::size_t a = line.find('|'), b = a == std::string::npos ? a : line.find('|', a + 1),
-                    c = b == std::string::npos ? b : line.find('|', b + 1);
-        if (c == std::string::npos) continue;
-        f.severity = line.substr(0, a);
-        f.kind = line.substr(a + 1, b - a - 1);
-        f.section = line.substr(b + 1, c - b - 1);
-        f.text = line.substr(c + 1);
-        findings.push_back(std::move(f));
+    for (const std::string& line : TextLines(text)) {
+        std::vector<std::string> f = BarFields(line, 4);
+        if (f.size() == 4) findings.push_back({std::move(f[0]), std::move(f[1]), std::move(f[2]), std::move(f[3])});
     }
 
     Report report;

@@ -117,6 +117,9 @@ static_assert(std::is_same_v<decltype(bWebGetPath4Sku), TextToBuffer>);
 static_assert(std::is_same_v<decltype(bQueryFileVersion), GetKey>);
 static_assert(std::is_same_v<decltype(bExplainLink), GetKey>);
 static_assert(std::is_same_v<decltype(iCheckCatalog), ToBuffer>);
+static_assert(std::is_same_v<decltype(iListCatalogCopies), ToBuffer>);
+static_assert(std::is_same_v<decltype(iCompareCatalogCopy), TextToBuffer>);
+static_assert(std::is_same_v<decltype(bRestoreCatalogCopy), TextToBuffer>);
 
 std::vector<ExportInfo> BuildTable() {
     std::vector<ExportInfo> rows = {
@@ -149,6 +152,9 @@ std::vector<ExportInfo> BuildTable() {
         Row<GetKey>("bQueryFileVersion"),
         Row<GetKey>("bExplainLink"),
         Row<ToBuffer>("iCheckCatalog"),
+        Row<ToBuffer>("iListCatalogCopies"),
+        Row<TextToBuffer>("iCompareCatalogCopy"),
+        Row<TextToBuffer>("bRestoreCatalogCopy"),
     };
     for (auto& row : rows) row.hexOutputs = row.name == "bGetDbUpdateFlag";
     return rows;

@@ -9,6 +9,7 @@ const std::vector<PeopleCommand>& PeopleCommands() {
         std::vector<PeopleCommand> c;
         AddCatalogCommands(&c);
         AddDiagnosisCommands(&c);
+        AddBackupCommands(&c);
         AddRecordCommands(&c);
         AddVersionCommands(&c);
         AddWebCommands(&c);

@@ -46,6 +46,7 @@ const PeopleCommand* FindPeopleCommand(const std::string& command, const Words& 
 bool CheckPeopleCommand(const PeopleCommand& command, const Words& words, std::string* error);
 
 // The command groups, each in its own file.
+void AddBackupCommands(std::vector<PeopleCommand>* commands);
 void AddCatalogCommands(std::vector<PeopleCommand>* commands);
 void AddDiagnosisCommands(std::vector<PeopleCommand>* commands);
 void AddRecordCommands(std::vector<PeopleCommand>* commands);

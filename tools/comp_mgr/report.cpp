@@ -59,4 +59,28 @@ std::string RenderKeyValues(const std::vector<std::pair<std::string, std::string
     return out;
 }
 
+std::vector<std::string> TextLines(const std::string& text) {
+    std::vector<std::string> lines;
+    for (std::size_t start = 0; start < text.size();) {
+        std::size_t end = text.find('\n', start);
+        if (end == std::string::npos) end = text.size();
+        if (end > start) lines.push_back(text.substr(start, end - start));
+        start = end + 1;
+    }
+    return lines;
+}
+
+std::vector<std::string> BarFields(const std::string& line, std::size_t count) {
+    std::vector<std::string> fields;
+    std::size_t start = 0;
+    while (fields.size() + 1 < count) {
+        const std::size_t bar = line.find('|', start);
+        if (bar == std::string::npos) break;
+        fields.push_back(line.substr(start, bar - start));
+        start = bar + 1;
+    }
+    fields.push_back(line.substr(start));
+    return fields;
+}
+
 }  // namespace comp_mgr_tool

@@ -37,6 +37,13 @@ std::string RenderTable(const std::vector<std::string>& headers, const std::vect
 // ends inside a cell become blanks.
 std::string RenderTsv(const std::vector<std::string>& headers, const std::vector<std::vector<std::string>>& rows);
 
+// The lines of a library's text, without their ends; empty lines are left out.
+std::vector<std::string> TextLines(const std::string& text);
+
+// A line of the library's "a|b|c" form cut into at most `count` fields, the
+// last keeping any further bars.
+std::vector<std::string> BarFields(const std::string& line, std::size_t count);
+
 // "key: value" lines with the values aligned.
 std::string RenderKeyValues(const std::vector<std::pair<std::string, std::string>>& pairs);
 

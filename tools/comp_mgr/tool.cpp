@@ -212,8 +212,9 @@ int RunTool(const std::vector<std::string>& words, const char* argv0, std::istre
     status = TellLibraryReport(err, status);
     library.Unload();
     status = TellLibraryReport(err, status);
-    // doctor drops the start-up's repairs itself.
-    events.TellSummary(err, !(o.dryRun || o.noSave || o.command == "doctor"));
+    // These commands drop the start-up's repairs themselves.
+    const bool dropsChanges = o.command == "doctor" || o.command == "backups" || o.command == "restore";
+    events.TellSummary(err, !(o.dryRun || o.noSave || dropsChanges));
     return status;
 }
 
