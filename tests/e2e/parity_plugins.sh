@@ -491,6 +491,34 @@ unregister D:\V1\plugins\obsolete\old.dll
 unregister D:\V1\plugins\obsolete\old.dll
 EXPECTED
 
+# ---- a dry run -------------------------------------------------------------------
+# prepare on the hosted tool with --dry-run: it runs on a copy, so the machine
+# (catalog, registry, every file) and the servers' log stay as they were, and
+# what would change is told. Its servers are loaded but not called. The
+# Windows tool refuses --dry-run (usage, exit 2) before loading anything.
+D="$work/dry.hosted"
+cp -a "$P" "$D"
+place_servers "$D" hosted
+cp -a "$D" "$D.before"
+VNT_PLUGIN_LOG="$D/plugin.log" "$COMP_MGR_BUILD/bin/comp_mgr" --root "$D" --host-exe "$HOST_EXE" --ui none \
+  --dry-run prepare VntInstallation_2 >"$work/dry.out" 2>"$work/dry.err"
+rc=$?
+[ "$rc" -eq 0 ] || fail "dry run: exit $rc ($(head -3 "$work/dry.err"))"
+diff -r --exclude=comp_mgr.lock "$D.before" "$D" >"$work/dry.diff" || fail "dry run: the machine changed"
+[ ! -e "$D/plugin.log" ] || fail "dry run: a server was called"
+expect_line dry "$work/dry.err" '  ~ drive_d/Vantrel/db/vnt_Compdb.ini'
+expect_line dry "$work/dry.err" '      ~ [VntInstallation_2] Status'
+grep -q '^comp_mgr: dry run: this run .*registered 3 servers' "$work/dry.err" || fail "dry run: no summary of the registrations"
+grep -q '^comp_mgr: dry run on a copy of the machine, which was not changed' "$work/dry.err" ||
+  fail "dry run: not told"
+W="$work/dry.wine"
+cp -a "$P" "$W"
+wine_install_programs "$W"
+wine_tool "$W" --dry-run list >"$work/dry.wine.out" 2>"$work/dry.wine.err"
+rc=$?
+[ "$rc" -eq 2 ] || fail "dry run: the Windows tool answered $rc, not 2"
+grep -q -- '--dry-run runs on a copy of a hosted machine' "$work/dry.wine.err" || fail "dry run: Windows did not say why"
+
 # ---- new plug-ins ----------------------------------------------------------------
 import_registry "$PN"
 cat >"$work/detectlink.calls" <<'CALLS'

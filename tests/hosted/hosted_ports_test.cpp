@@ -206,7 +206,7 @@ TEST(HostedLoader, LoadsSharedObjectsByPathOrBareNameAndRefusesOtherFiles) {
     root.Write("drive_c/Plug/Text.dll", "this is not a library\n");
     root.Write("drive_c/Plug/Empty.ocx", "");
     HostedMachine machine(root.path(), "C:\\Vantrel\\bin\\vn_app.exe", "");
-    HostedLoader loader(machine);
+    HostedLoader loader(machine, false);
 
     LibraryHandle server = loader.Load("c:\\plug\\SERVER.DLL");
     ASSERT_NE(nullptr, server);

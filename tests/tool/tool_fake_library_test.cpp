@@ -174,8 +174,8 @@ TEST_F(ToolFakeLibrary, CallTakesShellWords) {
         << Log();
 }
 
-TEST_F(ToolFakeLibrary, DryRunAbortsBeforeUnloading) {
-    ToolRun r = Run({"--dry-run", "call", "InstallVNT"});
+TEST_F(ToolFakeLibrary, NoSaveAbortsBeforeUnloading) {
+    ToolRun r = Run({"--no-save", "call", "InstallVNT"});
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.out, "InstallVNT -> 0\n");
     EXPECT_EQ(Log(), Load() + "InstallVNT\nbAbortDbUpdate\nunload\n");

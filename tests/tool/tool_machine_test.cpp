@@ -144,6 +144,14 @@ TEST_F(ToolMachine, DryRunLeavesTheFilesAsTheyWere) {
     EXPECT_EQ(r.out, "result:  recorded\nsection: VntInstallation_4\n");
     EXPECT_EQ(CatalogFile(), before);
     EXPECT_FALSE(std::filesystem::exists(Drive("Vantrel/db/vnt_Compdb.bak")));
+    EXPECT_FALSE(std::filesystem::exists(root() / "log"));  // not even the event log
+    // What the run did on the copy is what it would do.
+    EXPECT_NE(r.err.find("comp_mgr: dry run: this run added VntInstallation_4 (C:\\New\\vn_app.exe)"),
+              std::string::npos)
+        << r.err;
+    for (const char* line : {"would change:\n", "\n  + drive_c/Vantrel/db/vnt_Compdb.bak\n",
+                             "\n  ~ drive_c/Vantrel/db/vnt_Compdb.ini\n", "\n      + [VntInstallation_4]\n"})
+        EXPECT_NE(r.err.find(line), std::string::npos) << line << r.err;
     r = Run({"call", "iGetCatalogCount", "0"});
     EXPECT_EQ(r.out, "iGetCatalogCount -> 3\n");
 }

@@ -115,11 +115,11 @@ std::string EventCapture::Appended() const {
     return path_.empty() ? std::string() : ReadAppended(path_, startSize_, startHead_);
 }
 
-void EventCapture::TellSummary(std::ostream& err, bool catalogSaved) const {
+void EventCapture::TellSummary(std::ostream& err, const char* prefix) const {
     if (quiet_) return;
     const std::string summary = SummarizeEvents(Appended());
     if (summary.empty()) return;
-    err << "comp_mgr: " << (catalogSaved ? "" : "not saved: ") << comp_mgr::Cp1252ToUtf8(summary) << "\n";
+    err << "comp_mgr: " << prefix << comp_mgr::Cp1252ToUtf8(summary) << "\n";
 }
 
 }  // namespace comp_mgr_tool

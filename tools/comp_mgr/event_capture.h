@@ -26,10 +26,10 @@ public:
 
     // After the unload: the lines appended during the run.
     std::string Appended() const;
-    // After the unload: the summary of the run on `err` in UTF-8, unless -q
-    // asked for none or nothing was recorded; "not saved: " first when the
-    // catalog's changes were dropped at the unload.
-    void TellSummary(std::ostream& err, bool catalogSaved) const;
+    // After the unload: the summary of the run on `err` in UTF-8, after
+    // `prefix` ("not saved: " when the catalog's changes were dropped at the
+    // unload), unless -q asked for none or nothing was recorded.
+    void TellSummary(std::ostream& err, const char* prefix) const;
 
 private:
     std::string path_;

@@ -4,6 +4,7 @@
 #include <iostream>
 #include <sstream>
 
+#include "dry_run.h"
 #include "event_capture.h"
 #include "export_names.h"
 #include "library.h"
@@ -164,7 +165,11 @@ int RunTool(const std::vector<std::string>& words, const char* argv0, std::istre
         err << "comp_mgr: " << error << "\n";
         return kExitLibrary;
     }
-    if (!ApplyMachineSettings(o, err)) return kExitUsage;
+    if (o.dryRun && !kHostedBuild) {
+        return Usage(err,
+                     "--dry-run runs on a copy of a hosted machine; on Windows the library's start-up alone may "
+                     "change the registry, so nothing could be promised. --no-save keeps the catalog as it is");
+    }
     // Held until the library is unloaded: declared before it, released after it.
     MachineLock lock;
     std::string holder;
@@ -175,6 +180,22 @@ int RunTool(const std::vector<std::string>& words, const char* argv0, std::istre
             << " was not free after " << LockWaitMilliseconds() / 1000.0 << " s\n";
         return kExitLibrary;
     }
+    // Copied while the lock holds the machine still; the run then saves, and
+    // registers, in the copy only.
+    ScratchMachine scratch;
+    if (o.dryRun) {
+        if (!scratch.CopyOf(EffectiveRoot(o.hasRoot, o.root), &error)) {
+            err << "comp_mgr: " << error << "\n";
+            return kExitLibrary;
+        }
+        o.root = scratch.path();
+        o.hasRoot = true;
+        if (!SetEnvironment("VNT_DRY_RUN", "1")) {
+            err << "comp_mgr: cannot set VNT_DRY_RUN in the environment\n";
+            return kExitLibrary;
+        }
+    }
+    if (!ApplyMachineSettings(o, err)) return kExitUsage;
     EventCapture events(o);  // where the library's log ends before the load
     Library library;
     TakeLibraryReport();  // nothing of an earlier load counts for this one
@@ -197,7 +218,7 @@ int RunTool(const std::vector<std::string>& words, const char* argv0, std::istre
             break;
     }
     out.flush();
-    if (o.dryRun || o.noSave) {
+    if (o.noSave) {
         const ExportInfo* abort = FindExport("bAbortDbUpdate");
         AnyFunction function = library.Find(*abort);
         if (function) {
@@ -214,7 +235,14 @@ int RunTool(const std::vector<std::string>& words, const char* argv0, std::istre
     status = TellLibraryReport(err, status);
     // These commands drop the start-up's repairs themselves.
     const bool dropsChanges = o.command == "doctor" || o.command == "backups" || o.command == "restore";
-    events.TellSummary(err, !(o.dryRun || o.noSave || dropsChanges));
+    events.TellSummary(err, o.dryRun ? "dry run: " : o.noSave || dropsChanges ? "not saved: " : "");
+    if (o.dryRun) {
+        SetEnvironment("VNT_DRY_RUN", "");  // the next run in this process (tests run many) is a real one
+        const std::string changes = scratch.Changes();
+        err << "comp_mgr: dry run on a copy of the machine, which was not changed (servers were loaded, not "
+               "called); the run "
+            << (changes.empty() ? "would change no file\n" : "would change:\n" + changes);
+    }
     return status;
 }
 

@@ -2,6 +2,9 @@
 
 #include <dlfcn.h>
 
+#include <cstdint>
+#include <cstring>
+
 #include "platform/hosted/host_file_io.h"
 #include "support/win_path.h"
 
@@ -32,9 +35,20 @@ LibraryHandle HostedLoader::Load(const std::string& path, bool) {
     return nullptr;
 }
 
+namespace {
+// What a dry run's servers answer to (un)registration: S_OK, with nothing done.
+std::int32_t StandInRegistration() {
+    return 0;
+}
+}  // namespace
+
 void* HostedLoader::Symbol(LibraryHandle library, const char* name) {
     if (!library || !name) return nullptr;
-    return ::dlsym(library, name);
+    void* symbol = ::dlsym(library, name);
+    if (symbol && standIn_ &&
+        (std::strcmp(name, "DllRegisterServer") == 0 || std::strcmp(name, "DllUnregisterServer") == 0))
+        return reinterpret_cast<void*>(&StandInRegistration);
+    return symbol;
 }
 
 void HostedLoader::Free(LibraryHandle library) {

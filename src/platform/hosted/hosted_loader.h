@@ -10,7 +10,10 @@ namespace comp_mgr {
 
 class HostedLoader : public Loader {
 public:
-    explicit HostedLoader(const HostedMachine& machine) : machine_(machine) {}
+    // `standInForRegistration`: a dry run's loader, which answers the
+    // registration entry points of a server with a stand-in that calls nothing.
+    HostedLoader(const HostedMachine& machine, bool standInForRegistration)
+        : machine_(machine), standIn_(standInForRegistration) {}
 
     // A path is mapped under the root; a bare name ("VntCoreComponentEngine.dll",
     // ".dll" added when there is no extension) is looked for in the folder of
@@ -23,6 +26,7 @@ private:
     LibraryHandle Open(const std::string& windowsPath);
 
     const HostedMachine& machine_;
+    bool standIn_;
 };
 
 }  // namespace comp_mgr

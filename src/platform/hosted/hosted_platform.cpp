@@ -14,7 +14,7 @@ HostedPlatform::HostedPlatform(const HostedSettings& settings)
     : machine_(settings.root, settings.hostExe, settings.currentDirectory),
       files_(machine_),
       process_(machine_),
-      loader_(machine_),
+      loader_(machine_, settings.dryRun),
       ui_(machine_, settings.ui.empty() ? (::isatty(0) ? "tty" : "none") : settings.ui),
       clock_(settings.now),
       shell_(machine_, settings.openCommand),

@@ -23,6 +23,10 @@ HostedSettings HostedSettings::FromEnvironment() {
     std::string echo;
     FromEnv("VNT_EVENTS_ECHO", &echo);
     s.eventsEcho = echo == "1";
+    std::string dryRun;
+    FromEnv("VNT_DRY_RUN", &dryRun);
+    s.dryRun = dryRun == "1";
+    if (s.dryRun) s.openCommand.clear();
     return s;
 }
 

@@ -33,6 +33,11 @@
 //   VNT_EVENTS_ECHO  Exactly "1": each event of ROOT/log/events.log is also
 //                 written to standard error (in UTF-8) as it happens. Default:
 //                 the log only.
+//   VNT_DRY_RUN   Exactly "1": the machine is a scratch copy for a dry run.
+//                 Servers are loaded and their entry points looked up, but
+//                 DllRegisterServer and DllUnregisterServer are not called (a
+//                 stand-in answers S_OK), and VNT_OPEN is not run: their code
+//                 could reach beyond the copy. Default: a real run.
 //
 // Any other variable is no setting: the Process port reads it, when asked, as
 // a variable of the process's Windows environment.
@@ -51,6 +56,7 @@ struct HostedSettings {
     std::string now;                                       // VNT_NOW; empty: the real time
     std::string openCommand;                               // VNT_OPEN; empty: opening is only logged
     bool eventsEcho = false;                               // VNT_EVENTS_ECHO is "1"
+    bool dryRun = false;                                   // VNT_DRY_RUN is "1"
 
     // The settings named by the environment, defaults for the rest.
     static HostedSettings FromEnvironment();

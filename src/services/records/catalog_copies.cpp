@@ -6,7 +6,7 @@
 #include <utility>
 
 #include "catalog/catalog_damage.h"
-#include "support/ini_grammar.h"
+#include "support/ini_sections.h"
 #include "support/path_parts.h"
 #include "support/text.h"
 #include "support/win_path.h"
@@ -37,53 +37,6 @@ public:
 private:
     bool atStart_ = true;
 };
-
-struct Section {
-    std::string name;
-    std::vector<std::pair<std::string, std::string>> properties;  // in file order
-};
-
-// The sections of a catalog text in file order; a section named twice is one.
-std::vector<Section> ReadSections(std::string_view content) {
-    std::vector<Section> sections;
-    std::unordered_map<std::string, std::size_t> at;
-    std::size_t current = 0;  // 0: before any section, else its index + 1
-    ParseIni(
-        content,
-        [&](std::string name) {
-            auto found = at.emplace(name, sections.size());
-            if (found.second) sections.push_back({std::move(name), {}});
-            current = found.first->second + 1;
-        },
-        [&](std::string_view key, std::string_view value) {
-            if (current) sections[current - 1].properties.emplace_back(std::string(key), std::string(value));
-        });
-    return sections;
-}
-
-// The keys whose values differ between two sections, in the order they are
-// first met (the catalog's first).
-std::string DifferingKeys(const Section& catalog, const Section& copy) {
-    std::vector<std::string> order;
-    std::unordered_map<std::string, std::pair<const std::string*, const std::string*>> values;
-    for (const auto& p : catalog.properties) {
-        auto& v = values[p.first];
-        if (!v.first && !v.second) order.push_back(p.first);
-        v.first = &p.second;
-    }
-    for (const auto& p : copy.properties) {
-        auto& v = values[p.first];
-        if (!v.first && !v.second) order.push_back(p.first);
-        v.second = &p.second;
-    }
-    std::string keys;
-    for (const std::string& key : order) {
-        const auto& v = values[key];
-        if (v.first && v.second && *v.first == *v.second) continue;
-        keys += (keys.empty() ? "" : ",") + key;
-    }
-    return keys;
-}
 
 // What follows "vnt_Compdb." in the name of a copy the library keeps:
 // "YYYYMMDD-HHMMSS[-n].ini" kept, "damaged-YYYYMMDD-HHMMSS[-n].ini" damaged.
@@ -147,21 +100,7 @@ bool CatalogCopies::Compare(const std::string& file, std::vector<SectionDifferen
         return false;
     }
     platform_.files.ReadAll(db_.iniPath(), &catalogText);  // a missing catalog is an empty one
-    const std::vector<Section> catalog = ReadSections(catalogText), copy = ReadSections(copyText);
-    std::unordered_map<std::string, const Section*> inCopy;
-    for (const Section& s : copy) inCopy.emplace(s.name, &s);
-    std::unordered_map<std::string, bool> inCatalog;
-    for (const Section& s : catalog) {
-        inCatalog.emplace(s.name, true);
-        auto found = inCopy.find(s.name);
-        if (found == inCopy.end()) {
-            differences->push_back({'-', s.name, ""});
-        } else if (std::string keys = DifferingKeys(s, *found->second); !keys.empty()) {
-            differences->push_back({'~', s.name, std::move(keys)});
-        }
-    }
-    for (const Section& s : copy)
-        if (!inCatalog.count(s.name)) differences->push_back({'+', s.name, ""});
+    *differences = CompareIniSections(catalogText, copyText);
     return true;
 }
 

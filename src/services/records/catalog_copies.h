@@ -11,6 +11,7 @@
 
 #include "catalog/component_database.h"
 #include "platform/platform.h"
+#include "support/ini_sections.h"
 
 namespace comp_mgr {
 
@@ -19,12 +20,6 @@ struct CatalogCopy {
     std::string path;
     std::uint64_t bytes = 0;
     int sections = -1;  // -1: the file could not be read
-};
-
-struct SectionDifference {
-    char change = '~';  // '+' only in the copy, '-' only in the catalog, '~' in both but different
-    std::string section;
-    std::string keys;  // for '~': the keys whose values differ, joined by ","
 };
 
 class CatalogCopies {
