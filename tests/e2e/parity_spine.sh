@@ -14,6 +14,8 @@
 #              file is gone, which the scan deletes): the catalog records made
 #              from them and the registry left behind (exported from Wine,
 #              compared with the hosted registry.reg) match
+#   restore    a damaged catalog beside a good backup: the copies listed, the
+#              backup's difference shown and the backup put back
 #   badtarget  the registry names a folder without a database: the message
 #              box texts (messages.log) match and nothing is created
 # After "unchanged" the registry is compared the same way. In each scenario
@@ -293,6 +295,33 @@ scenario save "$work/repair" "$work/save.calls"
 cmp -s "$work/repair/drive_d/Vantrel/db/vnt_Compdb.ini" "$work/save.wine/drive_d/Vantrel/db/vnt_Compdb.bak" ||
   fail "save: the backup is not the previous database"
 t5=$(date +%s.%N)
+
+# ---- restore ----------------------------------------------------------------
+# Random bytes over the catalog beside a good backup: the copies are listed,
+# the backup's difference shown and the backup put back, the damaged file
+# kept aside; the load then saves nothing over the restored catalog.
+cp -a "$work/plain" "$work/damaged"
+cp "$work/plain/drive_d/Vantrel/db/vnt_Compdb.ini" "$work/damaged/drive_d/Vantrel/db/vnt_Compdb.bak"
+printf '\x9c\xf1Z\x03q\xee\x81=\x02' >"$work/damaged/drive_d/Vantrel/db/vnt_Compdb.ini"
+cat >"$work/restore.calls" <<'CALLS'
+iGetCatalogCount 0
+iListCatalogCopies 1000
+iCompareCatalogCopy NULL 1000
+iCompareCatalogCopy "missing.ini" 1000
+bRestoreCatalogCopy "vnt_Compdb.ini" 1000
+bRestoreCatalogCopy NULL 1000
+iListCatalogCopies 1000
+bGetDbUpdateFlag
+CALLS
+scenario restore "$work/damaged" "$work/restore.calls"
+for side in hosted wine; do
+  cmp -s "$work/plain/drive_d/Vantrel/db/vnt_Compdb.ini" "$work/restore.$side/drive_d/Vantrel/db/vnt_Compdb.ini" ||
+    fail "restore: the backup is not the catalog again on the $side side"
+  cmp -s "$work/damaged/drive_d/Vantrel/db/vnt_Compdb.ini" \
+    "$work/restore.$side/drive_d/Vantrel/db/vnt_Compdb.20061204-150433.ini" ||
+    fail "restore: the damaged catalog was not kept aside on the $side side"
+done
+expect_line restore "$work/restore.hosted.out" 'bRestoreCatalogCopy -> 1 size=195 text="put D:\Vantrel\db\vnt_Compdb.bak back as the catalog D:\Vantrel\db\vnt_Compdb.ini; the catalog it replaced was kept as D:\Vantrel\db\vnt_Compdb.20061204-150433.ini; this run saves nothing over it" nul=yes'
 
 # ---- scan -------------------------------------------------------------------
 CLSID_ROOT='HKEY_LOCAL_MACHINE\SOFTWARE\Classes\CLSID'
