@@ -1,6 +1,7 @@
 // vnt_Compdb.ini and VNTInstallEntry.ini may be damaged or hand-edited:
 // loading any bytes must not crash or leak, saving what was loaded must
-// work, and the saved file must read back to the same sections.
+// work, and the saved file must read back to the same sections; comparing
+// it section by section (as restore does) must hold too.
 //
 // Input: the database file's bytes, optionally followed by "|||" and the
 // bytes of VNTInstallEntry.ini (without it the host's installation is
@@ -11,6 +12,7 @@
 #include <string>
 #include <string_view>
 
+#include "support/ini_sections.h"
 #include "support/saved_names.h"
 #include "support/test_catalog.h"
 #include "support/test_machine.h"
@@ -29,12 +31,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (split != std::string_view::npos)
         machine.files.Put(TestMachine::kInstallEntryPath, std::string(input.substr(split + 3)));
 
+    // restore's comparison of a copy: a text differs from itself in nothing.
+    const std::string original(input.substr(0, split));
+    if (!CompareIniSections(original, original).empty()) std::abort();
+
     TestCatalog db(machine.platform);
     std::string message;
     if (db.Load(&message) != 1) std::abort();
     db.WriteInstallEntry();
     db.SetFlags(kFlagModified);
     if (db.Save() != 1) std::abort();
+
+    CompareIniSections(original, machine.files.Get(TestMachine::kDbPath));
 
     // Read back without a backup, so that only what was saved comes in.
     machine.files.Remove(TestMachine::kInstallEntryPath);
