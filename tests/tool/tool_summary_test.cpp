@@ -63,6 +63,9 @@ TEST(ChangeSummary, EachKindIsOneClauseInAFixedOrder) {
          {"added|Plug\\|In_1|C:\\\\a|b.dll", "engine|PlugIn_2|settled: not offered"},
          "this run added Plug|In_1 (C:\\a|b.dll); the component engine: PlugIn_2 settled: not offered"},
         {"not events, and kinds of a later library", {"warp|PlugIn_1|x"}, "this run recorded 1 other event"},
+        {"a section without a name",
+         {"dropped||no file is recorded for it"},
+         "this run removed (a section without a name) (no file is recorded for it)"},
     };
     for (const auto& c : cases) {
         std::string log = Lines(c.events);

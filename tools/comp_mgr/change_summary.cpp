@@ -134,6 +134,8 @@ std::string SummarizeEvents(const std::string& log) {
     EventFields event;
     while (std::getline(lines, line)) {
         if (!comp_mgr::ParseEventLine(line, &event)) continue;
+        // A damaged catalog can hold a section without a name.
+        if (event.subject.empty()) event.subject = "(a section without a name)";
         const Clause* clause = nullptr;
         for (const Clause& c : kClauses) {
             if (event.kind == c.kind) clause = &c;
