@@ -3,33 +3,13 @@
 #include <cstdio>
 #include <utility>
 
+#include "support/log_text.h"
+
 namespace comp_mgr {
 
 namespace {
 
-void AppendEscaped(std::string& out, std::string_view text, bool escapeBar) {
-    for (char c : text) {
-        switch (c) {
-            case '\\':
-                out += "\\\\";
-                break;
-            case '\r':
-                out += "\\r";
-                break;
-            case '\n':
-                out += "\\n";
-                break;
-            case '|':
-                out += escapeBar ? "\\|" : "|";
-                break;
-            default:
-                out += c;
-                break;
-        }
-    }
-}
-
-// Undoes AppendEscaped up to the first unescaped bar (when `stopAtBar`), or to
+// Undoes EscapeLogText up to the first unescaped bar (when `stopAtBar`), or to
 // the end; returns where it stopped, or npos when the text ended first.
 std::size_t Unescape(std::string_view text, std::size_t from, bool stopAtBar, std::string* out) {
     for (std::size_t i = from; i < text.size(); ++i) {
@@ -63,9 +43,9 @@ std::string EventLine(const std::tm& when, std::string_view kind, std::string_vi
     line.reserve(line.size() + kind.size() + subject.size() + text.size() + 8);
     line.append(kind.data(), kind.size());
     line += '|';
-    AppendEscaped(line, subject, true);
+    line += EscapeLogText(subject, true);
     line += '|';
-    AppendEscaped(line, text, false);
+    line += EscapeLogText(text);
     return line;
 }
 

@@ -2,7 +2,7 @@
 
 namespace comp_mgr {
 
-std::string EscapeLogText(std::string_view text) {
+std::string EscapeLogText(std::string_view text, bool escapeBar) {
     std::string out;
     out.reserve(text.size());
     for (char c : text) {
@@ -15,6 +15,9 @@ std::string EscapeLogText(std::string_view text) {
                 break;
             case '\n':
                 out += "\\n";
+                break;
+            case '|':
+                out += escapeBar ? "\\|" : "|";
                 break;
             default:
                 out += c;

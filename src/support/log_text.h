@@ -10,8 +10,9 @@
 
 namespace comp_mgr {
 
-// Backslash as \\, carriage return as \r, line feed as \n.
-std::string EscapeLogText(std::string_view text);
+// Backslash as \\, carriage return as \r, line feed as \n, and with
+// `escapeBar` a bar as \| (a field that is not the last of its line).
+std::string EscapeLogText(std::string_view text, bool escapeBar = false);
 
 // The line messages.log keeps for a message box, "<caption>|<text>" escaped,
 // without its line end.
