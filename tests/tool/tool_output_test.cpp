@@ -219,6 +219,11 @@ TEST_F(ToolOutputMachine, JsonOfEveryCommandIsUtf8WithOneKeyStyle) {
         {"path-for-sku", "PRO"},
         {"version", "C:\\P\\scope.dll"},
         {"unregister-all"},
+        {"why", "VntInstallation_1", "PlugIn_1"},
+        {"doctor"},
+        {"backups"},
+        {"restore"},  // no backup: refused, the reason in JSON too
+        {"restore", "vnt_Compdb.ini"},
         {"call", "bGetCatalogByKey", "PlugIn_1"},
         {"call", "bGetCatalogByNdx", "0", "0", "64"},
     };
