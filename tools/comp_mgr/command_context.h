@@ -5,6 +5,7 @@
 
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "comp_mgr/catalog_entry.h"
@@ -34,6 +35,23 @@ struct Report {
         refusal = std::move(reason);
         return std::move(*this);
     }
+};
+
+// A report of one call: "key: value" lines and the same members in JSON.
+struct KeyValueReport {
+    Report report;
+    std::vector<std::pair<std::string, std::string>> pairs;
+    void Add(const std::string& key, const std::string& text, Json value) {
+        pairs.emplace_back(key, text);
+        report.json[key] = std::move(value);
+    }
+    // `text` is UTF-8 (LibraryText or WordText).
+    void Add(const std::string& key, const std::string& text) { Add(key, text, Json(text)); }
+    Report Done() {
+        report.text = RenderKeyValues(pairs);
+        return std::move(report);
+    }
+    Report Refused(std::string reason) { return Done().Refuse(std::move(reason)); }
 };
 
 class CommandContext {

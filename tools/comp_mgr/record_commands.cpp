@@ -11,23 +11,6 @@ const int kLinkModes[] = {1, 0, 2};
 const std::vector<std::string> kDetectWords = {"link", "unregister", "count", "ask"};
 const int kDetectModes[] = {0, 1, 2, 3};
 
-// A report of one call: "key: value" lines and the same members in JSON.
-struct Lines {
-    Report report;
-    std::vector<std::pair<std::string, std::string>> pairs;
-    void Add(const std::string& key, const std::string& text, Json value) {
-        pairs.emplace_back(key, text);
-        report.json[key] = std::move(value);
-    }
-    // `text` is UTF-8 (LibraryText or WordText).
-    void Add(const std::string& key, const std::string& text) { Add(key, text, Json(text)); }
-    Report Done() {
-        report.text = RenderKeyValues(pairs);
-        return std::move(report);
-    }
-    Report Refused(std::string reason) { return Done().Refuse(std::move(reason)); }
-};
-
 std::string Section(const CommandContext& context, const std::string& location, const std::string& sdk) {
     auto* getKey = context.Get<signature::GetKey>("bGetKeyVNT");
     std::string section;
@@ -40,7 +23,7 @@ std::string Section(const CommandContext& context, const std::string& location, 
 Report RunInstall(const CommandContext& context, const Words& w) {
     int result = context.Get<signature::Install>("bInstallVNT")(w[0].c_str(), w[1].c_str(), w[2].c_str(), w[3].c_str(),
                                                                 w[4].c_str(), w[5].c_str(), w[6].c_str());
-    Lines l;
+    KeyValueReport l;
     l.Add("result", result ? "recorded" : "not recorded", result);
     const std::string section = result ? Section(context, w[0], w[1]) : std::string();
     if (!section.empty()) l.Add("section", LibraryText(section));
@@ -51,7 +34,7 @@ Report RunInstall(const CommandContext& context, const Words& w) {
 Report RunUpdate(const CommandContext& context, const Words& w) {
     int result = context.Get<signature::Update>("bUpdateVNT")(w[0].c_str(), w[1].c_str(), w[2].c_str(), w[3].c_str(),
                                                               w[4].c_str());
-    Lines l;
+    KeyValueReport l;
     l.Add("result", result ? "updated" : "not updated", result);
     return result ? l.Done()
                   : l.Refused("bUpdateVNT did not update " + WordText(w[0]) + " (version " + WordText(w[1]) + ")");
@@ -73,7 +56,7 @@ Report RunPrepare(const CommandContext& context, const Words& w) {
     if (!named.candidates.empty()) return AmbiguousName(w[0], named.candidates);
     const std::string& section = named.section;
     int result = context.Get<signature::Text>("bPrepareVNT")(section.c_str());
-    Lines l;
+    KeyValueReport l;
     l.Add("section", WordText(section));
     l.Add("result", result ? "prepared (now the current installation)" : "not an installation of the catalog", result);
     return result ? l.Done()
@@ -82,7 +65,7 @@ Report RunPrepare(const CommandContext& context, const Words& w) {
 
 Report RunSetup(const CommandContext& context, const Words& w) {
     int result = context.Get<signature::TwoTexts>("bSetupVNT")(w[0].c_str(), w[1].c_str());
-    Lines l;
+    KeyValueReport l;
     l.Add("location", WordText(w[0]));
     l.Add("result",
           result ? "set up (class keys rewritten, tool versions reported, installation prepared)"
@@ -112,7 +95,7 @@ Report RunLink(const CommandContext& context, const Words& w) {
     const std::string& p = plugIn.section;
     int result = context.Get<signature::Link>("bLinkPlugIns")(i.c_str(), p.c_str(), mode);
     static const char* const kDone[] = {"linked", "unlinked", "would be accepted"};
-    Lines l;
+    KeyValueReport l;
     l.Add("installation", WordText(i));
     l.Add("plugin", WordText(p));
     l.Add("mode", kLinkWords[choice] + " (" + std::to_string(mode) + ")", mode);
@@ -133,7 +116,7 @@ Report RunDetect(const CommandContext& context, const Words& w) {
     if (!w.empty()) WordIsOneOf(w[0], kDetectWords, &choice);
     const int mode = kDetectModes[choice];
     int result = context.Get<signature::IntArg>("iDetectNewPlugIns")(mode);
-    Lines l;
+    KeyValueReport l;
     l.Add("mode", kDetectWords[choice] + " (" + std::to_string(mode) + ")", mode);
     if (result < 0) {
         l.Add("result", "the catalog is not loaded (-1)", result);
@@ -146,7 +129,7 @@ Report RunDetect(const CommandContext& context, const Words& w) {
 
 Report RunUnregisterAll(const CommandContext& context, const Words&) {
     context.Get<signature::NoResult>("vUnRegAllPlgN")();
-    Lines l;
+    KeyValueReport l;
     l.Add("result", "servers of the plug-ins found in this run unregistered; no installation is current", true);
     return l.Done();
 }
@@ -154,7 +137,7 @@ Report RunUnregisterAll(const CommandContext& context, const Words&) {
 Report RunFlags(const CommandContext& context, const Words&) {
     int changes = 0;
     int result = context.Get<signature::OutInt>("bGetDbUpdateFlag")(&changes);
-    Lines l;
+    KeyValueReport l;
     l.Add("modified", result ? "yes" : "no", result != 0);
     if (result) {
         const auto bits = static_cast<std::uint32_t>(changes);

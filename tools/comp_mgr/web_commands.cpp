@@ -21,21 +21,6 @@ const char* const kWebUsage[] = {"web startup SECTION [remind|bind|ask]",
 const std::vector<std::string> kStartupWords = {"remind", "bind", "ask"};
 constexpr int kBindMode = 1;
 
-struct Lines {
-    Report report;
-    std::vector<std::pair<std::string, std::string>> pairs;
-    void Add(const std::string& key, const std::string& text, Json value) {
-        pairs.emplace_back(key, text);
-        report.json[key] = std::move(value);
-    }
-    // `text` is UTF-8 (LibraryText or WordText).
-    void Add(const std::string& key, const std::string& text) { Add(key, text, Json(text)); }
-    Report Done() {
-        report.text = RenderKeyValues(pairs);
-        return std::move(report);
-    }
-};
-
 bool IsInteger(const std::string& word) {
     std::size_t i = word.size() > 1 && word[0] == '-' ? 1 : 0;
     if (i == word.size() || word.size() > 11) return false;
@@ -83,7 +68,7 @@ Report RunWeb(const CommandContext& context, const Words& words) {
         if (!named.candidates.empty()) return AmbiguousName(words[1], named.candidates);
         w[1] = named.section;
     }
-    Lines l;
+    KeyValueReport l;
     switch (which) {
         case 0: {
             std::size_t choice = 0;
