@@ -52,7 +52,7 @@ for target in build-fuzz/bin/fuzz_*; do
   corpus="build-fuzz/corpus/$(basename "$target")"
   mkdir -p "$corpus"
   echo "-- $(basename "$target")"
-  "$target" -max_total_time="${FUZZ_SECONDS:-20}" -rss_limit_mb=2048 "$corpus" 2>&1 | tail -n 2
+  "$target" -max_total_time="${FUZZ_SECONDS:-15}" -rss_limit_mb=2048 "$corpus" 2>&1 | tail -n 2
 done
 
 step "Benchmarks"
