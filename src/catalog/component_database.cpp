@@ -189,6 +189,7 @@ void ComponentDatabase::Clear() {
     ForgetPlugInLocations();
     fileContent_.clear();
     displayNameCache_.clear();
+    displayFolderCache_.clear();
 }
 
 }  // namespace comp_mgr

@@ -204,6 +204,10 @@ private:
     // Display names the shell gave in this run, by absolute path, so that the
     // host check does not ask the file system the same question twice.
     std::unordered_map<std::string, std::string> displayNameCache_;
+    // The display form of each folder made from them, by absolute folder
+    // with its last separator; `folderKey_` is the look-up's key, reused.
+    std::unordered_map<std::string, std::string> displayFolderCache_;
+    std::string folderKey_;
     // Plug-in sections by upper-cased ProgLocation, built on first need.
     std::unique_ptr<PlugInLocationIndex> plugInLocations_;
 };

@@ -64,6 +64,7 @@ private:
     std::string hostExe_;
     std::string currentDirectory_;
     mutable FolderIndex folders_;
+    mutable std::string scratchKey_;         // the folder key of a Locate, kept for its capacity
     mutable std::uint32_t drivesFound_ = 0;  // bit n: the folder of drive 'A' + n exists
 };
 
