@@ -58,6 +58,10 @@ public:
         items_.push_back(item);
         if (index_) index_->add(items_, items_.size() - 1);
     }
+    void push_back(std::string&& item) {
+        items_.push_back(std::move(item));
+        if (index_) index_->add(items_, items_.size() - 1);
+    }
 
     // Exact (case-sensitive) membership.
     bool contains(const std::string& item) const { return indexOf(item) != npos; }

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <limits>
 #include <stdexcept>
+#include <string_view>
 
 #include "catalog/comma_list.h"
 #include "catalog/plug_in_location_index.h"
@@ -108,31 +109,34 @@ CatalogEntry& ComponentDatabase::EntryForProperty(const std::string& section, bo
 void ComponentDatabase::ApplyProperty(CatalogEntry& target, bool existed, const std::string& section, int kind,
                                       const std::string& key, const std::string& value) {
     CatalogEntry* entry = &target;
-    if (key == "ProgLocation") {
+    // Compared as views: a load applies every line of the file here, and a
+    // comparison with a C string would measure the string first.
+    const std::string_view name(key);
+    if (name == "ProgLocation") {
         if (existed && kind == kKindPlugIn && !EqualsNoCase(entry->ProgLocation, value)) ForgetPlugInLocations();
         ReplaceUnlessSameIgnoringCase(entry->ProgLocation, value);
-    } else if (key == "LastAccessDate") {
+    } else if (name == "LastAccessDate") {
         ReplaceUnlessSameIgnoringCase(entry->LastAccessDate, value);
-    } else if (key == "DisplayName") {
+    } else if (name == "DisplayName") {
         ReplaceUnlessSameIgnoringCase(entry->DisplayName, value);
-    } else if (key == "Sku") {
+    } else if (name == "Sku") {
         ReplaceUnlessSameIgnoringCase(entry->Sku, value);
-    } else if (key == "HelpFile") {
+    } else if (name == "HelpFile") {
         ReplaceUnlessSameIgnoringCase(entry->HelpFile, value);
-    } else if (key == "GroupDescription") {
+    } else if (name == "GroupDescription") {
         ReplaceUnlessSameIgnoringCase(entry->GroupDescription, value);
-    } else if (key == "SdkVersion") {
+    } else if (name == "SdkVersion") {
         double v = AtoF(value);
         if (v > 1.0 && v != entry->SdkVersion) entry->SdkVersion = v;
-    } else if (key == "Status") {
+    } else if (name == "Status") {
         entry->Status = AtoI(value);
-    } else if (key == "Registration") {
+    } else if (name == "Registration") {
         entry->extraProperties.set("Registration", value);
-    } else if (key == "CpuSupport") {
+    } else if (name == "CpuSupport") {
         if (!value.empty()) SplitIntoList(value, entry->CpuSupport);
-    } else if (key == "PlugInLst_GrpName") {
+    } else if (name == "PlugInLst_GrpName") {
         if (!value.empty()) SplitIntoList(value, entry->PlugInLst_GrpName);
-    } else if (key == "Family_InstDate") {
+    } else if (name == "Family_InstDate") {
         if (kind == kKindInstallation) {
             if (entry->DisplayName.empty()) entry->DisplayName = section;
             if (entry->LastAccessDate.empty()) entry->LastAccessDate = value;

@@ -85,9 +85,10 @@ bool HostedMachine::Locate(std::string_view path, Location* location) const {
     if (lastSlash == 2) {
         loc.hostPath = driveFolder;
         loc.longPath = key;
-    } else if (const FolderIndex::Folder* known = folders_.Resolved(key.append(body.substr(2, lastSlash - 2)))) {
+    } else if (FolderIndex::Folder* known = folders_.Resolved(key.append(body.substr(2, lastSlash - 2)))) {
         loc.hostPath = known->hostPath;
         loc.longPath = known->longPath;
+        loc.folderHandle = folders_.Handle(*known);
     } else {
         key.resize(2);
         FolderIndex::Folder folder{driveFolder, key};
@@ -132,15 +133,15 @@ bool HostedMachine::Locate(std::string_view path, Location* location) const {
     std::string actual(last);
     if (present) {
         struct stat st;
-        const std::size_t folderLength = loc.hostPath.size();
-        loc.hostPath += '/';
-        loc.hostPath += actual;
-        bool known = ::stat(loc.hostPath.c_str(), &st) == 0;
-        loc.hostPath.resize(folderLength);
+        const auto statInFolder = [&loc, &st](const std::string& name) {
+            if (loc.folderHandle >= 0) return ::fstatat(loc.folderHandle, name.c_str(), &st, 0) == 0;
+            return ::stat((loc.hostPath + "/" + name).c_str(), &st) == 0;
+        };
+        bool known = statInFolder(actual);
         if (!known && FindEntry(loc.hostPath, std::string(last), &actual)) {
             // Another case, or a link that leads nowhere (a name that is taken).
             loc.exists = true;
-            known = ::stat((loc.hostPath + "/" + actual).c_str(), &st) == 0;
+            known = statInFolder(actual);
         }
         if (known) {
             loc.exists = true;

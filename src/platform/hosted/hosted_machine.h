@@ -42,6 +42,9 @@ public:
         bool isRegular = false;     // a regular file (or a link to one) when looked at
         bool folderExists = false;  // everything but the last component exists as folders
         bool isDriveRoot = false;
+        // When not -1, a descriptor of the folder that holds `name`, owned by
+        // the machine, for opening the file with one component to look up.
+        int folderHandle = -1;
     };
     // False for a path that cannot be made absolute or names a drive without
     // a folder under the root.

@@ -33,8 +33,14 @@ std::string GroupBaseName(std::string group) {
 }
 
 void ReplaceGroup(CatalogEntry& entry, const std::string& group) {
-    entry.PlugInLst_GrpName.clear();
-    SplitIntoList(group, entry.PlugInLst_GrpName);
+    // At most starts the group is the one the last start gave: the list it
+    // would be split into is there already.
+    const StringList& current = entry.PlugInLst_GrpName;
+    const bool same = current.size() == 1 && current.front() == group && group.find(',') == std::string::npos;
+    if (!same) {
+        entry.PlugInLst_GrpName.clear();
+        SplitIntoList(group, entry.PlugInLst_GrpName);
+    }
     if (!EqualsNoCase(entry.GroupDescription, group)) entry.GroupDescription = group;
 }
 
