@@ -3,7 +3,8 @@
 // and, for the folders where a name had to be matched without regard to
 // case, their entries by lower-case name. The machine forgets a folder's
 // entries when it changes them itself; names that appear from outside show
-// in the next run (exact names are always asked of the file system afresh).
+// in the next run (exact names are always asked of the file system afresh,
+// through a kept descriptor of their folder where there is one).
 #ifndef COMP_MGR_PLATFORM_HOSTED_FOLDER_INDEX_H
 #define COMP_MGR_PLATFORM_HOSTED_FOLDER_INDEX_H
 
@@ -16,8 +17,8 @@ class FolderIndex {
 public:
     static constexpr int kNotOpened = -2;
     struct Folder {
-        std::string hostPath;  // on-disk case
-        std::string longPath;  // the Windows path, existing components in on-disk case
+        std::string hostPath;     // on-disk case
+        std::string longPath;     // the Windows path, existing components in on-disk case
         int handle = kNotOpened;  // see Handle()
     };
 
