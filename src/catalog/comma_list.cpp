@@ -55,7 +55,7 @@ std::string MergeCommaTexts(const std::string& existing, const std::string& adde
     return JoinCommaList(merged);
 }
 
-bool SplitIntoList(const std::string& value, StringList& list) {
+bool SplitIntoList(std::string_view value, StringList& list) {
     bool appended = false;
     std::size_t start = 0;
     std::string item;

@@ -84,8 +84,8 @@ CatalogEntry* ComponentDatabase::Entry(const std::string& name) const {
 }
 
 namespace {
-void ReplaceUnlessSameIgnoringCase(std::string& field, const std::string& value) {
-    if (!EqualsNoCase(field, value)) field = value;
+void ReplaceUnlessSameIgnoringCase(std::string& field, std::string_view value) {
+    if (!EqualsNoCase(field, value)) field.assign(value.data(), value.size());
 }
 }  // namespace
 
@@ -97,21 +97,19 @@ int ComponentDatabase::SetProperty(const std::string& section, const std::string
 }
 
 CatalogEntry& ComponentDatabase::EntryForProperty(const std::string& section, bool* existed) {
-    CatalogEntry* entry = Entry(section);
-    *existed = entry != nullptr;
-    if (!entry) {
-        entry = &entries_[section];
-        RegisterSectionName(section);
-    }
-    return *entry;
+    // One look-up: a new section is the one that makes the map grow.
+    const std::size_t before = entries_.size();
+    CatalogEntry& entry = entries_[section];
+    *existed = entries_.size() == before;
+    if (!*existed) RegisterSectionName(section);
+    return entry;
 }
 
 void ComponentDatabase::ApplyProperty(CatalogEntry& target, bool existed, const std::string& section, int kind,
-                                      const std::string& key, const std::string& value) {
+                                      std::string_view name, std::string_view value) {
     CatalogEntry* entry = &target;
-    // Compared as views: a load applies every line of the file here, and a
-    // comparison with a C string would measure the string first.
-    const std::string_view name(key);
+    // Views, compared as views: a load applies every line of the file here,
+    // straight from the file's text.
     if (name == "ProgLocation") {
         if (existed && kind == kKindPlugIn && !EqualsNoCase(entry->ProgLocation, value)) ForgetPlugInLocations();
         ReplaceUnlessSameIgnoringCase(entry->ProgLocation, value);
@@ -131,7 +129,7 @@ void ComponentDatabase::ApplyProperty(CatalogEntry& target, bool existed, const 
     } else if (name == "Status") {
         entry->Status = AtoI(value);
     } else if (name == "Registration") {
-        entry->extraProperties.set("Registration", value);
+        entry->extraProperties.set("Registration", std::string(value));
     } else if (name == "CpuSupport") {
         if (!value.empty()) SplitIntoList(value, entry->CpuSupport);
     } else if (name == "PlugInLst_GrpName") {
@@ -139,13 +137,13 @@ void ComponentDatabase::ApplyProperty(CatalogEntry& target, bool existed, const 
     } else if (name == "Family_InstDate") {
         if (kind == kKindInstallation) {
             if (entry->DisplayName.empty()) entry->DisplayName = section;
-            if (entry->LastAccessDate.empty()) entry->LastAccessDate = value;
+            if (entry->LastAccessDate.empty()) entry->LastAccessDate.assign(value.data(), value.size());
         } else if (kind == kKindPlugIn) {
-            if (entry->DisplayName.empty()) entry->DisplayName = value;
+            if (entry->DisplayName.empty()) entry->DisplayName.assign(value.data(), value.size());
         }
-        entry->extraProperties.set("Family_InstDate", value);
+        entry->extraProperties.set("Family_InstDate", std::string(value));
     } else {
-        entry->extraProperties.set(key, value);
+        entry->extraProperties.set(std::string(name), std::string(value));
     }
 
     if (kind == kKindPlugIn) entry->Status &= ~(kStatusFoundOrCurrent | kStatusCreatedOrRelinked);

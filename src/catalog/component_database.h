@@ -170,8 +170,8 @@ private:
     // the entry of a section (created and registered when new), and the
     // property applied to it.
     CatalogEntry& EntryForProperty(const std::string& section, bool* existed);
-    void ApplyProperty(CatalogEntry& entry, bool existed, const std::string& section, int kind, const std::string& key,
-                       const std::string& value);
+    void ApplyProperty(CatalogEntry& entry, bool existed, const std::string& section, int kind, std::string_view key,
+                       std::string_view value);
 
     const Platform& platform_;
     std::uint32_t flags_ = 0;
