@@ -97,6 +97,19 @@ public:
         return true;
     }
 
+    // Removes the first occurrence of each of `items` (distinct texts) in one
+    // pass: what removeFirst for each would leave, without closing a gap per
+    // item in a long list.
+    template <class Set>
+    void removeFirstOfEach(Set items) {
+        std::vector<std::string> kept;
+        kept.reserve(items_.size());
+        for (std::string& item : items_)
+            if (items.empty() || items.erase(item) == 0) kept.push_back(std::move(item));
+        items_ = std::move(kept);
+        index_.reset();
+    }
+
     void replaceAt(std::size_t i, const std::string& item) {
         if (index_) index_->remove(items_, i);
         items_[i] = item;

@@ -160,6 +160,23 @@ void ComponentDatabase::RemoveSection(const std::string& name) {
     entries_.erase(name);
 }
 
+void ComponentDatabase::RemoveSectionEntry(const std::string& name) {
+    const int kind = SectionKind(name);
+    if (kind == kKindInstallation) {
+        removedInstallations_.insert(name);
+    } else if (kind == kKindPlugIn) {
+        removedPlugIns_.insert(name);
+    }
+    entries_.erase(name);
+}
+
+void ComponentDatabase::EndRemovingSections() {
+    if (!removedInstallations_.empty()) installationNames_.removeFirstOfEach(std::move(removedInstallations_));
+    if (!removedPlugIns_.empty()) plugInNames_.removeFirstOfEach(std::move(removedPlugIns_));
+    removedInstallations_.clear();
+    removedPlugIns_.clear();
+}
+
 void ComponentDatabase::RenameSection(int kind, std::size_t position, const std::string& newName) {
     StringList& names = kind == kKindInstallation ? installationNames_ : plugInNames_;
     entries_.rename(names[position], newName);

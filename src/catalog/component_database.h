@@ -21,6 +21,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "catalog/catalog_terms.h"
@@ -129,6 +130,11 @@ public:
     // Takes a section out of the catalog: its entry and its place in the
     // names of its kind.
     void RemoveSection(const std::string& name);
+    // RemoveSection for many sections (distinct names): each entry goes at
+    // once, their places in the names of their kind in one pass at the end
+    // (EndRemovingSections); in between, the names lists still hold them.
+    void RemoveSectionEntry(const std::string& name);
+    void EndRemovingSections();
     // Gives the section at `position` of the names of `kind` a new name.
     void RenameSection(int kind, std::size_t position, const std::string& newName);
     // After renumbering: the highest number in use of that kind.
@@ -175,6 +181,8 @@ private:
 
     const Platform& platform_;
     std::uint32_t flags_ = 0;
+    std::unordered_set<std::string> removedInstallations_;  // by RemoveSectionEntry
+    std::unordered_set<std::string> removedPlugIns_;
     std::string iniPath_;
     std::int32_t maxInstallationNumber_ = 0;
     std::int32_t maxPlugInNumber_ = 0;

@@ -147,9 +147,12 @@ int StartupRepairs::DropMissingFiles() {
             const CatalogEntry* gone = db_.Entry(name);
             record_->dropped.push_back({name, gone ? gone->DisplayName : "", gone ? gone->ProgLocation : ""});
         }
-        db_.RemoveSection(name);
+        // The entry goes now (the substitute index skips names without one);
+        // the names lists lose all the dropped ones in one pass below.
+        db_.RemoveSectionEntry(name);
         db_.MarkModified(kFlagEntriesRemoved);
     }
+    db_.EndRemovingSections();
     for (auto& edited : pending) {
         if (CatalogEntry* linker = db_.Entry(installations[edited.first]))
             linker->PlugInLst_GrpName = edited.second.Take();
