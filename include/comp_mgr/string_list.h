@@ -58,6 +58,10 @@ public:
         items_.push_back(item);
         if (index_) index_->add(items_, items_.size() - 1);
     }
+    void push_back(std::string&& item) {
+        items_.push_back(std::move(item));
+        if (index_) index_->add(items_, items_.size() - 1);
+    }
 
     // Exact (case-sensitive) membership.
     bool contains(const std::string& item) const { return indexOf(item) != npos; }
@@ -91,6 +95,19 @@ public:
         if (i == npos) return false;
         removeAt(i);
         return true;
+    }
+
+    // Removes the first occurrence of each of `items` (distinct texts) in one
+    // pass: what removeFirst for each would leave, without closing a gap per
+    // item in a long list.
+    template <class Set>
+    void removeFirstOfEach(Set items) {
+        std::vector<std::string> kept;
+        kept.reserve(items_.size());
+        for (std::string& item : items_)
+            if (items.empty() || items.erase(item) == 0) kept.push_back(std::move(item));
+        items_ = std::move(kept);
+        index_.reset();
     }
 
     void replaceAt(std::size_t i, const std::string& item) {

@@ -55,13 +55,17 @@ std::string MergeCommaTexts(const std::string& existing, const std::string& adde
     return JoinCommaList(merged);
 }
 
-bool SplitIntoList(const std::string& value, StringList& list) {
+bool SplitIntoList(std::string_view value, StringList& list) {
     bool appended = false;
     std::size_t start = 0;
+    std::string item;
     while (true) {
         std::size_t comma = value.find(',', start);
-        std::string item = value.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
-        if (list.appendUnique(item)) appended = true;
+        item.assign(value, start, comma == std::string::npos ? std::string::npos : comma - start);
+        if (!list.contains(item)) {
+            list.push_back(std::move(item));
+            appended = true;
+        }
         if (comma == std::string::npos) break;
         start = comma + 1;
     }

@@ -4,6 +4,7 @@
 #define COMP_MGR_CATALOG_COMMA_LIST_H
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "comp_mgr/string_list.h"
@@ -12,7 +13,7 @@ namespace comp_mgr {
 
 // Appends the comma-separated items of `value` to `list`, each only if the
 // list does not hold an identical string yet; true if anything was appended.
-bool SplitIntoList(const std::string& value, StringList& list);
+bool SplitIntoList(std::string_view value, StringList& list);
 
 // A leading and a trailing comma each become a blank, then every blank in
 // the text is removed (blanks inside items too).

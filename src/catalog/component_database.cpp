@@ -5,6 +5,7 @@
 #include <cstring>
 #include <limits>
 #include <stdexcept>
+#include <string_view>
 
 #include "catalog/comma_list.h"
 #include "catalog/plug_in_location_index.h"
@@ -83,8 +84,8 @@ CatalogEntry* ComponentDatabase::Entry(const std::string& name) const {
 }
 
 namespace {
-void ReplaceUnlessSameIgnoringCase(std::string& field, const std::string& value) {
-    if (!EqualsNoCase(field, value)) field = value;
+void ReplaceUnlessSameIgnoringCase(std::string& field, std::string_view value) {
+    if (!EqualsNoCase(field, value)) field.assign(value.data(), value.size());
 }
 }  // namespace
 
@@ -96,52 +97,53 @@ int ComponentDatabase::SetProperty(const std::string& section, const std::string
 }
 
 CatalogEntry& ComponentDatabase::EntryForProperty(const std::string& section, bool* existed) {
-    CatalogEntry* entry = Entry(section);
-    *existed = entry != nullptr;
-    if (!entry) {
-        entry = &entries_[section];
-        RegisterSectionName(section);
-    }
-    return *entry;
+    // One look-up: a new section is the one that makes the map grow.
+    const std::size_t before = entries_.size();
+    CatalogEntry& entry = entries_[section];
+    *existed = entries_.size() == before;
+    if (!*existed) RegisterSectionName(section);
+    return entry;
 }
 
 void ComponentDatabase::ApplyProperty(CatalogEntry& target, bool existed, const std::string& section, int kind,
-                                      const std::string& key, const std::string& value) {
+                                      std::string_view name, std::string_view value) {
     CatalogEntry* entry = &target;
-    if (key == "ProgLocation") {
+    // Views, compared as views: a load applies every line of the file here,
+    // straight from the file's text.
+    if (name == "ProgLocation") {
         if (existed && kind == kKindPlugIn && !EqualsNoCase(entry->ProgLocation, value)) ForgetPlugInLocations();
         ReplaceUnlessSameIgnoringCase(entry->ProgLocation, value);
-    } else if (key == "LastAccessDate") {
+    } else if (name == "LastAccessDate") {
         ReplaceUnlessSameIgnoringCase(entry->LastAccessDate, value);
-    } else if (key == "DisplayName") {
+    } else if (name == "DisplayName") {
         ReplaceUnlessSameIgnoringCase(entry->DisplayName, value);
-    } else if (key == "Sku") {
+    } else if (name == "Sku") {
         ReplaceUnlessSameIgnoringCase(entry->Sku, value);
-    } else if (key == "HelpFile") {
+    } else if (name == "HelpFile") {
         ReplaceUnlessSameIgnoringCase(entry->HelpFile, value);
-    } else if (key == "GroupDescription") {
+    } else if (name == "GroupDescription") {
         ReplaceUnlessSameIgnoringCase(entry->GroupDescription, value);
-    } else if (key == "SdkVersion") {
+    } else if (name == "SdkVersion") {
         double v = AtoF(value);
         if (v > 1.0 && v != entry->SdkVersion) entry->SdkVersion = v;
-    } else if (key == "Status") {
+    } else if (name == "Status") {
         entry->Status = AtoI(value);
-    } else if (key == "Registration") {
-        entry->extraProperties.set("Registration", value);
-    } else if (key == "CpuSupport") {
+    } else if (name == "Registration") {
+        entry->extraProperties.set("Registration", std::string(value));
+    } else if (name == "CpuSupport") {
         if (!value.empty()) SplitIntoList(value, entry->CpuSupport);
-    } else if (key == "PlugInLst_GrpName") {
+    } else if (name == "PlugInLst_GrpName") {
         if (!value.empty()) SplitIntoList(value, entry->PlugInLst_GrpName);
-    } else if (key == "Family_InstDate") {
+    } else if (name == "Family_InstDate") {
         if (kind == kKindInstallation) {
             if (entry->DisplayName.empty()) entry->DisplayName = section;
-            if (entry->LastAccessDate.empty()) entry->LastAccessDate = value;
+            if (entry->LastAccessDate.empty()) entry->LastAccessDate.assign(value.data(), value.size());
         } else if (kind == kKindPlugIn) {
-            if (entry->DisplayName.empty()) entry->DisplayName = value;
+            if (entry->DisplayName.empty()) entry->DisplayName.assign(value.data(), value.size());
         }
-        entry->extraProperties.set("Family_InstDate", value);
+        entry->extraProperties.set("Family_InstDate", std::string(value));
     } else {
-        entry->extraProperties.set(key, value);
+        entry->extraProperties.set(std::string(name), std::string(value));
     }
 
     if (kind == kKindPlugIn) entry->Status &= ~(kStatusFoundOrCurrent | kStatusCreatedOrRelinked);
@@ -156,6 +158,23 @@ void ComponentDatabase::RemoveSection(const std::string& name) {
         plugInNames_.removeFirst(name);
     }
     entries_.erase(name);
+}
+
+void ComponentDatabase::RemoveSectionEntry(const std::string& name) {
+    const int kind = SectionKind(name);
+    if (kind == kKindInstallation) {
+        removedInstallations_.insert(name);
+    } else if (kind == kKindPlugIn) {
+        removedPlugIns_.insert(name);
+    }
+    entries_.erase(name);
+}
+
+void ComponentDatabase::EndRemovingSections() {
+    if (!removedInstallations_.empty()) installationNames_.removeFirstOfEach(std::move(removedInstallations_));
+    if (!removedPlugIns_.empty()) plugInNames_.removeFirstOfEach(std::move(removedPlugIns_));
+    removedInstallations_.clear();
+    removedPlugIns_.clear();
 }
 
 void ComponentDatabase::RenameSection(int kind, std::size_t position, const std::string& newName) {
@@ -189,6 +208,7 @@ void ComponentDatabase::Clear() {
     ForgetPlugInLocations();
     fileContent_.clear();
     displayNameCache_.clear();
+    displayFolderCache_.clear();
 }
 
 }  // namespace comp_mgr

@@ -21,6 +21,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "catalog/catalog_terms.h"
@@ -133,6 +134,11 @@ public:
     // Takes a section out of the catalog: its entry and its place in the
     // names of its kind.
     void RemoveSection(const std::string& name);
+    // RemoveSection for many sections (distinct names): each entry goes at
+    // once, their places in the names of their kind in one pass at the end
+    // (EndRemovingSections); in between, the names lists still hold them.
+    void RemoveSectionEntry(const std::string& name);
+    void EndRemovingSections();
     // Gives the section at `position` of the names of `kind` a new name.
     void RenameSection(int kind, std::size_t position, const std::string& newName);
     // After renumbering: the highest number in use of that kind.
@@ -174,11 +180,13 @@ private:
     // the entry of a section (created and registered when new), and the
     // property applied to it.
     CatalogEntry& EntryForProperty(const std::string& section, bool* existed);
-    void ApplyProperty(CatalogEntry& entry, bool existed, const std::string& section, int kind, const std::string& key,
-                       const std::string& value);
+    void ApplyProperty(CatalogEntry& entry, bool existed, const std::string& section, int kind, std::string_view key,
+                       std::string_view value);
 
     const Platform& platform_;
     std::uint32_t flags_ = 0;
+    std::unordered_set<std::string> removedInstallations_;  // by RemoveSectionEntry
+    std::unordered_set<std::string> removedPlugIns_;
     std::string iniPath_;
     std::int32_t maxInstallationNumber_ = 0;
     std::int32_t maxPlugInNumber_ = 0;
@@ -208,6 +216,10 @@ private:
     // Display names the shell gave in this run, by absolute path, so that the
     // host check does not ask the file system the same question twice.
     std::unordered_map<std::string, std::string> displayNameCache_;
+    // The display form of each folder made from them, by absolute folder
+    // with its last separator; `folderKey_` is the look-up's key, reused.
+    std::unordered_map<std::string, std::string> displayFolderCache_;
+    std::string folderKey_;
     // Plug-in sections by upper-cased ProgLocation, built on first need.
     std::unique_ptr<PlugInLocationIndex> plugInLocations_;
 };

@@ -70,8 +70,6 @@ int ComponentDatabase::Load(std::string* pendingMessage) {
     int kind = SectionKind(section);
     CatalogEntry* entry = nullptr;  // of `section`, once it has a property
     bool existed = false;
-    std::string key;
-    std::string value;
     // The sections' fingerprints are taken in the same pass (section_prints.h).
     SectionPrinter printer;
     ParseIni(
@@ -84,14 +82,12 @@ int ComponentDatabase::Load(std::string* pendingMessage) {
         },
         [&](std::string_view k, std::string_view v) {
             printer.Property(k, v);
-            key.assign(k.data(), k.size());
-            value.assign(v.data(), v.size());
             // As SetProperty, with the section looked up once rather than per line.
             if (!entry)
                 entry = &EntryForProperty(section, &existed);
             else
                 existed = true;
-            ApplyProperty(*entry, existed, section, kind, key, value);
+            ApplyProperty(*entry, existed, section, kind, k, v);
         });
     // Only the pseudo-section before the first header: nothing was read.
     loadedNoSection_ = printer.prints().size() <= 1;

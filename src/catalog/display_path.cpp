@@ -49,20 +49,29 @@ std::string ComponentDatabase::DisplayForm(const CatalogEntry& entry, bool withN
     if (!platform_.files.FullPath(entry.ProgLocation, &absolute, kFullPathCapacity)) {
         return withName ? entry.ProgLocation : FolderOf(entry.ProgLocation);
     }
-    SplitPathParts parts = SplitPath(absolute);
     // A path without a drive (a network share) has no drive to start from.
-    if (parts.drive.empty()) return withName ? absolute : FolderOf(absolute);
+    if (absolute.size() < 2 || absolute[1] != ':') return withName ? absolute : FolderOf(absolute);
 
-    std::string result = parts.drive + "\\";
-    std::string_view dir = parts.dir;
-    while (!dir.empty() && IsPathSeparator(dir.front())) dir.remove_prefix(1);
-    std::string query;
-    for (std::size_t b = dir.find('\\'); b != std::string_view::npos; b = dir.find('\\')) {
-        query.assign(result).append(dir.substr(0, b));
-        result += CachedDisplayName(platform_.files, displayNameCache_, query);
-        result += '\\';
-        dir.remove_prefix(b + 1);
+    // Many entries share a folder: its display form is made once per run.
+    std::size_t lastSeparator = 1;
+    for (std::size_t i = 2; i < absolute.size(); ++i)
+        if (IsPathSeparator(absolute[i])) lastSeparator = i;
+    folderKey_.assign(absolute, 0, lastSeparator + 1);
+    auto known = displayFolderCache_.find(folderKey_);
+    if (known == displayFolderCache_.end()) {
+        std::string form = absolute.substr(0, 2) + "\\";
+        std::string_view dir = std::string_view(folderKey_).substr(2);
+        while (!dir.empty() && IsPathSeparator(dir.front())) dir.remove_prefix(1);
+        std::string query;
+        for (std::size_t b = dir.find('\\'); b != std::string_view::npos; b = dir.find('\\')) {
+            query.assign(form).append(dir.substr(0, b));
+            form += CachedDisplayName(platform_.files, displayNameCache_, query);
+            form += '\\';
+            dir.remove_prefix(b + 1);
+        }
+        known = displayFolderCache_.emplace(folderKey_, std::move(form)).first;
     }
+    std::string result = known->second;
     // The last name is asked for only when it is wanted: a display name
     // holds no backslash (no file name does), so the folder is what precedes
     // it, without the separator.

@@ -23,9 +23,20 @@ template <class OnSection, class OnProperty>
 void ParseIni(std::string_view content, OnSection&& onSection, OnProperty&& onProperty) {
     std::size_t pos = 0;
     const std::size_t size = content.size();
+    std::size_t nextLf = 0;  // the first LF at or after `pos` once searched, else size
+    bool lfSearched = false;
     while (pos < size) {
-        std::size_t end = pos;
-        while (end < size && content[end] != '\n' && content[end] != '\r') ++end;
+        // The line ends at the first LF or CR, both found by memchr, which
+        // reads many bytes at a step; the next LF is searched for again only
+        // once passed, so a file of lone CRs is not read to its end per line.
+        if (!lfSearched || nextLf < pos) {
+            lfSearched = true;
+            const void* lf = std::memchr(content.data() + pos, '\n', size - pos);
+            nextLf = lf ? static_cast<std::size_t>(static_cast<const char*>(lf) - content.data()) : size;
+        }
+        std::size_t end = nextLf;
+        if (const void* cr = std::memchr(content.data() + pos, '\r', end - pos))
+            end = static_cast<std::size_t>(static_cast<const char*>(cr) - content.data());
         std::string_view raw = content.substr(pos, end - pos);
         pos = end;
         if (pos < size) {

@@ -1,5 +1,7 @@
 #include "support/win_path.h"
 
+#include <algorithm>
+
 #include "support/text.h"
 
 namespace comp_mgr {
@@ -36,19 +38,27 @@ char DriveLetter(std::string_view path) {
     return 0;
 }
 
+namespace {
+
+// Calls take(component) for each non-empty component of `path` from `from`.
+template <class Take>
+void ForEachComponent(std::string_view path, std::size_t from, Take&& take) {
+    const std::size_t size = path.size();
+    std::size_t i = from;
+    while (i < size) {
+        while (i < size && IsPathSeparator(path[i])) ++i;
+        const std::size_t start = i;
+        while (i < size && !IsPathSeparator(path[i])) ++i;
+        if (i > start) take(path.substr(start, i - start));
+    }
+}
+
+}  // namespace
+
 std::vector<std::string> PathComponents(std::string_view absolutePath) {
     std::vector<std::string> out;
-    std::size_t i = DriveLetter(absolutePath) ? 2 : 0;
-    std::string current;
-    for (; i < absolutePath.size(); ++i) {
-        if (IsPathSeparator(absolutePath[i])) {
-            if (!current.empty()) out.push_back(current);
-            current.clear();
-        } else {
-            current.push_back(absolutePath[i]);
-        }
-    }
-    if (!current.empty()) out.push_back(current);
+    ForEachComponent(absolutePath, DriveLetter(absolutePath) ? 2 : 0,
+                     [&out](std::string_view c) { out.emplace_back(c); });
     return out;
 }
 
@@ -76,42 +86,48 @@ std::string FullPath(std::string_view currentDirectory, std::string_view path, s
     // The drive letter keeps the case it was written in, as _fullpath keeps it.
     const char drive = DriveLetter(path);
     std::string_view rest = path;
-    std::string base;
-    char driveChar = 0;
+    std::string_view base;
+    char root[3] = {0, ':', '\\'};
     if (drive) {
-        driveChar = path[0];
+        root[0] = path[0];
         rest.remove_prefix(2);
         if ((rest.empty() || !IsPathSeparator(rest[0])) && DriveLetter(currentDirectory) == drive) {
             // "X:name" is relative to the current directory when it is on X:.
-            base = std::string(currentDirectory);
+            base = currentDirectory;
         } else {
-            base = std::string(1, driveChar) + ":\\";
+            base = std::string_view(root, sizeof root);
         }
     } else {
         if (!DriveLetter(currentDirectory)) return std::string();
-        driveChar = currentDirectory[0];
+        root[0] = currentDirectory[0];
         if (!rest.empty() && IsPathSeparator(rest[0]))
-            base = std::string(1, driveChar) + ":\\";
+            base = std::string_view(root, sizeof root);
         else
-            base = std::string(currentDirectory);
+            base = currentDirectory;
     }
-    std::vector<std::string> parts = PathComponents(base);
-    for (auto& c : PathComponents(rest)) {
-        if (c == ".") continue;
-        if (c == "..") {
-            if (!parts.empty()) parts.pop_back();
-            continue;
-        }
-        parts.push_back(c);
-    }
-    std::string result(1, driveChar);
+    const char driveChar = root[0];
+    // Built in place: each component is appended, and ".." cuts the result
+    // back to the separator before its last component (never past "X:\").
+    std::string result;
+    result.reserve(base.size() + rest.size() + 4);
+    result += driveChar;
     result += ":\\";
-    for (std::size_t i = 0; i < parts.size(); ++i) {
-        if (i) result += '\\';
-        result += parts[i];
-    }
+    constexpr std::size_t kRootLength = 3;
+    const auto append = [&result](std::string_view c) {
+        if (result.size() > kRootLength) result += '\\';
+        result += c;
+    };
+    ForEachComponent(base, DriveLetter(base) ? 2 : 0, append);
+    ForEachComponent(rest, 0, [&](std::string_view c) {
+        if (c == ".") return;
+        if (c == "..") {
+            if (result.size() > kRootLength) result.resize(std::max(result.rfind('\\'), kRootLength));
+            return;
+        }
+        append(c);
+    });
     bool trailing = !rest.empty() ? IsPathSeparator(rest.back()) : (!base.empty() && IsPathSeparator(base.back()));
-    if (trailing && !parts.empty()) result += '\\';
+    if (trailing && result.size() > kRootLength) result += '\\';
     if (result.size() + 1 > capacity) return std::string();
     return result;
 }

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "hosted_test_root.h"
+#include "platform/hosted/folder_index.h"
 #include "platform/hosted/hosted_files.h"
 #include "platform/hosted/hosted_machine.h"
 
@@ -136,6 +137,48 @@ TEST(FolderIndex, FilesAndFoldersKeepTheirKindAndMissingPartsKeepTheirCase) {
             EXPECT_EQ(c.longPath, loc.longPath) << c.asked;
         }
     }
+}
+
+// Files in remembered folders are asked of the kernel through a kept
+// descriptor of the folder, a bounded number of them: past the bound, and in
+// folders not yet remembered, the answers are those of the whole path.
+TEST(FolderIndex, AnswersAreTheSameWithAndWithoutAKeptFolderDescriptor) {
+    TestRoot root;
+    const int folders = FolderIndex::kMaxHandles + 6;
+    for (int i = 0; i < folders; ++i) {
+        const std::string folder = "drive_c/P" + std::to_string(i);
+        root.Write(folder + "/Plug.dll", "x");
+        root.MakeDir(folder + "/Sub");
+    }
+    struct Case {
+        const char* name;  // in each folder
+        bool canOpen;
+        bool exists;
+        const char* longName;
+    };
+    const Case cases[] = {
+        {"Plug.dll", true, true, "Plug.dll"},
+        {"PLUG.DLL", true, true, "Plug.dll"},  // by case, after the exact name is not there
+        {"sub", false, true, "Sub"},           // a folder is no file to open
+        {"none.dll", false, false, ""},
+    };
+    Machine m(root);
+    for (int round = 0; round < 2; ++round) {  // the first round remembers the folders, the second uses them
+        for (int i = 0; i < folders; ++i) {
+            const std::string folder = "C:\\p" + std::to_string(i) + "\\";
+            for (const Case& c : cases) {
+                const std::string asked = folder + c.name;
+                EXPECT_EQ(c.canOpen, m.files.CanOpen(asked)) << asked << " round " << round;
+                EXPECT_EQ(c.exists, m.files.Exists(asked)) << asked << " round " << round;
+                const std::string expected = *c.longName ? "C:\\P" + std::to_string(i) + "\\" + c.longName : "";
+                EXPECT_EQ(expected, LongName(m.files, asked)) << asked << " round " << round;
+            }
+        }
+    }
+    // A file the adapter removes is gone through the descriptor too.
+    ASSERT_TRUE(m.files.Remove("C:\\P0\\plug.dll"));
+    EXPECT_FALSE(m.files.CanOpen("C:\\P0\\Plug.dll"));
+    EXPECT_FALSE(m.files.Exists("C:\\P0\\Plug.dll"));
 }
 
 }  // namespace

@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <random>
+#include <string>
+#include <unordered_set>
 #include <vector>
 
 namespace comp_mgr {
@@ -101,6 +103,37 @@ TEST(StringList, CopiesAreIndependent) {
     EXPECT_FALSE(b.contains("5"));
     a = b;
     EXPECT_FALSE(a.contains("5"));
+}
+
+// Removing many at once leaves what removeFirst for each leaves, duplicates
+// and an index built before included.
+TEST(StringList, RemovingTheFirstOfEachAgreesWithRemovingOneAtATime) {
+    struct Case {
+        std::vector<std::string> items;
+        std::vector<std::string> removed;
+    };
+    std::vector<std::string> large;
+    for (int i = 0; i < 40; ++i) large.push_back("PlugIn_" + std::to_string(i % 30));
+    const Case cases[] = {
+        {{"a", "b", "a", "c"}, {"a"}},
+        {{"a", "b", "a", "c"}, {"a", "c", "absent"}},
+        {{"a", "b"}, {}},
+        {{}, {"a"}},
+        {large, {"PlugIn_0", "PlugIn_5", "PlugIn_29", "PlugIn_31"}},
+    };
+    for (const Case& c : cases) {
+        StringList batch;
+        StringList single;
+        for (const std::string& item : c.items) {
+            batch.push_back(item);
+            single.push_back(item);
+        }
+        batch.contains("x");  // an index, when the list is large enough for one
+        for (const std::string& name : c.removed) single.removeFirst(name);
+        batch.removeFirstOfEach(std::unordered_set<std::string>(c.removed.begin(), c.removed.end()));
+        EXPECT_EQ(single, batch) << c.items.size() << " items";
+        for (const std::string& name : c.items) EXPECT_EQ(single.indexOf(name), batch.indexOf(name)) << name;
+    }
 }
 
 }  // namespace

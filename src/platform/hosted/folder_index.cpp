@@ -1,6 +1,8 @@
 #include "platform/hosted/folder_index.h"
 
 #include <dirent.h>
+#include <fcntl.h>
+#include <unistd.h>
 
 #include <string_view>
 
@@ -8,13 +10,36 @@
 
 namespace comp_mgr {
 
-const FolderIndex::Folder* FolderIndex::Resolved(const std::string& windowsPath) const {
+FolderIndex::~FolderIndex() {
+    for (auto& item : resolved_)
+        if (item.second.handle >= 0) ::close(item.second.handle);
+}
+
+FolderIndex::Folder* FolderIndex::Resolved(const std::string& windowsPath) {
     auto found = resolved_.find(windowsPath);
     return found == resolved_.end() ? nullptr : &found->second;
 }
 
 void FolderIndex::RememberResolved(const std::string& windowsPath, Folder folder) {
-    resolved_[windowsPath] = std::move(folder);
+    // A copy names the same folder but owns no descriptor.
+    folder.handle = kNotOpened;
+    auto slot = resolved_.try_emplace(windowsPath, std::move(folder));
+    if (!slot.second) {
+        if (slot.first->second.handle >= 0) {
+            ::close(slot.first->second.handle);
+            --handles_;
+        }
+        slot.first->second = std::move(folder);
+    }
+}
+
+int FolderIndex::Handle(Folder& folder) {
+    if (folder.handle != kNotOpened) return folder.handle;
+    folder.handle = -1;
+    if (handles_ >= kMaxHandles) return -1;
+    folder.handle = ::open(folder.hostPath.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+    if (folder.handle >= 0) ++handles_;
+    return folder.handle;
 }
 
 bool FolderIndex::FindNoCase(const std::string& hostFolder, const std::string& name, std::string* actual) {

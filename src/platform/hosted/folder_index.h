@@ -3,7 +3,8 @@
 // and, for the folders where a name had to be matched without regard to
 // case, their entries by lower-case name. The machine forgets a folder's
 // entries when it changes them itself; names that appear from outside show
-// in the next run (exact names are always asked of the file system afresh).
+// in the next run (exact names are always asked of the file system afresh,
+// through a kept descriptor of their folder where there is one).
 #ifndef COMP_MGR_PLATFORM_HOSTED_FOLDER_INDEX_H
 #define COMP_MGR_PLATFORM_HOSTED_FOLDER_INDEX_H
 
@@ -14,15 +15,29 @@ namespace comp_mgr {
 
 class FolderIndex {
 public:
+    static constexpr int kNotOpened = -2;
     struct Folder {
-        std::string hostPath;  // on-disk case
-        std::string longPath;  // the Windows path, existing components in on-disk case
+        std::string hostPath;     // on-disk case
+        std::string longPath;     // the Windows path, existing components in on-disk case
+        int handle = kNotOpened;  // see Handle()
     };
+
+    FolderIndex() = default;
+    FolderIndex(const FolderIndex&) = delete;
+    FolderIndex& operator=(const FolderIndex&) = delete;
+    ~FolderIndex();
 
     // The existing folder that `windowsPath` (drive letter and components as
     // written, separated by "\") resolved to, or null.
-    const Folder* Resolved(const std::string& windowsPath) const;
+    Folder* Resolved(const std::string& windowsPath);
     void RememberResolved(const std::string& windowsPath, Folder folder);
+
+    // A descriptor of a remembered folder (O_PATH), opened on first need, for
+    // the *at calls: a name in the folder is then one component for the
+    // kernel to look up, not the whole path. -1 when none can be had (at most
+    // kMaxHandles are kept, so a run of many folders keeps few descriptors).
+    int Handle(Folder& folder);
+    static constexpr int kMaxHandles = 64;
 
     // The first entry of `hostFolder` in byte order that equals `name`
     // without regard to case; the folder is read on the first question.
@@ -33,6 +48,7 @@ public:
 
 private:
     std::unordered_map<std::string, Folder> resolved_;
+    int handles_ = 0;
     // host folder -> lower-case name -> the first matching entry in byte order
     std::unordered_map<std::string, std::unordered_map<std::string, std::string>> entries_;
 };

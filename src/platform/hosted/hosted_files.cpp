@@ -32,7 +32,9 @@ bool HostedFiles::CanOpen(const std::string& path) {
     // Locate has just seen a regular file there; O_NONBLOCK and the check
     // after opening keep a FIFO put there since from making the open wait
     // or count.
-    const int fd = ::open(loc.hostPath.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    constexpr int kFlags = O_RDONLY | O_NONBLOCK | O_CLOEXEC;
+    const int fd = loc.folderHandle >= 0 ? ::openat(loc.folderHandle, loc.name.c_str(), kFlags)
+                                         : ::open(loc.hostPath.c_str(), kFlags);
     if (fd < 0) return false;
     struct stat st;
     const bool regular = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);

@@ -58,8 +58,11 @@ bool HostedMachine::Locate(std::string_view path, Location* location) const {
     }
 
     Location loc;
-    const std::vector<std::string> parts = PathComponents(full);
-    if (parts.empty()) {
+    // `full` is normalised ("X:\a\b", maybe with one trailing separator): its
+    // components are the pieces between single backslashes.
+    std::string_view body(full);
+    if (body.size() > 3 && body.back() == '\\') body.remove_suffix(1);
+    if (body.size() <= 3) {
         loc.hostPath = driveFolder;
         loc.longPath = std::string(1, drive) + ":\\";
         loc.name = std::string(1, drive) + ":";
@@ -70,48 +73,75 @@ bool HostedMachine::Locate(std::string_view path, Location* location) const {
         *location = std::move(loc);
         return true;
     }
+    const std::size_t lastSlash = body.rfind('\\');
+    const std::string_view last = body.substr(lastSlash + 1);
 
-    // The folders down to the last component: remembered once found.
-    std::string key(1, drive);
-    key += ':';
-    FolderIndex::Folder folder{driveFolder, key};
+    // The folders down to the last component: remembered once found, so a
+    // known folder is one look-up.
     bool present = true;
-    std::size_t i = 0;
-    for (; i + 1 < parts.size(); ++i) {
-        key += '\\';
-        key += parts[i];
-        if (const FolderIndex::Folder* known = folders_.Resolved(key)) {
-            folder = *known;
-            continue;
+    std::string& key = scratchKey_;
+    key.assign(1, drive);
+    key += ':';
+    if (lastSlash == 2) {
+        loc.hostPath = driveFolder;
+        loc.longPath = key;
+    } else if (FolderIndex::Folder* known = folders_.Resolved(key.append(body.substr(2, lastSlash - 2)))) {
+        loc.hostPath = known->hostPath;
+        loc.longPath = known->longPath;
+        loc.folderHandle = folders_.Handle(*known);
+    } else {
+        key.resize(2);
+        FolderIndex::Folder folder{driveFolder, key};
+        std::size_t at = 3;  // the first component
+        while (at < lastSlash) {
+            std::size_t end = body.find('\\', at);
+            const std::string_view part = body.substr(at, end - at);
+            at = end + 1;
+            key += '\\';
+            key += part;
+            if (const FolderIndex::Folder* resolved = folders_.Resolved(key)) {
+                folder = *resolved;
+                continue;
+            }
+            const std::string written(part);
+            std::string actual = written;
+            const bool found = FindEntry(folder.hostPath, written, &actual);
+            folder.hostPath += '/';
+            folder.hostPath += actual;
+            folder.longPath += '\\';
+            folder.longPath += actual;
+            if (!found || !IsFolder(folder.hostPath)) {
+                present = false;
+                break;
+            }
+            folders_.RememberResolved(key, folder);
         }
-        std::string actual = parts[i];
-        const bool found = FindEntry(folder.hostPath, parts[i], &actual);
-        folder.hostPath += "/" + actual;
-        folder.longPath += "\\" + actual;
-        if (!found || !IsFolder(folder.hostPath)) {
-            present = false;
-            ++i;
-            break;
+        loc.hostPath = std::move(folder.hostPath);
+        loc.longPath = std::move(folder.longPath);
+        // What does not exist stays as written.
+        for (; at < lastSlash; at = body.find('\\', at) + 1) {
+            const std::string_view part = body.substr(at, body.find('\\', at) - at);
+            loc.hostPath += '/';
+            loc.hostPath += part;
+            loc.longPath += '\\';
+            loc.longPath += part;
         }
-        folders_.RememberResolved(key, folder);
-    }
-    loc.hostPath = std::move(folder.hostPath);
-    loc.longPath = std::move(folder.longPath);
-    for (; i + 1 < parts.size(); ++i) {
-        loc.hostPath += "/" + parts[i];
-        loc.longPath += "\\" + parts[i];
     }
     loc.folderExists = present;
 
     // The last component: one call when it exists as written.
-    std::string actual = parts.back();
+    std::string actual(last);
     if (present) {
         struct stat st;
-        bool known = ::stat((loc.hostPath + "/" + actual).c_str(), &st) == 0;
-        if (!known && FindEntry(loc.hostPath, parts.back(), &actual)) {
+        const auto statInFolder = [&loc, &st](const std::string& name) {
+            if (loc.folderHandle >= 0) return ::fstatat(loc.folderHandle, name.c_str(), &st, 0) == 0;
+            return ::stat((loc.hostPath + "/" + name).c_str(), &st) == 0;
+        };
+        bool known = statInFolder(actual);
+        if (!known && FindEntry(loc.hostPath, std::string(last), &actual)) {
             // Another case, or a link that leads nowhere (a name that is taken).
             loc.exists = true;
-            known = ::stat((loc.hostPath + "/" + actual).c_str(), &st) == 0;
+            known = statInFolder(actual);
         }
         if (known) {
             loc.exists = true;

@@ -42,6 +42,9 @@ public:
         bool isRegular = false;     // a regular file (or a link to one) when looked at
         bool folderExists = false;  // everything but the last component exists as folders
         bool isDriveRoot = false;
+        // When not -1, a descriptor of the folder that holds `name`, owned by
+        // the machine, for opening the file with one component to look up.
+        int folderHandle = -1;
     };
     // False for a path that cannot be made absolute or names a drive without
     // a folder under the root.
@@ -64,6 +67,7 @@ private:
     std::string hostExe_;
     std::string currentDirectory_;
     mutable FolderIndex folders_;
+    mutable std::string scratchKey_;         // the folder key of a Locate, kept for its capacity
     mutable std::uint32_t drivesFound_ = 0;  // bit n: the folder of drive 'A' + n exists
 };
 

@@ -35,17 +35,20 @@ std::string GroupBaseName(std::string group) {
     return Trim(group);
 }
 
-// A group that really changed is told; the list is made apart and moved in,
-// so the comparison costs no copy.
+// A group that really changed is told. At most starts the group is the one
+// the last start gave: the list it would be split into is there already.
 void ReplaceGroup(const std::string& name, CatalogEntry& entry, const std::string& group, Events& events) {
-    StringList replaced;
-    SplitIntoList(group, replaced);
-    if (replaced.items() != entry.PlugInLst_GrpName.items()) {
-        Tell(events, event_kind::kRegrouped, name, [&] {
-            return "\"" + JoinCommaList(entry.PlugInLst_GrpName) + "\" -> \"" + JoinCommaList(replaced) + "\"";
-        });
+    const StringList& current = entry.PlugInLst_GrpName;
+    const bool same = current.size() == 1 && current.front() == group && group.find(',') == std::string::npos;
+    if (!same) {
+        StringList replaced;
+        SplitIntoList(group, replaced);
+        if (replaced.items() != current.items()) {
+            Tell(events, event_kind::kRegrouped, name,
+                 [&] { return "\"" + JoinCommaList(current) + "\" -> \"" + JoinCommaList(replaced) + "\""; });
+        }
+        entry.PlugInLst_GrpName = std::move(replaced);
     }
-    entry.PlugInLst_GrpName = std::move(replaced);
     if (!EqualsNoCase(entry.GroupDescription, group)) entry.GroupDescription = group;
 }
 
@@ -163,9 +166,12 @@ int StartupRepairs::DropMissingFiles() {
             const CatalogEntry* gone = db_.Entry(name);
             record_->dropped.push_back({name, gone ? gone->DisplayName : "", gone ? gone->ProgLocation : ""});
         }
-        db_.RemoveSection(name);
+        // The entry goes now (the substitute index skips names without one);
+        // the names lists lose all the dropped ones in one pass below.
+        db_.RemoveSectionEntry(name);
         db_.MarkModified(kFlagEntriesRemoved);
     }
+    db_.EndRemovingSections();
     for (auto& edited : pending) {
         if (CatalogEntry* linker = db_.Entry(installations[edited.first]))
             linker->PlugInLst_GrpName = edited.second.Take();
