@@ -37,13 +37,15 @@ std::string GroupBaseName(std::string group) {
 
 // A group that really changed is told. At most starts the group is the one
 // the last start gave: the list it would be split into is there already.
+// The list read back from the file lacks the folder the group text carries,
+// so a list that differs is a change only when that text changes too.
 void ReplaceGroup(const std::string& name, CatalogEntry& entry, const std::string& group, Events& events) {
     const StringList& current = entry.PlugInLst_GrpName;
     const bool same = current.size() == 1 && current.front() == group && group.find(',') == std::string::npos;
     if (!same) {
         StringList replaced;
         SplitIntoList(group, replaced);
-        if (replaced.items() != current.items()) {
+        if (replaced.items() != current.items() && !EqualsNoCase(entry.GroupDescription, group)) {
             Tell(events, event_kind::kRegrouped, name,
                  [&] { return "\"" + JoinCommaList(current) + "\" -> \"" + JoinCommaList(replaced) + "\""; });
         }
