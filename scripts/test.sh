@@ -10,7 +10,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
-jobs=${JOBS:-2}
+jobs=${JOBS:-$(nproc)}
 scripts/setup.sh
 
 step() { echo; echo "== $*"; }
@@ -46,7 +46,7 @@ ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
 step "Fuzzing (short runs)"
 CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCOMP_MGR_FUZZ=ON -DCOMP_MGR_TESTS=OFF \
   -DCOMP_MGR_BENCH=OFF >/dev/null
-cmake --build build-fuzz -j"$jobs"
+cmake --build build-fuzz -j"$jobs" --target fuzz_targets
 for target in build-fuzz/bin/fuzz_*; do
   [ -x "$target" ] || continue
   corpus="build-fuzz/corpus/$(basename "$target")"
