@@ -21,6 +21,26 @@ public:
     // One decision: its kind (event_kind), the section or path it is about,
     // and the rest. Never throws.
     virtual void Record(std::string_view kind, std::string_view subject, std::string_view text) noexcept = 0;
+
+    // A pass that changes only the catalog in memory may have its records
+    // held and written together when it ends: thousands of renumbered
+    // sections are then a few writes, not thousands. Should the process die
+    // in between, the changes those records tell of were never saved either.
+    // Holds nest; an adapter may write held records earlier.
+    virtual void Hold() noexcept {}
+    virtual void Release() noexcept {}
+};
+
+// Holds the records of one pass in memory (Events::Hold) until it ends.
+class HeldEvents {
+public:
+    explicit HeldEvents(Events& events) noexcept : events_(events) { events_.Hold(); }
+    ~HeldEvents() { events_.Release(); }
+    HeldEvents(const HeldEvents&) = delete;
+    HeldEvents& operator=(const HeldEvents&) = delete;
+
+private:
+    Events& events_;
 };
 
 // Records an event whose text `makeText()` builds only when the log is on: a

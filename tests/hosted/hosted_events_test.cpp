@@ -61,6 +61,38 @@ TEST(HostedEvents, ARotationByAnotherProcessIsFollowed) {
     EXPECT_EQ(LinesOf(root.Read("log/events.log.1")).size(), 1u);
 }
 
+TEST(HostedEvents, HeldRecordsAreWrittenInOrderWhenTheOutermostHoldEndsOrTheLogCloses) {
+    hosted_test::TestRoot root;
+    MemoryClock clock;
+    auto count = [&] { return LinesOf(root.Read("log/events.log")).size(); };
+    const std::string text(200, 'x');
+    const std::size_t line = EventLine(clock.Now(), event_kind::kAdded, "PlugIn_9", text).size() + 1;
+    const std::size_t many = HeldLines::kPiece / line + 10;
+    {
+        HostedEvents events(root.Host("log/events.log"), clock, false, kEventLogLimit);
+        events.Record(event_kind::kAdded, "PlugIn_1", "C:\\a.dll");
+        EXPECT_EQ(count(), 1u) << "not held: written at once";
+        events.Hold();
+        events.Hold();
+        events.Record(event_kind::kAdded, "PlugIn_2", "C:\\b.dll");
+        events.Release();
+        EXPECT_EQ(count(), 1u) << "still held by the outer hold";
+        events.Release();
+        EXPECT_EQ(count(), 2u);
+        // A piece that fills up is written while held; the rest at the close.
+        events.Hold();
+        for (std::size_t i = 0; i < many; ++i) events.Record(event_kind::kAdded, "PlugIn_9", text);
+        EXPECT_GT(count(), 2u);
+        EXPECT_LT(count(), 2 + many);
+    }
+    const std::vector<std::string> lines = LinesOf(root.Read("log/events.log"));
+    ASSERT_GT(lines.size(), 2u);
+    EventFields fields;
+    ASSERT_TRUE(ParseEventLine(lines[1], &fields));
+    EXPECT_EQ(fields.subject, "PlugIn_2");
+    EXPECT_EQ(lines.size(), 2 + many) << "every held line reached the log when it closed";
+}
+
 TEST(HostedEvents, ALinkedLogIsNotWrittenThrough) {
     hosted_test::TestRoot root;
     root.Write("elsewhere.txt", "");

@@ -12,7 +12,8 @@
 
 namespace {
 
-using comp_mgr_tool::LogHead;
+using comp_mgr_tool::LogMark;
+using comp_mgr_tool::MarkLog;
 using comp_mgr_tool::ReadAppended;
 using comp_mgr_tool::SummarizeEvents;
 using tool_test::ReadFile;
@@ -78,18 +79,30 @@ TEST(ChangeSummary, TheTailOfTheLogIsFoundAcrossARotation) {
     TempDir dir;
     const std::string log = (dir.path() / "events.log").string();
     WriteFile(log, "old\n");
-    const std::string head = LogHead(log);
+    const LogMark start = MarkLog(log);
     WriteFile(log, "old\nnew1\n");
-    EXPECT_EQ(ReadAppended(log, 4, head), "new1\n");
-    EXPECT_EQ(ReadAppended(log, 9, head), "");
+    EXPECT_EQ(ReadAppended(log, start), "new1\n");
+    EXPECT_EQ(ReadAppended(log, MarkLog(log)), "");
     // Rotated during the run: the rest of the older log, then the new one,
     // also when the new one is already longer than the old one was.
     WriteFile(log + ".1", "old\nnew1\nnew2\n");
     for (const char* newer : {"n3\n", "new3\n", "new3 and more\n"}) {
         WriteFile(log, newer);
-        EXPECT_EQ(ReadAppended(log, 4, head), std::string("new1\nnew2\n") + newer);
+        EXPECT_EQ(ReadAppended(log, start), std::string("new1\nnew2\n") + newer);
     }
-    EXPECT_EQ(ReadAppended((dir.path() / "none.log").string(), 0, ""), "");
+    EXPECT_EQ(ReadAppended((dir.path() / "none.log").string(), LogMark{}), "");
+}
+
+TEST(ChangeSummary, ARunThatBeganWithNoLogAndRotatedItKeepsEveryLine) {
+    TempDir dir;
+    const std::string log = (dir.path() / "events.log").string();
+    WriteFile(log + ".1", "earlier run\n");
+    const LogMark start = MarkLog(log);  // no log yet
+    WriteFile(log, "mine1\n");
+    EXPECT_EQ(ReadAppended(log, start), "mine1\n");
+    WriteFile(log + ".1", "mine1\n");  // the run's own log became the older one
+    WriteFile(log, "mine2\n");
+    EXPECT_EQ(ReadAppended(log, start), "mine1\nmine2\n");
 }
 
 class ToolSummary : public ::testing::Test {

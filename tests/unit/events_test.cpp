@@ -44,6 +44,9 @@ TEST_F(EventsTest, AStartWithAVanishedPlugInTellsTheDropAndTheStandIn) {
               (Names{"substituted|VntInstallation_1|PlugIn_1 -> PlugIn_2 (\"Trace\")",
                      "unlinked|VntInstallation_2|PlugIn_1 (its file is gone; no plug-in of its name to stand in)",
                      "dropped|PlugIn_1|C:\\Ide\\plugins\\PlugIn_1.dll: the file is gone"}));
+    // The pass changes only memory, so its records may be written together.
+    EXPECT_EQ(machine.events.heldRecords, 3);
+    EXPECT_EQ(machine.events.depth, 0);
 }
 
 TEST_F(EventsTest, ARenumberingTellsEachMoveAndAnUnchangedGroupIsNotTold) {
@@ -58,6 +61,8 @@ TEST_F(EventsTest, ARenumberingTellsEachMoveAndAnUnchangedGroupIsNotTold) {
     EXPECT_EQ(Told(machine.events),
               (Names{"renumbered|VntInstallation_3|VntInstallation_3 -> VntInstallation_2",
                      "renumbered|PlugIn_2|PlugIn_2 -> PlugIn_1", "renumbered|PlugIn_4|PlugIn_4 -> PlugIn_2"}));
+    EXPECT_EQ(machine.events.heldRecords, 3);
+    EXPECT_EQ(machine.events.depth, 0);
 }
 
 TEST_F(EventsTest, AGroupThatChangesIsTold) {

@@ -67,12 +67,22 @@ std::string LogHead(const std::string& path) {
     return ReadFrom(path, 0, kLogHeadBytes);
 }
 
-std::string ReadAppended(const std::string& path, std::uint64_t startSize, const std::string& startHead) {
-    // A log that still begins as it began is the same log; one that does not
-    // was rotated, however long the new one has grown since.
+LogMark MarkLog(const std::string& path) {
+    const std::string older = path + ".1";
+    return {FileSizeOrZero(path), LogHead(path), FileSizeOrZero(older), LogHead(older)};
+}
+
+std::string ReadAppended(const std::string& path, const LogMark& start) {
+    // A log that still begins as it began is the same log, however long a
+    // new one could have grown; a log that was empty tells nothing by its
+    // beginning, so the older log's change tells of a rotation then.
     const std::string now = ReadFrom(path, 0);
-    if (now.size() >= startSize && now.compare(0, startHead.size(), startHead) == 0) return now.substr(startSize);
-    return ReadFrom(path + ".1", startSize) + now;
+    const std::string older = path + ".1";
+    const bool olderChanged = FileSizeOrZero(older) != start.olderSize || LogHead(older) != start.olderHead;
+    const bool sameLog =
+        start.size > 0 ? now.size() >= start.size && now.compare(0, start.head.size(), start.head) == 0 : !olderChanged;
+    if (sameLog) return now.substr(start.size);
+    return ReadFrom(older, start.size) + now;
 }
 
 EventCapture::EventCapture(const Options& options) : quiet_(options.quiet) {
@@ -93,8 +103,7 @@ EventCapture::EventCapture(const Options& options) : quiet_(options.quiet) {
 #endif
     }
     if (!path_.empty()) {
-        startSize_ = FileSizeOrZero(path_);
-        startHead_ = LogHead(path_);
+        start_ = MarkLog(path_);
     }
     if (options.verbose) {
         echoBefore_ = Environment("VNT_EVENTS_ECHO");
@@ -112,7 +121,7 @@ EventCapture::~EventCapture() {
 }
 
 std::string EventCapture::Appended() const {
-    return path_.empty() ? std::string() : ReadAppended(path_, startSize_, startHead_);
+    return path_.empty() ? std::string() : ReadAppended(path_, start_);
 }
 
 void EventCapture::TellSummary(std::ostream& err, const char* prefix) const {

@@ -15,6 +15,14 @@
 
 namespace comp_mgr_tool {
 
+// Where a log and its older rotation stood: sizes and first bytes.
+struct LogMark {
+    std::uint64_t size = 0;
+    std::string head;
+    std::uint64_t olderSize = 0;
+    std::string olderHead;
+};
+
 class EventCapture {
 public:
     // Before the library is loaded (the environment is set here).
@@ -33,8 +41,7 @@ public:
 
 private:
     std::string path_;
-    std::uint64_t startSize_ = 0;
-    std::string startHead_;
+    LogMark start_;
     bool quiet_ = false;
     bool ownFile_ = false;
     bool setEcho_ = false;
@@ -48,11 +55,13 @@ constexpr std::size_t kLogHeadBytes = 4096;
 // The first kLogHeadBytes of the log at `path`.
 std::string LogHead(const std::string& path);
 
-// What was appended to the log at `path` since it was `startSize` bytes long
-// and began with `startHead`: the tail of the log, or, when it no longer
-// begins so (it was rotated), the tail of `path`.1 followed by the whole new
-// log.
-std::string ReadAppended(const std::string& path, std::uint64_t startSize, const std::string& startHead);
+// Where the log at `path` and `path`.1 stand now.
+LogMark MarkLog(const std::string& path);
+
+// What was appended to the log at `path` since `start`: the tail of the log,
+// or, when it was rotated in between (it no longer begins as it began, or
+// `path`.1 changed), the tail of `path`.1 followed by the whole new log.
+std::string ReadAppended(const std::string& path, const LogMark& start);
 
 // The size of a file, 0 when there is none.
 std::uint64_t FileSizeOrZero(const std::string& path);

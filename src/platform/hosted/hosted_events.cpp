@@ -38,6 +38,7 @@ HostedEvents::HostedEvents(std::string path, Clock& clock, bool echo, std::uint6
     : path_(std::move(path)), clock_(clock), echo_(echo), limit_(limit) {}
 
 HostedEvents::~HostedEvents() {
+    WriteWaiting();
     Close();
 }
 
@@ -81,19 +82,32 @@ void HostedEvents::Record(std::string_view kind, std::string_view subject, std::
         std::string line = EventLine(clock_.Now(), kind, subject, text);
         line += '\n';
         if (echo_) WriteAllTo(2, Cp1252ToUtf8(line));
-        if (!Open()) return;
-        struct stat held;
-        if (::fstat(fd_, &held) == 0 && static_cast<std::uint64_t>(held.st_size) >= limit_) {
-            // Full: it becomes the older log, and this line starts a new one.
-            Close();
-            const std::string older = path_ + ".1";
-            ::rename(path_.c_str(), older.c_str());
-            if (!Open()) return;
-        }
-        WriteAllTo(fd_, line);
+        if (held_.Add(line)) WriteWaiting();
     } catch (...) {
         // An event that cannot be written is lost; the work goes on.
     }
+}
+
+void HostedEvents::Release() noexcept {
+    if (held_.Release()) WriteWaiting();
+}
+
+void HostedEvents::WriteWaiting() noexcept {
+    try {
+        if (!held_.empty() && Open()) {
+            struct stat held;
+            if (::fstat(fd_, &held) == 0 && static_cast<std::uint64_t>(held.st_size) >= limit_) {
+                // Full: it becomes the older log, and these lines start a new one.
+                Close();
+                const std::string older = path_ + ".1";
+                ::rename(path_.c_str(), older.c_str());
+            }
+            if (Open()) WriteAllTo(fd_, held_.text());
+        }
+    } catch (...) {
+        // Lines that cannot be written are lost; the work goes on.
+    }
+    held_.Clear();
 }
 
 }  // namespace comp_mgr

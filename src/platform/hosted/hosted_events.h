@@ -11,6 +11,7 @@
 
 #include "platform/clock.h"
 #include "platform/events.h"
+#include "support/held_lines.h"
 
 namespace comp_mgr {
 
@@ -25,8 +26,12 @@ public:
 
     bool enabled() const override { return true; }
     void Record(std::string_view kind, std::string_view subject, std::string_view text) noexcept override;
+    void Hold() noexcept override { held_.Hold(); }
+    void Release() noexcept override;
 
 private:
+    // Appends the waiting lines to the log, rotating it first when full.
+    void WriteWaiting() noexcept;
     // The log open for appending, reopened when another process rotated or
     // removed it; false when it cannot be written.
     bool Open();
@@ -38,6 +43,7 @@ private:
     std::uint64_t limit_;
     int fd_ = -1;
     bool refusedTold_ = false;
+    HeldLines held_;
 };
 
 }  // namespace comp_mgr

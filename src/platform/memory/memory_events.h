@@ -20,6 +20,7 @@ public:
     void Record(std::string_view kind, std::string_view subject, std::string_view text) noexcept override {
         try {
             ++recorded;
+            if (depth > 0) ++heldRecords;
             if (!on) return;
             events.push_back({"", std::string(kind), std::string(subject), std::string(text)});
             lines.push_back(EventLine(clock_.Now(), kind, subject, text));
@@ -27,8 +28,13 @@ public:
         }
     }
 
+    void Hold() noexcept override { ++depth; }
+    void Release() noexcept override { --depth; }
+
     bool on = true;
-    int recorded = 0;  // calls of Record, also while off
+    int recorded = 0;     // calls of Record, also while off
+    int depth = 0;        // holds not yet released
+    int heldRecords = 0;  // calls of Record while held
     std::vector<EventFields> events;
     std::vector<std::string> lines;
 

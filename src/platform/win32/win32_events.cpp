@@ -27,6 +27,7 @@ Win32Events::Win32Events(std::string path, Clock& clock, bool echo, std::uint64_
     : path_(std::move(path)), clock_(clock), echo_(echo), limit_(limit) {}
 
 Win32Events::~Win32Events() {
+    WriteWaiting();
     Close();
 }
 
@@ -48,23 +49,39 @@ bool Win32Events::Open() {
 void Win32Events::Record(std::string_view kind, std::string_view subject, std::string_view text) noexcept {
     if (!enabled()) return;
     try {
-        const std::string line = EventLine(clock_.Now(), kind, subject, text);
+        std::string line = EventLine(clock_.Now(), kind, subject, text);
         if (echo_) {
             HANDLE err = GetStdHandle(STD_ERROR_HANDLE);
             if (err && err != INVALID_HANDLE_VALUE) WriteAllTo(err, Cp1252ToUtf8(line) + "\r\n");
         }
-        if (path_.empty() || !Open()) return;
-        LARGE_INTEGER size;
-        if (GetFileSizeEx(static_cast<HANDLE>(file_), &size) && static_cast<std::uint64_t>(size.QuadPart) >= limit_) {
-            // Full: it becomes the older log, and this line starts a new one.
-            Close();
-            MoveFileExA(path_.c_str(), (path_ + ".1").c_str(), MOVEFILE_REPLACE_EXISTING);
-            if (!Open()) return;
-        }
-        WriteAllTo(static_cast<HANDLE>(file_), line + "\n");
+        if (path_.empty()) return;
+        line += '\n';
+        if (held_.Add(line)) WriteWaiting();
     } catch (...) {
         // An event that cannot be written is lost; the work goes on.
     }
+}
+
+void Win32Events::Release() noexcept {
+    if (held_.Release()) WriteWaiting();
+}
+
+void Win32Events::WriteWaiting() noexcept {
+    try {
+        if (!held_.empty() && Open()) {
+            LARGE_INTEGER size;
+            if (GetFileSizeEx(static_cast<HANDLE>(file_), &size) &&
+                static_cast<std::uint64_t>(size.QuadPart) >= limit_) {
+                // Full: it becomes the older log, and these lines start a new one.
+                Close();
+                MoveFileExA(path_.c_str(), (path_ + ".1").c_str(), MOVEFILE_REPLACE_EXISTING);
+            }
+            if (Open()) WriteAllTo(static_cast<HANDLE>(file_), held_.text());
+        }
+    } catch (...) {
+        // Lines that cannot be written are lost; the work goes on.
+    }
+    held_.Clear();
 }
 
 }  // namespace comp_mgr

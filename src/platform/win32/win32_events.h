@@ -11,6 +11,7 @@
 
 #include "platform/clock.h"
 #include "platform/events.h"
+#include "support/held_lines.h"
 
 namespace comp_mgr {
 
@@ -23,8 +24,12 @@ public:
 
     bool enabled() const override { return !path_.empty() || echo_; }
     void Record(std::string_view kind, std::string_view subject, std::string_view text) noexcept override;
+    void Hold() noexcept override { held_.Hold(); }
+    void Release() noexcept override;
 
 private:
+    // Appends the waiting lines to the log, rotating it first when full.
+    void WriteWaiting() noexcept;
     bool Open();
     void Close();
 
@@ -33,6 +38,7 @@ private:
     bool echo_;
     std::uint64_t limit_;
     void* file_ = nullptr;  // a HANDLE; null while closed
+    HeldLines held_;
 };
 
 }  // namespace comp_mgr

@@ -49,6 +49,7 @@ int ExitRepairs::RenumberSections() {
     const bool installationGaps = static_cast<std::int64_t>(installations.size()) < db_.maxInstallationNumber();
     const bool plugInGaps = static_cast<std::int64_t>(db_.plugInNames().size()) < db_.maxPlugInNumber();
     if (!installationGaps && !plugInGaps) return 0;
+    const HeldEvents held(platform_.events);  // only the catalog in memory changes; it is saved next
 
     bool moved = false;
     // Per linked name, the installations (places in `installations`) that

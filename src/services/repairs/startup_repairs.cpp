@@ -100,6 +100,7 @@ private:
 
 int StartupRepairs::DropMissingFiles() {
     if (!(db_.flags() & (kFlagLoaded | kFlagScanned))) return 0;
+    const HeldEvents held(platform_.events);  // only the catalog in memory changes
     // Every file is asked about first, in the catalog's order, and the
     // missing ones are then dropped in that order: dropping changes no file,
     // so the answers are the ones a walk that drops as it goes would get.
@@ -202,6 +203,7 @@ void StartupRepairs::UnlinkAndSubstitute(const std::string& installationName, co
 
 int StartupRepairs::ReconcileGroups() {
     if (!(db_.flags() & (kFlagLoaded | kFlagScanned))) return 0;
+    const HeldEvents held(platform_.events);  // only the catalog in memory changes
 
     // Both maps iterate in the catalog's hash order, which decides the order
     // in which groups are formed.
