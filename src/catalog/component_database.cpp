@@ -206,7 +206,7 @@ void ComponentDatabase::Clear() {
     newPlugInNames_.clear();
     entries_.clear();
     ForgetPlugInLocations();
-    fileContent_.clear();
+    textBeforeSections_.clear();
     displayNameCache_.clear();
     displayFolderCache_.clear();
 }

@@ -176,6 +176,11 @@ private:
     void TellRecordedEvents(std::string* pendingMessage);
     std::string DisplayForm(const CatalogEntry& entry, bool withName);
 
+    // Reads and parses the database file piece by piece into the catalog;
+    // false when it cannot be read, and then ForgetReadCatalog undoes a part
+    // read.
+    bool ReadCatalog();
+    void ForgetReadCatalog();
     // SetProperty in two steps, so that a load resolves each section once:
     // the entry of a section (created and registered when new), and the
     // property applied to it.
@@ -199,8 +204,9 @@ private:
     StringList newPlugInNames_;
     BucketMap<CatalogEntry> entries_;
 
-    // The database file's bytes, read when it is opened and parsed by Load().
-    std::string fileContent_;
+    // The file's text up to its first section, read when it is opened (all
+    // of it when it holds none): what tells a damaged file from an empty one.
+    std::string textBeforeSections_;
     // What the file held when it was read (or last written by this process),
     // to notice another program's save in between.
     bool loadedFile_ = false;

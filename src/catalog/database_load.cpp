@@ -1,11 +1,14 @@
 // Finding, opening and loading vnt_Compdb.ini, and the check that the catalog
 // still describes the running program's own installation.
 #include <string_view>
+#include <utility>
 
 #include "catalog/component_database.h"
 #include "catalog/host_paths.h"
+#include "catalog/section_prints.h"
 #include "support/ini_grammar.h"
 #include "support/text.h"
+#include "support/whole_lines.h"
 
 namespace comp_mgr {
 
@@ -25,6 +28,17 @@ const char kRecoveredMessage[] =
 const char kNotRecoveredMessage[] =
     "A problem has been detected in the component manager database. \n\r\n\r"
     "Please contact Customer Support for further information.";
+
+// A sink that hands each piece to a function.
+template <class OnPiece>
+class PieceSink : public ContentSink {
+public:
+    explicit PieceSink(OnPiece onPiece) : onPiece_(std::move(onPiece)) {}
+    void Write(std::string_view piece) override { onPiece_(piece); }
+
+private:
+    OnPiece onPiece_;
+};
 
 }  // namespace
 
@@ -49,53 +63,90 @@ int ComponentDatabase::LocateDatabaseFile() {
 
 int ComponentDatabase::OpenDatabaseFile() {
     if (flags_ & kFlagOpened) return 1;
-    // The whole file is read now, so it cannot change between here and the load.
-    if (iniPath_.empty() || !platform_.files.ReadAll(iniPath_, &fileContent_)) {
-        fileContent_.clear();
+    // The file is parsed as it is read, so it cannot change between here and
+    // the load, and a large catalog is never held whole beside its entries.
+    if (iniPath_.empty() || !ReadCatalog()) {
+        ForgetReadCatalog();
         platform_.ui.MessageBox(kMessageCaption, kOpenErrorBefore + iniPath_ + kOpenErrorAfter);
         return 0;
     }
     loadedFile_ = true;
-    loadedSize_ = fileContent_.size();
-    loadedHash_ = ContentHash(fileContent_);
     flags_ |= kFlagOpened;
     return 1;
 }
 
-int ComponentDatabase::Load(std::string* pendingMessage) {
-    if (flags_ & kFlagLoaded) return 1;
-    if (!(flags_ & kFlagOpened)) return 0;
-
+bool ComponentDatabase::ReadCatalog() {
     std::string section;
     int kind = SectionKind(section);
     CatalogEntry* entry = nullptr;  // of `section`, once it has a property
     bool existed = false;
     // The sections' fingerprints are taken in the same pass (section_prints.h).
     SectionPrinter printer;
-    ParseIni(
-        fileContent_,
-        [&](std::string name) {
-            printer.Section(name);
-            section = std::move(name);
-            kind = SectionKind(section);
-            entry = nullptr;
-        },
-        [&](std::string_view k, std::string_view v) {
-            printer.Property(k, v);
-            // As SetProperty, with the section looked up once rather than per line.
-            if (!entry)
-                entry = &EntryForProperty(section, &existed);
-            else
-                existed = true;
-            ApplyProperty(*entry, existed, section, kind, k, v);
-        });
+    StreamHash hash;
+    std::uint64_t size = 0;
+    bool sectionSeen = false;
+    WholeLines lines([&](std::string_view text) {
+        // Until a section is read, the text is kept: a file that holds none
+        // is described from it.
+        if (!sectionSeen) textBeforeSections_.append(text);
+        ParseIni(
+            text,
+            [&](std::string name) {
+                printer.Section(name);
+                section = std::move(name);
+                kind = SectionKind(section);
+                entry = nullptr;
+            },
+            [&](std::string_view k, std::string_view v) {
+                printer.Property(k, v);
+                // As SetProperty, with the section looked up once rather than per line.
+                if (!entry)
+                    entry = &EntryForProperty(section, &existed);
+                else
+                    existed = true;
+                ApplyProperty(*entry, existed, section, kind, k, v);
+            });
+        if (!sectionSeen && printer.prints().size() > 1) {
+            sectionSeen = true;
+            std::string().swap(textBeforeSections_);
+        }
+    });
+    PieceSink read([&](std::string_view piece) {
+        hash.Add(piece);
+        size += piece.size();
+        lines.Write(piece);
+    });
+    if (!platform_.files.ReadPieces(iniPath_, read)) return false;
+    lines.Finish();
+    loadedSize_ = size;
+    loadedHash_ = hash.Value();
     // Only the pseudo-section before the first header: nothing was read.
     loadedNoSection_ = printer.prints().size() <= 1;
-    if (loadedNoSection_) NoteDamagedLoad(fileContent_);
-    // The text is parsed; keeping it would double the memory of a large catalog.
-    std::string().swap(fileContent_);
     loadedSections_ = std::move(printer.prints());
     loadedSectionsKnown_ = true;
+    return true;
+}
+
+void ComponentDatabase::ForgetReadCatalog() {
+    installationNames_.clear();
+    plugInNames_.clear();
+    entries_.clear();
+    maxInstallationNumber_ = 0;
+    maxPlugInNumber_ = 0;
+    std::string().swap(textBeforeSections_);
+    loadedSections_.clear();
+    loadedSectionsKnown_ = false;
+    loadedNoSection_ = false;
+    loadedSize_ = 0;
+    loadedHash_ = 0;
+}
+
+int ComponentDatabase::Load(std::string* pendingMessage) {
+    if (flags_ & kFlagLoaded) return 1;
+    if (!(flags_ & kFlagOpened)) return 0;
+
+    if (loadedNoSection_) NoteDamagedLoad(textBeforeSections_);
+    std::string().swap(textBeforeSections_);
 
     if (!IsInstallerProcess(platform_) && !FindHostInstallation(HostProgramPath(platform_))) {
         bool restored = RecoverFromInstallEntry();
