@@ -35,6 +35,38 @@ struct Machine {
     HostedFiles files;
 };
 
+TEST(FolderIndex, ANameMatchesTheFirstEntryEqualButForCaseInByteOrder) {
+    TestRoot root;
+    for (const char* name : {"ab", "AB", "aB", "abc", "a", "B_", "\xc9t\xe9", "Zeta", "zeta-2"}) root.Write(name, "");
+    FolderIndex index;
+    struct Case {
+        const char* asked;
+        const char* found;  // "" when none
+    };
+    const Case cases[] = {
+        {"Ab", "AB"},
+        {"ab", "AB"},
+        {"ABC", "abc"},
+        {"A", "a"},
+        {"b_", "B_"},
+        {"zETA", "Zeta"},
+        {"ZETA-2", "zeta-2"},
+        {"\xc9T\xe9", "\xc9t\xe9"},
+        {"\xe9t\xe9", ""},  // only ASCII folds
+        {"abcd", ""},
+        {"", ""},
+        {"0", ""},
+        {"~", ""},
+    };
+    for (const Case& c : cases) {
+        std::string actual = "unchanged";
+        EXPECT_EQ(index.FindNoCase(root.path(), c.asked, &actual), *c.found != '\0') << c.asked;
+        if (*c.found) {
+            EXPECT_EQ(actual, c.found) << c.asked;
+        }
+    }
+}
+
 TEST(FolderIndex, ClashesResolveAsAFreshLookUpWouldAtEveryAsking) {
     TestRoot root;
     for (const char* folder : {"lib", "Lib", "LIB"}) {

@@ -71,6 +71,26 @@ TEST_F(EventsTest, AGroupThatChangesIsTold) {
     EXPECT_EQ(Told(machine.events), (Names{"regrouped|PlugIn_1|\"Tools\" -> \"Tools<c:\\ide\\plugins>\""}));
 }
 
+TEST_F(EventsTest, GroupsAreRetiedInTheOrderOfAMapByDisplayName) {
+    // Display names that fall into several buckets, met more than once and
+    // out of order: the walk is the map's (bucket, name met last first,
+    // then plug-in order), which a BucketMap built here gives.
+    const char* displays[] = {"Trace", "Zed", "Trace", "A", "Mem", "Zed", "B", "Mem", "Trace", "Q"};
+    BucketMap<StringList> reference;
+    for (int i = 0; i < 10; ++i) {
+        const std::string name = "PlugIn_" + std::to_string(i + 1);
+        PlugIn(name, displays[i], "x", "Tools");
+        reference[displays[i]].push_back(name);
+    }
+    db->services.startupRepairs.ReconcileGroups();
+    std::vector<std::string> expected;
+    for (const auto& sameName : reference)
+        for (const std::string& name : sameName.value()) expected.push_back(name);
+    std::vector<std::string> told;
+    for (const EventFields& e : machine.events.events) told.push_back(e.subject);
+    EXPECT_EQ(told, expected);
+}
+
 TEST_F(EventsTest, EachRefusalOfALinkSaysWhichRuleRefused) {
     struct Case {
         const char* what;

@@ -4,6 +4,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <string_view>
 
 #include "support/text.h"
@@ -42,26 +43,65 @@ int FolderIndex::Handle(Folder& folder) {
     return folder.handle;
 }
 
+namespace {
+
+unsigned char Lower(char c) {
+    const auto u = static_cast<unsigned char>(c);
+    return u >= 'A' && u <= 'Z' ? static_cast<unsigned char>(u - 'A' + 'a') : u;
+}
+
+// Before `b` without regard to ASCII case, bytes compared unsigned.
+bool LessNoCase(std::string_view a, std::string_view b) {
+    const std::size_t n = a.size() < b.size() ? a.size() : b.size();
+    for (std::size_t i = 0; i < n; ++i) {
+        const unsigned char x = Lower(a[i]);
+        const unsigned char y = Lower(b[i]);
+        if (x != y) return x < y;
+    }
+    return a.size() < b.size();
+}
+
+}  // namespace
+
+std::string_view FolderIndex::Listing::at(std::size_t i) const {
+    const char* name = names.data() + starts[i];
+    return std::string_view(name, std::char_traits<char>::length(name));
+}
+
 bool FolderIndex::FindNoCase(const std::string& hostFolder, const std::string& name, std::string* actual) {
     auto listed = entries_.find(hostFolder);
     if (listed == entries_.end()) {
-        std::unordered_map<std::string, std::string> byLowerName;
+        Listing listing;
         DIR* dir = ::opendir(hostFolder.c_str());
         // An unreadable folder is not remembered: it may be readable later.
         if (!dir) return false;
         while (dirent* entry = ::readdir(dir)) {
             std::string_view candidate(entry->d_name);
             if (candidate == "." || candidate == "..") continue;
-            auto slot = byLowerName.try_emplace(ToLower(candidate), candidate);
-            if (!slot.second && candidate < std::string_view(slot.first->second))
-                slot.first->second = std::string(candidate);
+            listing.starts.push_back(static_cast<std::uint32_t>(listing.names.size()));
+            listing.names.append(candidate);
+            listing.names += '\0';
         }
         ::closedir(dir);
-        listed = entries_.emplace(hostFolder, std::move(byLowerName)).first;
+        std::sort(listing.starts.begin(), listing.starts.end(), [&listing](std::uint32_t a, std::uint32_t b) {
+            const std::string_view x(listing.names.data() + a), y(listing.names.data() + b);
+            if (LessNoCase(x, y)) return true;
+            if (LessNoCase(y, x)) return false;
+            return x < y;  // of names equal but for case, the first in byte order comes first
+        });
+        listed = entries_.emplace(hostFolder, std::move(listing)).first;
     }
-    auto found = listed->second.find(ToLower(name));
-    if (found == listed->second.end()) return false;
-    *actual = found->second;
+    const Listing& listing = listed->second;
+    std::size_t low = 0, high = listing.starts.size();
+    while (low < high) {
+        const std::size_t middle = low + (high - low) / 2;
+        if (LessNoCase(listing.at(middle), name))
+            low = middle + 1;
+        else
+            high = middle;
+    }
+    if (low == listing.starts.size() || LessNoCase(name, listing.at(low))) return false;
+    actual->assign(listing.at(low));
     return true;
 }
 

@@ -1,8 +1,10 @@
 #include "services/repairs/startup_repairs.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <utility>
 #include <vector>
@@ -207,17 +209,45 @@ int StartupRepairs::ReconcileGroups() {
 
     // Both maps iterate in the catalog's hash order, which decides the order
     // in which groups are formed.
-    BucketMap<StringList> byLocation;
-    BucketMap<StringList> byName;
+    // Only a library that two plug-ins without a group share forms a group,
+    // so such plug-ins are counted by library first and only the shared
+    // libraries enter the map (a subset keeps its order in a BucketMap).
+    std::unordered_map<std::string_view, std::uint32_t> sharing;
     for (const std::string& name : db_.plugInNames()) {
+        const CatalogEntry* entry = db_.Entry(name);
+        if (entry && entry->PlugInLst_GrpName.empty()) ++sharing[entry->ProgLocation];
+    }
+    BucketMap<StringList> byLocation;
+    // The grouped plug-ins in the order a BucketMap of them by display name
+    // would walk (its bucket, the name met last first, then plug-in order),
+    // without a copy of each name.
+    struct Grouped {
+        std::uint32_t bucket;
+        std::uint32_t firstMet;  // where its display name was first met
+        std::uint32_t position;  // in plugInNames
+    };
+    std::vector<Grouped> byName;
+    std::unordered_map<std::string_view, std::uint32_t> firstMet;
+    const StringList& plugIns = db_.plugInNames();
+    for (std::uint32_t position = 0; position < plugIns.size(); ++position) {
+        const std::string& name = plugIns[position];
         const CatalogEntry* entry = db_.Entry(name);
         if (!entry) continue;
         if (!entry->PlugInLst_GrpName.empty()) {
-            byName[entry->DisplayName].push_back(name);
-        } else {
+            const std::uint32_t met = firstMet.try_emplace(entry->DisplayName, position).first->second;
+            byName.push_back(
+                {static_cast<std::uint32_t>(BucketMap<StringList>::BucketOf(entry->DisplayName)), met, position});
+        } else if (sharing[entry->ProgLocation] >= 2) {
             byLocation[entry->ProgLocation].push_back(name);
         }
     }
+    std::unordered_map<std::string_view, std::uint32_t>().swap(sharing);
+    std::unordered_map<std::string_view, std::uint32_t>().swap(firstMet);
+    std::sort(byName.begin(), byName.end(), [](const Grouped& a, const Grouped& b) {
+        if (a.bucket != b.bucket) return a.bucket < b.bucket;
+        if (a.firstMet != b.firstMet) return a.firstMet > b.firstMet;
+        return a.position < b.position;
+    });
 
     // Plug-ins without a group that share one library form a group named
     // after all of them.
@@ -238,14 +268,13 @@ int StartupRepairs::ReconcileGroups() {
 
     // A grouped plug-in's group is tied to the folder of its library, so that
     // copies of one group installed in different folders stay apart.
-    for (const auto& sameName : byName) {
-        for (const std::string& name : sameName.value()) {
-            CatalogEntry* entry = db_.Entry(name);
-            if (!entry || entry->PlugInLst_GrpName.empty()) continue;
-            const std::string base = GroupBaseName(entry->PlugInLst_GrpName.front());
-            const std::string folder = ToLower(db_.DisplayFolder(*entry));
-            ReplaceGroup(name, *entry, base + " <" + folder + ">", platform_.events);
-        }
+    for (const Grouped& grouped : byName) {
+        const std::string& name = plugIns[grouped.position];
+        CatalogEntry* entry = db_.Entry(name);
+        if (!entry || entry->PlugInLst_GrpName.empty()) continue;
+        const std::string base = GroupBaseName(entry->PlugInLst_GrpName.front());
+        const std::string folder = ToLower(db_.DisplayFolder(*entry));
+        ReplaceGroup(name, *entry, base + " <" + folder + ">", platform_.events);
     }
 
     if (!formed) return 0;
