@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstring>
 #include <string_view>
 
 #include "support/text.h"
@@ -50,25 +51,25 @@ unsigned char Lower(char c) {
     return u >= 'A' && u <= 'Z' ? static_cast<unsigned char>(u - 'A' + 'a') : u;
 }
 
-// Before `b` without regard to ASCII case, bytes compared unsigned.
-bool LessNoCase(std::string_view a, std::string_view b) {
-    const std::size_t n = a.size() < b.size() ? a.size() : b.size();
-    for (std::size_t i = 0; i < n; ++i) {
-        const unsigned char x = Lower(a[i]);
-        const unsigned char y = Lower(b[i]);
-        if (x != y) return x < y;
+// Two names (NUL-terminated) compared without regard to ASCII case, bytes
+// taken unsigned: negative, 0 or positive.
+int CompareNoCase(const char* a, const char* b) {
+    for (;; ++a, ++b) {
+        const unsigned char x = Lower(*a);
+        const unsigned char y = Lower(*b);
+        if (x != y) return x < y ? -1 : 1;
+        if (x == 0) return 0;
     }
-    return a.size() < b.size();
 }
 
 }  // namespace
 
-std::string_view FolderIndex::Listing::at(std::size_t i) const {
-    const char* name = names.data() + starts[i];
-    return std::string_view(name, std::char_traits<char>::length(name));
+const char* FolderIndex::Listing::at(std::size_t i) const {
+    return names.data() + starts[i];
 }
 
 bool FolderIndex::FindNoCase(const std::string& hostFolder, const std::string& name, std::string* actual) {
+    if (name.find('\0') != std::string::npos) return false;  // no entry holds one
     auto listed = entries_.find(hostFolder);
     if (listed == entries_.end()) {
         Listing listing;
@@ -83,11 +84,11 @@ bool FolderIndex::FindNoCase(const std::string& hostFolder, const std::string& n
             listing.names += '\0';
         }
         ::closedir(dir);
-        std::sort(listing.starts.begin(), listing.starts.end(), [&listing](std::uint32_t a, std::uint32_t b) {
-            const std::string_view x(listing.names.data() + a), y(listing.names.data() + b);
-            if (LessNoCase(x, y)) return true;
-            if (LessNoCase(y, x)) return false;
-            return x < y;  // of names equal but for case, the first in byte order comes first
+        const char* names = listing.names.data();
+        std::sort(listing.starts.begin(), listing.starts.end(), [names](std::uint32_t a, std::uint32_t b) {
+            const int order = CompareNoCase(names + a, names + b);
+            // Of names equal but for case, the first in byte order comes first.
+            return order != 0 ? order < 0 : std::strcmp(names + a, names + b) < 0;
         });
         listed = entries_.emplace(hostFolder, std::move(listing)).first;
     }
@@ -95,12 +96,12 @@ bool FolderIndex::FindNoCase(const std::string& hostFolder, const std::string& n
     std::size_t low = 0, high = listing.starts.size();
     while (low < high) {
         const std::size_t middle = low + (high - low) / 2;
-        if (LessNoCase(listing.at(middle), name))
+        if (CompareNoCase(listing.at(middle), name.c_str()) < 0)
             low = middle + 1;
         else
             high = middle;
     }
-    if (low == listing.starts.size() || LessNoCase(name, listing.at(low))) return false;
+    if (low == listing.starts.size() || CompareNoCase(listing.at(low), name.c_str()) != 0) return false;
     actual->assign(listing.at(low));
     return true;
 }

@@ -56,9 +56,9 @@ private:
     // and then byte by byte: a binary search finds a name's first match in
     // byte order, and a folder of 100,000 files costs a few bytes a name.
     struct Listing {
-        std::string names;                  // each followed by NUL
-        std::vector<std::uint32_t> starts;  // into `names`, in that order
-        std::string_view at(std::size_t i) const;
+        std::string names;                    // each followed by NUL
+        std::vector<std::uint32_t> starts;    // into `names`, in that order
+        const char* at(std::size_t i) const;  // NUL-terminated
     };
     std::unordered_map<std::string, Listing> entries_;  // by host folder
 };
