@@ -26,6 +26,8 @@ TEST(CatalogCopies, ListsTheCopiesTheLibraryKeepsAndNothingElse) {
         {"vnt_Compdb.bak", "[A]\r\n", "backup"},
         {"vnt_Compdb.20061204-150433.ini", "", "kept"},
         {"vnt_Compdb.20061204-150433-2.ini", "[A]\r\n[B]\r\n[C]\r\n", "kept"},
+        {"vnt_Compdb.20061204-150433-10.ini", "", "kept"},
+        {"vnt_Compdb.20061204-150432.ini", "", "kept"},
         {"vnt_Compdb.damaged-20061204-150433.ini", std::string(9, '\0'), "damaged"},
         {"vnt_Compdb.status", "x", nullptr},
         {"vnt_Compdb.2006-12-04.ini", "[A]", nullptr},
@@ -40,9 +42,13 @@ TEST(CatalogCopies, ListsTheCopiesTheLibraryKeepsAndNothingElse) {
     for (const CatalogCopy& c : copies)
         listed.push_back(c.kind + " " + c.path.substr(sizeof kDb - 1) + " " + std::to_string(c.bytes) + " " +
                          std::to_string(c.sections));
+    // In the order they were kept: by time, then the first copy of a second
+    // before "-2" and "-2" before "-10".
     EXPECT_EQ(listed, (std::vector<std::string>{"catalog vnt_Compdb.ini 17 2", "backup vnt_Compdb.bak 5 1",
-                                                "kept vnt_Compdb.20061204-150433-2.ini 15 3",
+                                                "kept vnt_Compdb.20061204-150432.ini 0 0",
                                                 "kept vnt_Compdb.20061204-150433.ini 0 0",
+                                                "kept vnt_Compdb.20061204-150433-2.ini 15 3",
+                                                "kept vnt_Compdb.20061204-150433-10.ini 0 0",
                                                 "damaged vnt_Compdb.damaged-20061204-150433.ini 9 0"}));
 }
 

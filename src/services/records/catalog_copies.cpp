@@ -1,7 +1,10 @@
 #include "services/records/catalog_copies.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <string>
 #include <string_view>
+#include <tuple>
 #include <unordered_map>
 #include <utility>
 
@@ -51,6 +54,37 @@ const char* CopyKind(std::string_view rest) {
     return damaged ? "damaged" : "kept";
 }
 
+// Where a copy comes in the list: kept before damaged, then by time, then
+// the copy without a number before "-2", "-3", ..., "-10" (by number), then
+// by name for any other form.
+struct CopyOrder {
+    bool damaged = false;
+    std::string stamp;
+    std::uint64_t number = UINT64_MAX;
+    std::string name;
+
+    CopyOrder(std::string_view rest, std::string fileName) : name(std::move(fileName)) {
+        damaged = rest.size() > 8 && EqualsNoCase(std::string(rest.substr(0, 8)), "damaged-");
+        if (damaged) rest.remove_prefix(8);
+        stamp = std::string(rest.substr(0, 15));
+        std::string_view tail = rest.substr(15, rest.size() - 15 - 4);  // before ".ini"
+        if (tail.empty()) {
+            number = 0;
+        } else if (tail.size() >= 2 && tail.size() <= 10 && tail[0] == '-') {
+            std::uint64_t n = 0;
+            bool digits = true;
+            for (char c : tail.substr(1)) {
+                digits = digits && c >= '0' && c <= '9';
+                n = n * 10 + static_cast<std::uint64_t>(c - '0');
+            }
+            if (digits) number = n;
+        }
+    }
+    bool operator<(const CopyOrder& other) const {
+        return std::tie(damaged, stamp, number, name) < std::tie(other.damaged, other.stamp, other.number, other.name);
+    }
+};
+
 }  // namespace
 
 std::string CatalogCopies::Resolve(const std::string& file) const {
@@ -78,16 +112,16 @@ std::vector<CatalogCopy> CatalogCopies::List() {
 
     const std::string stem = WithExtension(catalog, "");  // ends in "."
     const std::string stemName = stem.substr(WindowsFolderForJoin(catalog).size());
-    std::vector<std::pair<std::string, const char*>> others;
+    std::vector<std::pair<CopyOrder, const char*>> others;
     for (const FoundFile& found : platform_.files.Find(stem + "*")) {
         if (found.isDirectory || found.name.size() <= stemName.size() ||
             !EqualsNoCase(found.name.substr(0, stemName.size()), stemName))
             continue;
-        if (const char* kind = CopyKind(std::string_view(found.name).substr(stemName.size())))
-            others.emplace_back(found.name, kind);
+        const std::string_view rest = std::string_view(found.name).substr(stemName.size());
+        if (const char* kind = CopyKind(rest)) others.emplace_back(CopyOrder(rest, found.name), kind);
     }
-    std::sort(others.begin(), others.end());
-    for (const auto& other : others) add(other.second, WindowsFolderForJoin(catalog) + other.first);
+    std::sort(others.begin(), others.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    for (const auto& other : others) add(other.second, WindowsFolderForJoin(catalog) + other.first.name);
     return copies;
 }
 
