@@ -50,10 +50,11 @@ bool HostedMachine::Locate(std::string_view path, Location* location) const {
     const std::string full = FullPath(path);
     const char drive = DriveLetter(full);
     if (full.empty() || !drive) return false;
-    const std::string driveFolder = root_ + "/drive_" + AsciiLower(drive);
+    // Made only where needed: a path in a known folder does without it.
+    const auto driveFolder = [&] { return root_ + "/drive_" + AsciiLower(drive); };
     const std::uint32_t driveBit = std::uint32_t{1} << (drive - 'A');
     if (!(drivesFound_ & driveBit)) {
-        if (!IsFolder(driveFolder)) return false;
+        if (!IsFolder(driveFolder())) return false;
         drivesFound_ |= driveBit;
     }
 
@@ -63,7 +64,7 @@ bool HostedMachine::Locate(std::string_view path, Location* location) const {
     std::string_view body(full);
     if (body.size() > 3 && body.back() == '\\') body.remove_suffix(1);
     if (body.size() <= 3) {
-        loc.hostPath = driveFolder;
+        loc.hostPath = driveFolder();
         loc.longPath = std::string(1, drive) + ":\\";
         loc.name = std::string(1, drive) + ":";
         loc.isDriveRoot = true;
@@ -83,7 +84,7 @@ bool HostedMachine::Locate(std::string_view path, Location* location) const {
     key.assign(1, drive);
     key += ':';
     if (lastSlash == 2) {
-        loc.hostPath = driveFolder;
+        loc.hostPath = driveFolder();
         loc.longPath = key;
     } else if (FolderIndex::Folder* known = folders_.Resolved(key.append(body.substr(2, lastSlash - 2)))) {
         loc.hostPath = known->hostPath;
@@ -91,7 +92,7 @@ bool HostedMachine::Locate(std::string_view path, Location* location) const {
         loc.folderHandle = folders_.Handle(*known);
     } else {
         key.resize(2);
-        FolderIndex::Folder folder{driveFolder, key};
+        FolderIndex::Folder folder{driveFolder(), key};
         std::size_t at = 3;  // the first component
         while (at < lastSlash) {
             std::size_t end = body.find('\\', at);
@@ -149,9 +150,11 @@ bool HostedMachine::Locate(std::string_view path, Location* location) const {
             loc.isRegular = S_ISREG(st.st_mode);
         }
     }
-    loc.hostPath += "/" + actual;
-    loc.longPath += "\\" + actual;
-    loc.name = actual;
+    loc.hostPath += '/';
+    loc.hostPath += actual;
+    loc.longPath += '\\';
+    loc.longPath += actual;
+    loc.name = std::move(actual);
     loc.isDirectory = loc.exists && loc.isDirectory;
     if (full.back() == '\\') loc.longPath += "\\";
     *location = std::move(loc);
