@@ -44,12 +44,11 @@ TEST(CatalogCopies, ListsTheCopiesTheLibraryKeepsAndNothingElse) {
                          std::to_string(c.sections));
     // In the order they were kept: by time, then the first copy of a second
     // before "-2" and "-2" before "-10".
-    EXPECT_EQ(listed, (std::vector<std::string>{"catalog vnt_Compdb.ini 17 2", "backup vnt_Compdb.bak 5 1",
-                                                "kept vnt_Compdb.20061204-150432.ini 0 0",
-                                                "kept vnt_Compdb.20061204-150433.ini 0 0",
-                                                "kept vnt_Compdb.20061204-150433-2.ini 15 3",
-                                                "kept vnt_Compdb.20061204-150433-10.ini 0 0",
-                                                "damaged vnt_Compdb.damaged-20061204-150433.ini 9 0"}));
+    EXPECT_EQ(listed,
+              (std::vector<std::string>{
+                  "catalog vnt_Compdb.ini 17 2", "backup vnt_Compdb.bak 5 1", "kept vnt_Compdb.20061204-150432.ini 0 0",
+                  "kept vnt_Compdb.20061204-150433.ini 0 0", "kept vnt_Compdb.20061204-150433-2.ini 15 3",
+                  "kept vnt_Compdb.20061204-150433-10.ini 0 0", "damaged vnt_Compdb.damaged-20061204-150433.ini 9 0"}));
 }
 
 TEST(CatalogCopies, TheDifferenceIsTakenSectionBySectionAndKeyByKey) {
