@@ -11,6 +11,7 @@
 #include "platform/hosted/host_file_io.h"
 #include "support/code_page_1252.h"
 #include "support/event_line.h"
+#include "support/path_parts.h"
 
 namespace comp_mgr {
 
@@ -25,11 +26,6 @@ bool WriteAllTo(int fd, const std::string& text) {
         done += static_cast<std::size_t>(n);
     }
     return true;
-}
-
-std::string FolderOf(const std::string& path) {
-    std::size_t slash = path.rfind('/');
-    return slash == std::string::npos ? std::string(".") : path.substr(0, slash);
 }
 
 }  // namespace
@@ -56,7 +52,7 @@ bool HostedEvents::Open() {
             return true;
         Close();
     }
-    const std::string folder = FolderOf(path_);
+    const std::string folder = PosixFolder(path_);
     if (!host_io::MakeDirectories(folder)) return false;
     bool refused = ::lstat(folder.c_str(), &onDisk) == 0 && S_ISLNK(onDisk.st_mode);
     if (!refused) {
