@@ -29,12 +29,13 @@ struct Reading {
 };
 
 TEST(WholeLines, EverySplitOfATextParsesAsTheWholeText) {
+    static const char kWithNul[] = "[A]\nk=v\0junk\nj=w\n";  // a NUL ends its line
     const std::string texts[] = {
         "[A]\nk=v\n",
         "[A]\r\nk=v\r\n[B]\r\nx = y \r\n",
-        "[A]\rk=v\rj=w",                           // lone CRs, no last LF
-        "; c\n[A]\nk=v",                           // no last LF
-        std::string("[A]\nk=v\0junk\nj=w\n", 19),  // a NUL ends its line
+        "[A]\rk=v\rj=w",  // lone CRs, no last LF
+        "; c\n[A]\nk=v",  // no last LF
+        std::string(kWithNul, sizeof kWithNul - 1),
         "\n\n[A]\n\nk=\n=v\n[]\n",
         "",
     };
