@@ -5,6 +5,7 @@
 // in another case show in the next run.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -181,6 +182,8 @@ TEST(FolderIndex, AnswersAreTheSameWithAndWithoutAKeptFolderDescriptor) {
         const std::string folder = "drive_c/P" + std::to_string(i);
         root.Write(folder + "/Plug.dll", "x");
         root.MakeDir(folder + "/Sub");
+        std::filesystem::create_symlink("Plug.dll", root.Host(folder + "/link.dll"));
+        std::filesystem::create_symlink("nowhere.dll", root.Host(folder + "/gone.dll"));
     }
     struct Case {
         const char* name;  // in each folder
@@ -193,6 +196,8 @@ TEST(FolderIndex, AnswersAreTheSameWithAndWithoutAKeptFolderDescriptor) {
         {"PLUG.DLL", true, true, "Plug.dll"},  // by case, after the exact name is not there
         {"sub", false, true, "Sub"},           // a folder is no file to open
         {"none.dll", false, false, ""},
+        {"LINK.dll", true, true, "link.dll"},   // a link is followed
+        {"Gone.dll", false, true, "gone.dll"},  // a link to nothing takes the name, opens nothing
     };
     Machine m(root);
     for (int round = 0; round < 2; ++round) {  // the first round remembers the folders, the second uses them

@@ -27,14 +27,9 @@ bool HostedFiles::ReadPieces(const std::string& path, ContentSink& sink) {
 }
 
 bool HostedFiles::CanOpen(const std::string& path) {
-    HostedMachine::Location loc;
-    if (!machine_.Locate(path, &loc) || !loc.isRegular) return false;
-    // Locate has just seen a regular file there; O_NONBLOCK and the check
-    // after opening keep a FIFO put there since from making the open wait
-    // or count.
-    constexpr int kFlags = O_RDONLY | O_NONBLOCK | O_CLOEXEC;
-    const int fd = loc.folderHandle >= 0 ? ::openat(loc.folderHandle, loc.name.c_str(), kFlags)
-                                         : ::open(loc.hostPath.c_str(), kFlags);
+    // O_NONBLOCK and the check after opening keep a FIFO from making the
+    // open wait or count; a folder opens too, and does not count either.
+    const int fd = machine_.OpenFile(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) return false;
     struct stat st;
     const bool regular = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);

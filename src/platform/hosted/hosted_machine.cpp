@@ -1,8 +1,10 @@
 #include "platform/hosted/hosted_machine.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <vector>
 
 #include "support/path_parts.h"
@@ -43,7 +45,7 @@ std::string HostedMachine::FullPath(std::string_view path, std::size_t capacity)
     return comp_mgr::FullPath(currentDirectory_, path, capacity);
 }
 
-bool HostedMachine::Locate(std::string_view path, Location* location) const {
+bool HostedMachine::Locate(std::string_view path, Location* location, bool askLast) const {
     if (path.find('\0') != std::string_view::npos) return false;
     // "\\server\share" is a network path, outside every drive of the machine.
     if (path.size() >= 2 && IsPathSeparator(path[0]) && IsPathSeparator(path[1])) return false;
@@ -132,7 +134,7 @@ bool HostedMachine::Locate(std::string_view path, Location* location) const {
 
     // The last component: one call when it exists as written.
     std::string actual(last);
-    if (present) {
+    if (present && askLast) {
         struct stat st;
         const auto statInFolder = [&loc, &st](const std::string& name) {
             if (loc.folderHandle >= 0) return ::fstatat(loc.folderHandle, name.c_str(), &st, 0) == 0;
@@ -147,7 +149,6 @@ bool HostedMachine::Locate(std::string_view path, Location* location) const {
         if (known) {
             loc.exists = true;
             loc.isDirectory = S_ISDIR(st.st_mode);
-            loc.isRegular = S_ISREG(st.st_mode);
         }
     }
     loc.hostPath += '/';
@@ -159,6 +160,21 @@ bool HostedMachine::Locate(std::string_view path, Location* location) const {
     if (full.back() == '\\') loc.longPath += "\\";
     *location = std::move(loc);
     return true;
+}
+
+int HostedMachine::OpenFile(std::string_view path, int flags) const {
+    Location loc;
+    if (!Locate(path, &loc, false) || !loc.folderExists || loc.isDriveRoot) return -1;
+    const auto openInFolder = [&](const std::string& name, const std::string& hostPath) {
+        return loc.folderHandle >= 0 ? ::openat(loc.folderHandle, name.c_str(), flags)
+                                     : ::open(hostPath.c_str(), flags);
+    };
+    int fd = openInFolder(loc.name, loc.hostPath);
+    if (fd >= 0 || errno != ENOENT) return fd;
+    const std::string folder = loc.hostPath.substr(0, loc.hostPath.size() - loc.name.size() - 1);
+    std::string actual;
+    if (!FindEntry(folder, loc.name, &actual) || actual == loc.name) return -1;  // absent, or a dangling link
+    return openInFolder(actual, folder + "/" + actual);
 }
 
 // The entry of `folder` that stands for `name`: the exact name if it is

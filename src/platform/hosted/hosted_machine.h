@@ -5,7 +5,7 @@
 //
 // A run resolves each folder once (FolderIndex) and each drive folder once;
 // the last component of a path is asked of the file system every time, in
-// one call when it exists as written.
+// one call when it exists as written (opening a file is that call).
 #ifndef COMP_MGR_PLATFORM_HOSTED_HOSTED_MACHINE_H
 #define COMP_MGR_PLATFORM_HOSTED_HOSTED_MACHINE_H
 
@@ -39,7 +39,6 @@ public:
         std::string name;      // last component (on-disk case when it exists)
         bool exists = false;
         bool isDirectory = false;
-        bool isRegular = false;     // a regular file (or a link to one) when looked at
         bool folderExists = false;  // everything but the last component exists as folders
         bool isDriveRoot = false;
         // When not -1, a descriptor of the folder that holds `name`, owned by
@@ -47,8 +46,15 @@ public:
         int folderHandle = -1;
     };
     // False for a path that cannot be made absolute or names a drive without
-    // a folder under the root.
-    bool Locate(std::string_view path, Location* location) const;
+    // a folder under the root. With `askLast` false the last component is
+    // not looked at: `name` is as written and `exists` false (OpenFile asks
+    // by opening).
+    bool Locate(std::string_view path, Location* location, bool askLast = true) const;
+
+    // open(2) of the file `path` names, with `flags`: the exact name in one
+    // call, another case only when that name is not there. -1 when the path
+    // is not a name in an existing folder or the open fails.
+    int OpenFile(std::string_view path, int flags) const;
 
     // The adapter created, replaced, renamed or removed the file at
     // `hostPath`: the names of its folder are read again when next needed.
