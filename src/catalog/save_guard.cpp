@@ -85,8 +85,7 @@ bool ComponentDatabase::MergeOthersChanges(const std::string& current) {
             if (key == "ProgLocation") slot.first->second.assign(value.data(), value.size());
         });
     const auto base = [this](const std::string& name) -> const std::uint64_t* {
-        auto found = loadedSections_.find(NameHash(name));
-        return found == loadedSections_.end() ? nullptr : &found->second;
+        return loadedSections_.find(NameHash(name));
     };
     // Their version of a section is taken under the name it gets here.
     std::unordered_map<std::string, std::string> taken;

@@ -9,12 +9,77 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <stdexcept>
 #include <string_view>
-#include <unordered_map>
+#include <vector>
 
 namespace comp_mgr {
 
-using SectionPrints = std::unordered_map<std::uint64_t, std::uint64_t>;
+// Fingerprints by name hash, in one array probed linearly: the keys are
+// hashes already, so their low bits place them, and a catalog of 100,000
+// sections costs one allocation rather than one per section.
+class SectionPrints {
+public:
+    std::size_t size() const { return size_ + (hasZero_ ? 1 : 0); }
+    void clear() {
+        std::vector<Slot>().swap(slots_);
+        size_ = 0;
+        hasZero_ = false;
+    }
+    const std::uint64_t* find(std::uint64_t key) const {
+        if (key == 0) return hasZero_ ? &zero_ : nullptr;
+        if (slots_.empty()) return nullptr;
+        const std::size_t mask = slots_.size() - 1;
+        for (std::size_t i = key & mask; slots_[i].key != 0; i = (i + 1) & mask)
+            if (slots_[i].key == key) return &slots_[i].value;
+        return nullptr;
+    }
+    std::size_t count(std::uint64_t key) const { return find(key) ? 1 : 0; }
+    std::uint64_t at(std::uint64_t key) const {
+        const std::uint64_t* value = find(key);
+        if (!value) throw std::out_of_range("SectionPrints::at");
+        return *value;
+    }
+    // The value of `key`, set to `initial` when the key is new; valid until
+    // the next insertion.
+    std::uint64_t& try_emplace(std::uint64_t key, std::uint64_t initial) {
+        if (key == 0) {
+            if (!hasZero_) zero_ = initial;
+            hasZero_ = true;
+            return zero_;
+        }
+        if ((size_ + 1) * 4 > slots_.size() * 3) Grow();
+        const std::size_t mask = slots_.size() - 1;
+        std::size_t i = key & mask;
+        for (; slots_[i].key != 0; i = (i + 1) & mask)
+            if (slots_[i].key == key) return slots_[i].value;
+        ++size_;
+        slots_[i] = Slot{key, initial};
+        return slots_[i].value;
+    }
+    std::uint64_t& operator[](std::uint64_t key) { return try_emplace(key, 0); }
+
+private:
+    struct Slot {
+        std::uint64_t key = 0;  // 0: empty (key 0 itself is kept aside)
+        std::uint64_t value = 0;
+    };
+    void Grow() {
+        std::vector<Slot> old(slots_.empty() ? 16 : slots_.size() * 2);
+        old.swap(slots_);
+        const std::size_t mask = slots_.size() - 1;
+        for (const Slot& slot : old) {
+            if (slot.key == 0) continue;
+            std::size_t i = slot.key & mask;
+            while (slots_[i].key != 0) i = (i + 1) & mask;
+            slots_[i] = slot;
+        }
+    }
+    std::vector<Slot> slots_;
+    std::size_t size_ = 0;  // in `slots_`
+    bool hasZero_ = false;
+    std::uint64_t zero_ = 0;
+};
 
 // A 64-bit hash of a byte stream, eight bytes at a step: a catalog file is
 // tens of megabytes and is hashed at every load and save. Where the stream
@@ -92,9 +157,10 @@ inline void PrintIn(std::uint64_t& print, std::string_view key, std::string_view
 // Takes the headers and properties of a parse, as they come.
 class SectionPrinter {
 public:
-    SectionPrinter() : current_(&prints_[NameHash("")]) { *current_ = kEmptyPrint; }
-    // A section whose header comes twice goes on where it left off.
-    void Section(std::string_view name) { current_ = &prints_.try_emplace(NameHash(name), kEmptyPrint).first->second; }
+    SectionPrinter() : current_(&prints_.try_emplace(NameHash(""), kEmptyPrint)) {}
+    // A section whose header comes twice goes on where it left off. Only
+    // here does the map grow, so `current_` stays valid until the next one.
+    void Section(std::string_view name) { current_ = &prints_.try_emplace(NameHash(name), kEmptyPrint); }
     void Property(std::string_view key, std::string_view value) { PrintIn(*current_, key, value); }
     SectionPrints& prints() { return prints_; }
 

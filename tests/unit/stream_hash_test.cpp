@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <stdexcept>
 #include <string>
+#include <vector>
 
 #include "catalog/section_prints.h"
 
@@ -53,6 +55,27 @@ TEST(SectionPrints, PropertiesCountInOrderAndAcrossARepeatedHeader) {
     EXPECT_NE(ab, prints({{"b", "2"}, {"a", "1"}}));
     EXPECT_NE(ab, prints({{"a", "12"}}));
     EXPECT_NE(prints({{"a", "1"}, {"b", ""}}), prints({{"a", "1b"}}));
+}
+
+// Keys that share their low bits probe past each other, key 0 is kept aside,
+// and every key is still found after the table grows under them.
+TEST(SectionPrints, KeysSharingLowBitsAndKeyZeroSurviveGrowth) {
+    SectionPrints prints;
+    std::vector<std::uint64_t> keys{0};
+    for (std::uint64_t i = 1; i <= 3000; ++i) keys.push_back(i % 3 == 0 ? i << 40 : i * 0x9e3779b97f4a7c15ull);
+    for (std::size_t i = 0; i < keys.size(); ++i) {
+        EXPECT_EQ(0u, prints.count(keys[i]));
+        prints.try_emplace(keys[i], i + 1);
+        EXPECT_EQ(i + 1, prints.try_emplace(keys[i], 999)) << "an existing key keeps its value";
+    }
+    EXPECT_EQ(keys.size(), prints.size());
+    for (std::size_t i = 0; i < keys.size(); ++i) EXPECT_EQ(i + 1, prints.at(keys[i])) << keys[i];
+    EXPECT_EQ(nullptr, prints.find(7ull << 40));
+    EXPECT_THROW(prints.at(7ull << 40), std::out_of_range);
+    prints.clear();
+    EXPECT_EQ(0u, prints.size());
+    EXPECT_EQ(nullptr, prints.find(0));
+    EXPECT_EQ(0u, prints[keys[5]]);
 }
 
 }  // namespace
