@@ -4,9 +4,9 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cstring>
 #include <string_view>
+#include <vector>
 
 #include "support/text.h"
 
@@ -64,8 +64,38 @@ int CompareNoCase(const char* a, const char* b) {
 
 }  // namespace
 
-const char* FolderIndex::Listing::at(std::size_t i) const {
-    return names.data() + starts[i];
+// FNV-1a over the names' lower-case bytes: names equal but for case meet.
+std::uint32_t HashNoCase(const char* name) {
+    std::uint32_t h = 2166136261u;
+    for (; *name; ++name) h = (h ^ Lower(*name)) * 16777619u;
+    return h;
+}
+
+const char* FolderIndex::Listing::at(std::uint32_t start) const {
+    return names.data() + start;
+}
+
+void FolderIndex::Listing::Place(std::uint32_t start) {
+    const char* name = at(start);
+    const std::size_t mask = slots.size() - 1;
+    for (std::size_t i = HashNoCase(name) & mask;; i = (i + 1) & mask) {
+        if (slots[i] == kEmpty) {
+            slots[i] = start;
+            return;
+        }
+        // Of names equal but for case, the first in byte order is the one kept.
+        if (CompareNoCase(at(slots[i]), name) == 0) {
+            if (std::strcmp(name, at(slots[i])) < 0) slots[i] = start;
+            return;
+        }
+    }
+}
+
+const char* FolderIndex::Listing::Find(const char* name) const {
+    const std::size_t mask = slots.size() - 1;
+    for (std::size_t i = HashNoCase(name) & mask; slots[i] != kEmpty; i = (i + 1) & mask)
+        if (CompareNoCase(at(slots[i]), name) == 0) return at(slots[i]);
+    return nullptr;
 }
 
 bool FolderIndex::FindNoCase(const std::string& hostFolder, const std::string& name, std::string* actual) {
@@ -76,33 +106,24 @@ bool FolderIndex::FindNoCase(const std::string& hostFolder, const std::string& n
         DIR* dir = ::opendir(hostFolder.c_str());
         // An unreadable folder is not remembered: it may be readable later.
         if (!dir) return false;
+        std::vector<std::uint32_t> starts;
         while (dirent* entry = ::readdir(dir)) {
             std::string_view candidate(entry->d_name);
             if (candidate == "." || candidate == "..") continue;
-            listing.starts.push_back(static_cast<std::uint32_t>(listing.names.size()));
+            starts.push_back(static_cast<std::uint32_t>(listing.names.size()));
             listing.names.append(candidate);
             listing.names += '\0';
         }
         ::closedir(dir);
-        const char* names = listing.names.data();
-        std::sort(listing.starts.begin(), listing.starts.end(), [names](std::uint32_t a, std::uint32_t b) {
-            const int order = CompareNoCase(names + a, names + b);
-            // Of names equal but for case, the first in byte order comes first.
-            return order != 0 ? order < 0 : std::strcmp(names + a, names + b) < 0;
-        });
+        std::size_t capacity = 16;
+        while (capacity < starts.size() * 2) capacity *= 2;
+        listing.slots.assign(capacity, Listing::kEmpty);
+        for (std::uint32_t start : starts) listing.Place(start);
         listed = entries_.emplace(hostFolder, std::move(listing)).first;
     }
-    const Listing& listing = listed->second;
-    std::size_t low = 0, high = listing.starts.size();
-    while (low < high) {
-        const std::size_t middle = low + (high - low) / 2;
-        if (CompareNoCase(listing.at(middle), name.c_str()) < 0)
-            low = middle + 1;
-        else
-            high = middle;
-    }
-    if (low == listing.starts.size() || CompareNoCase(listing.at(low), name.c_str()) != 0) return false;
-    actual->assign(listing.at(low));
+    const char* found = listed->second.Find(name.c_str());
+    if (!found) return false;
+    actual->assign(found);
     return true;
 }
 

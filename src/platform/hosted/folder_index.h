@@ -52,13 +52,17 @@ public:
 private:
     std::unordered_map<std::string, Folder> resolved_;
     int handles_ = 0;
-    // The names of one folder in one block, in order without regard to case
-    // and then byte by byte: a binary search finds a name's first match in
-    // byte order, and a folder of 100,000 files costs a few bytes a name.
+    // The names of one folder in one block, and a table of where each
+    // starts, hashed without regard to case: of names equal but for case,
+    // only the first in byte order is in the table. A folder of 100,000
+    // files costs a few bytes a name and no sort.
     struct Listing {
-        std::string names;                    // each followed by NUL
-        std::vector<std::uint32_t> starts;    // into `names`, in that order
-        const char* at(std::size_t i) const;  // NUL-terminated
+        static constexpr std::uint32_t kEmpty = 0xffffffffu;
+        std::string names;                 // each followed by NUL
+        std::vector<std::uint32_t> slots;  // starts in `names`, or kEmpty; a power of two
+        const char* at(std::uint32_t start) const;
+        void Place(std::uint32_t start);
+        const char* Find(const char* name) const;  // the entry for `name`, or null
     };
     std::unordered_map<std::string, Listing> entries_;  // by host folder
 };

@@ -212,9 +212,13 @@ int StartupRepairs::ReconcileGroups() {
     // Only a library that two plug-ins without a group share forms a group,
     // so such plug-ins are counted by library first and only the shared
     // libraries enter the map (a subset keeps its order in a BucketMap).
+    // Each plug-in's entry is looked up once: regrouping changes entries,
+    // never which ones there are, so the pointers stay good.
+    const StringList& plugIns = db_.plugInNames();
+    std::vector<CatalogEntry*> entries(plugIns.size());
     std::unordered_map<std::string_view, std::uint32_t> sharing;
-    for (const std::string& name : db_.plugInNames()) {
-        const CatalogEntry* entry = db_.Entry(name);
+    for (std::uint32_t position = 0; position < plugIns.size(); ++position) {
+        CatalogEntry* entry = entries[position] = db_.Entry(plugIns[position]);
         if (entry && entry->PlugInLst_GrpName.empty()) ++sharing[entry->ProgLocation];
     }
     BucketMap<StringList> byLocation;
@@ -228,10 +232,9 @@ int StartupRepairs::ReconcileGroups() {
     };
     std::vector<Grouped> byName;
     std::unordered_map<std::string_view, std::uint32_t> firstMet;
-    const StringList& plugIns = db_.plugInNames();
     for (std::uint32_t position = 0; position < plugIns.size(); ++position) {
         const std::string& name = plugIns[position];
-        const CatalogEntry* entry = db_.Entry(name);
+        const CatalogEntry* entry = entries[position];
         if (!entry) continue;
         if (!entry->PlugInLst_GrpName.empty()) {
             const std::uint32_t met = firstMet.try_emplace(entry->DisplayName, position).first->second;
@@ -270,8 +273,8 @@ int StartupRepairs::ReconcileGroups() {
     // copies of one group installed in different folders stay apart.
     for (const Grouped& grouped : byName) {
         const std::string& name = plugIns[grouped.position];
-        CatalogEntry* entry = db_.Entry(name);
-        if (!entry || entry->PlugInLst_GrpName.empty()) continue;
+        CatalogEntry* entry = entries[grouped.position];
+        if (entry->PlugInLst_GrpName.empty()) continue;
         const std::string base = GroupBaseName(entry->PlugInLst_GrpName.front());
         const std::string folder = ToLower(db_.DisplayFolder(*entry));
         ReplaceGroup(name, *entry, base + " <" + folder + ">", platform_.events);
