@@ -208,34 +208,35 @@ private:
         Node* find(std::string_view key) const {
             const std::size_t h = NumberedKeyHash(key);
             const std::size_t mask = slots_.size() - 1;
-            for (std::size_t i = h & mask;; i = (i + 1) & mask) {
+            for (std::size_t i = h & mask; slots_[i].node; i = (i + 1) & mask) {
                 const Slot& slot = slots_[i];
-                if (!slot.node) {
-                    if (!slot.deleted) return nullptr;
-                } else if (slot.hash == h && slot.node->key == key) {
-                    return slot.node;
-                }
+                if (slot.hash == h && slot.node->key == key) return slot.node;
             }
+            return nullptr;
         }
         void insert(Node* node) {
-            if ((used_ + 1) * 4 > slots_.size() * 3) rehash();
+            if ((live_ + 1) * 4 > slots_.size() * 3) grow();
             place(node, NumberedKeyHash(node->key));
-            ++used_;
             ++live_;
         }
+        // The keys after the erased one that probed past it move back into
+        // the gap, so no mark is left: a run of renames never makes the
+        // index sweep (and briefly double) its array.
         void erase(const Node* node) {
-            const std::size_t h = NumberedKeyHash(node->key);
             const std::size_t mask = slots_.size() - 1;
-            for (std::size_t i = h & mask;; i = (i + 1) & mask) {
-                Slot& slot = slots_[i];
-                if (slot.node == node) {
-                    slot.node = nullptr;
-                    slot.deleted = true;
-                    --live_;
-                    return;
+            std::size_t gap = NumberedKeyHash(node->key) & mask;
+            for (; slots_[gap].node != node; gap = (gap + 1) & mask)
+                if (!slots_[gap].node) return;
+            for (std::size_t i = (gap + 1) & mask; slots_[i].node; i = (i + 1) & mask) {
+                const std::size_t home = slots_[i].hash & mask;
+                // It may move when its home is not between the gap and it.
+                if (((i - home) & mask) >= ((i - gap) & mask)) {
+                    slots_[gap] = slots_[i];
+                    gap = i;
                 }
-                if (!slot.node && !slot.deleted) return;
             }
+            slots_[gap] = Slot();
+            --live_;
         }
 
         void collect(std::vector<Node*>& nodes) const {
@@ -247,29 +248,21 @@ private:
         struct Slot {
             std::size_t hash = 0;
             Node* node = nullptr;
-            bool deleted = false;
         };
         void place(Node* node, std::size_t h) {
             const std::size_t mask = slots_.size() - 1;
             std::size_t i = h & mask;
             while (slots_[i].node) i = (i + 1) & mask;
-            slots_[i] = Slot{h, node, false};
+            slots_[i] = Slot{h, node};
         }
-        // Grows when live keys fill half the slots; otherwise only sweeps
-        // away the marks of erased keys.
-        void rehash() {
-            std::vector<Slot> old;
+        void grow() {
+            std::vector<Slot> old(slots_.size() * 2);
             old.swap(slots_);
-            std::size_t capacity = old.size();
-            if (live_ * 2 >= capacity) capacity *= 2;
-            slots_.assign(capacity, Slot());
             for (const Slot& slot : old)
                 if (slot.node) place(slot.node, slot.hash);
-            used_ = live_;
         }
 
         std::vector<Slot> slots_;
-        std::size_t used_ = 0;  // slots holding a key or the mark of an erased one
         std::size_t live_ = 0;
     };
 

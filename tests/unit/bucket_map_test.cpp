@@ -52,9 +52,14 @@ TEST(BucketMap, LargeMapsStayConsistentThroughInsertsAndErasures) {
     BucketMap<int> m;
     std::map<std::string, int> ref;
     std::mt19937 rng(7);
-    for (int i = 0; i < 5000; ++i) {
-        std::string k = "PlugIn_" + std::to_string(rng() % 700);
-        if (rng() % 3 == 0) {
+    // Stems whose numbers place them in overlapping runs of the index, so
+    // erasures shift keys of other stems back into the gaps.
+    const auto key = [](unsigned n) {
+        return std::string(n % 2 ? "PlugIn_" : "VntInstallation_") + std::to_string(n % 700);
+    };
+    for (int i = 0; i < 20000; ++i) {
+        std::string k = key(rng());
+        if (rng() % 2 == 0) {
             EXPECT_EQ(m.erase(k), ref.erase(k) == 1) << k;
         } else {
             m.set(k, i);
@@ -62,6 +67,7 @@ TEST(BucketMap, LargeMapsStayConsistentThroughInsertsAndErasures) {
         }
     }
     ASSERT_EQ(m.size(), ref.size());
+    for (unsigned n = 0; n < 1400; ++n) EXPECT_EQ(m.contains(key(n)), ref.count(key(n)) == 1) << key(n);
     for (const auto& [k, v] : ref) {
         ASSERT_NE(m.find(k), nullptr) << k;
         EXPECT_EQ(*m.find(k), v);
