@@ -33,13 +33,33 @@ bool IsTime(std::string_view t) {
     return true;
 }
 
+// "YYYY-MM-DD hh:mm:ss|" as "%04d-%02d-%02d %02d:%02d:%02d|" prints it. A
+// pass that records thousands of lines formats thousands of stamps, so the
+// usual case is written digit by digit; a field out of its width goes to
+// snprintf, which prints it as it is.
+std::string Stamp(const std::tm& when) {
+    const int fields[] = {when.tm_year + 1900, when.tm_mon + 1, when.tm_mday, when.tm_hour, when.tm_min, when.tm_sec};
+    bool usual = fields[0] >= 0 && fields[0] <= 9999;
+    for (int i = 1; i < 6; ++i) usual = usual && fields[i] >= 0 && fields[i] <= 99;
+    if (!usual) {
+        char stamp[96];
+        std::snprintf(stamp, sizeof stamp, "%04d-%02d-%02d %02d:%02d:%02d|", fields[0], fields[1], fields[2], fields[3],
+                      fields[4], fields[5]);
+        return stamp;
+    }
+    char stamp[] = "0000-00-00 00:00:00|";
+    const auto put = [&stamp](std::size_t at, int value, int width) {
+        for (int i = width - 1; i >= 0; --i, value /= 10) stamp[at + i] = static_cast<char>('0' + value % 10);
+    };
+    put(0, fields[0], 4);
+    for (int i = 1; i < 6; ++i) put(2 + 3 * i, fields[i], 2);
+    return std::string(stamp, sizeof stamp - 1);
+}
+
 }  // namespace
 
 std::string EventLine(const std::tm& when, std::string_view kind, std::string_view subject, std::string_view text) {
-    char stamp[64];
-    std::snprintf(stamp, sizeof stamp, "%04d-%02d-%02d %02d:%02d:%02d|", when.tm_year + 1900, when.tm_mon + 1,
-                  when.tm_mday, when.tm_hour, when.tm_min, when.tm_sec);
-    std::string line(stamp);
+    std::string line = Stamp(when);
     line.reserve(line.size() + kind.size() + subject.size() + text.size() + 8);
     line.append(kind.data(), kind.size());
     line += '|';

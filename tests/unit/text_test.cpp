@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <ctime>
 #include <limits>
 
+#include "support/event_line.h"
 #include "support/text_output.h"
 
 namespace comp_mgr {
@@ -76,6 +78,30 @@ TEST(TextOutput, ShorterTextIsTerminatedOtherwiseCutWithoutTerminator) {
     size = 0;
     EXPECT_FALSE(CopyTextOut("x", &size, buf));
     EXPECT_EQ(size, 0u);
+}
+
+// The stamp is written without printf for speed; it must read as printf's
+// "%04d-%02d-%02d %02d:%02d:%02d" would, at the edges of each width too.
+TEST(EventLineText, StampReadsAsPrintfWouldPrintIt) {
+    struct Case {
+        int year, month, day, hour, minute, second;  // as in std::tm
+        const char* stamp;
+    };
+    const Case cases[] = {
+        {106, 11, 4, 15, 4, 33, "2006-12-04 15:04:33"},   {-1900, 0, 1, 0, 0, 0, "0000-01-01 00:00:00"},
+        {8099, 0, 31, 23, 59, 60, "9999-01-31 23:59:60"}, {8100, 0, 1, 0, 0, 0, "10000-01-01 00:00:00"},
+        {-1901, 0, 1, 0, 0, 0, "-001-01-01 00:00:00"},    {106, 99, 100, -1, 0, 0, "2006-100-100 -1:00:00"},
+    };
+    for (const Case& c : cases) {
+        std::tm when{};
+        when.tm_year = c.year;
+        when.tm_mon = c.month;
+        when.tm_mday = c.day;
+        when.tm_hour = c.hour;
+        when.tm_min = c.minute;
+        when.tm_sec = c.second;
+        EXPECT_EQ(std::string(c.stamp) + "|added|PlugIn_1|why", EventLine(when, "added", "PlugIn_1", "why"));
+    }
 }
 
 }  // namespace
