@@ -7,10 +7,6 @@
 
 namespace comp_mgr {
 
-bool IsWhite(char c) {
-    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
-}
-
 std::string TrimLeft(std::string_view s) {
     std::size_t b = 0;
     while (b < s.size() && IsWhite(s[b])) ++b;
@@ -21,13 +17,6 @@ std::string TrimRight(std::string_view s) {
     std::size_t e = s.size();
     while (e > 0 && IsWhite(s[e - 1])) --e;
     return std::string(s.substr(0, e));
-}
-
-std::string_view TrimView(std::string_view s) {
-    std::size_t b = 0, e = s.size();
-    while (b < e && IsWhite(s[b])) ++b;
-    while (e > b && IsWhite(s[e - 1])) --e;
-    return s.substr(b, e - b);
 }
 
 std::string Trim(std::string_view s) {

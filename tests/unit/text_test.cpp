@@ -51,6 +51,8 @@ TEST(Text, CaseAndWhiteSpaceAreAsciiOnly) {
     EXPECT_FALSE(EqualsNoCase("\xc4", "\xe4"));  // no locale folding beyond ASCII
     EXPECT_EQ(ToUpper("vn_app.exe"), "VN_APP.EXE");
     EXPECT_EQ(Trim(" \t\r\n\v\fx y\f"), "x y");
+    EXPECT_EQ(Trim("\x08x\x0e"), "\x08x\x0e");  // the neighbours of tab and carriage return are not white
+    EXPECT_EQ(Trim("\xa0x\x85"), "\xa0x\x85");  // nor are the Latin-1 spaces
     EXPECT_EQ(CompareNoCase("abc", "ABD"), -1);
     EXPECT_EQ(CompareNoCase("b", "A"), 1);
 }
