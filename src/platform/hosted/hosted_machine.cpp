@@ -89,9 +89,16 @@ bool HostedMachine::Locate(std::string_view path, Location* location, bool askLa
         loc.hostPath = driveFolder();
         loc.longPath = key;
     } else if (FolderIndex::Folder* known = folders_.Resolved(key.append(body.substr(2, lastSlash - 2)))) {
+        loc.folderHandle = folders_.Handle(*known);
+        if (!askLast && loc.folderHandle >= 0) {
+            // Opening through the folder's descriptor needs the name only.
+            loc.folderExists = true;
+            loc.name.assign(last);
+            *location = std::move(loc);
+            return true;
+        }
         loc.hostPath = known->hostPath;
         loc.longPath = known->longPath;
-        loc.folderHandle = folders_.Handle(*known);
     } else {
         key.resize(2);
         FolderIndex::Folder folder{driveFolder(), key};
@@ -163,18 +170,18 @@ bool HostedMachine::Locate(std::string_view path, Location* location, bool askLa
 }
 
 int HostedMachine::OpenFile(std::string_view path, int flags) const {
+    const auto open = [flags](const Location& at) {
+        return at.folderHandle >= 0 ? ::openat(at.folderHandle, at.name.c_str(), flags)
+                                    : ::open(at.hostPath.c_str(), flags);
+    };
     Location loc;
     if (!Locate(path, &loc, false) || !loc.folderExists || loc.isDriveRoot) return -1;
-    const auto openInFolder = [&](const std::string& name, const std::string& hostPath) {
-        return loc.folderHandle >= 0 ? ::openat(loc.folderHandle, name.c_str(), flags)
-                                     : ::open(hostPath.c_str(), flags);
-    };
-    int fd = openInFolder(loc.name, loc.hostPath);
+    const int fd = open(loc);
     if (fd >= 0 || errno != ENOENT) return fd;
-    const std::string folder = loc.hostPath.substr(0, loc.hostPath.size() - loc.name.size() - 1);
-    std::string actual;
-    if (!FindEntry(folder, loc.name, &actual) || actual == loc.name) return -1;  // absent, or a dangling link
-    return openInFolder(actual, folder + "/" + actual);
+    // Not there as written: the name in another case, if the folder has one.
+    Location asked;
+    if (!Locate(path, &asked) || !asked.exists || asked.name == loc.name) return -1;  // absent, or a dangling link
+    return open(asked);
 }
 
 // The entry of `folder` that stands for `name`: the exact name if it is

@@ -48,7 +48,7 @@ public:
     // False for a path that cannot be made absolute or names a drive without
     // a folder under the root. With `askLast` false the last component is
     // not looked at: `name` is as written and `exists` false (OpenFile asks
-    // by opening).
+    // by opening), and where `folderHandle` is set the paths are left empty.
     bool Locate(std::string_view path, Location* location, bool askLast = true) const;
 
     // open(2) of the file `path` names, with `flags`: the exact name in one
