@@ -55,6 +55,10 @@ TEST(SectionPrints, PropertiesCountInOrderAndAcrossARepeatedHeader) {
     EXPECT_NE(ab, prints({{"b", "2"}, {"a", "1"}}));
     EXPECT_NE(ab, prints({{"a", "12"}}));
     EXPECT_NE(prints({{"a", "1"}, {"b", ""}}), prints({{"a", "1b"}}));
+    // Where the key ends and the value begins counts, at word edges too.
+    EXPECT_NE(prints({{"ab", "c"}}), prints({{"a", "bc"}}));
+    EXPECT_NE(prints({{"DisplayN", "ame=x"}}), prints({{"DisplayName", "x"}}));
+    EXPECT_NE(prints({{"12345678", ""}}), prints({{"1234567", "8"}}));
 }
 
 // Keys that share their low bits probe past each other, key 0 is kept aside,
