@@ -3,6 +3,7 @@
 #ifndef COMP_MGR_PLATFORM_FILES_H
 #define COMP_MGR_PLATFORM_FILES_H
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -55,6 +56,15 @@ public:
 
     // True when the file can be opened for reading (shared, binary).
     virtual bool CanOpen(const std::string& path) = 0;
+
+    // CanOpen of each path, in the order given. The caller changes no file
+    // while they are asked, so an adapter may ask them in any order or
+    // several at once; by default they are asked one at a time.
+    virtual std::vector<bool> CanOpenEach(const std::vector<const std::string*>& paths) {
+        std::vector<bool> answers(paths.size());
+        for (std::size_t i = 0; i < paths.size(); ++i) answers[i] = CanOpen(*paths[i]);
+        return answers;
+    }
 
     // True when a file or folder exists under that name. On the hosted
     // machine so does a FIFO, device or socket, which is no file: CanOpen and

@@ -4,6 +4,7 @@
 // adapter's own saves, renames and removals; names that appear from outside
 // in another case show in the next run.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <string>
@@ -13,6 +14,7 @@
 #include "platform/hosted/folder_index.h"
 #include "platform/hosted/hosted_files.h"
 #include "platform/hosted/hosted_machine.h"
+#include "support/text.h"
 
 namespace comp_mgr {
 namespace {
@@ -175,35 +177,47 @@ TEST(FolderIndex, FilesAndFoldersKeepTheirKindAndMissingPartsKeepTheirCase) {
 // Files in remembered folders are asked of the kernel through a kept
 // descriptor of the folder, a bounded number of them: past the bound, and in
 // folders not yet remembered, the answers are those of the whole path.
-TEST(FolderIndex, AnswersAreTheSameWithAndWithoutAKeptFolderDescriptor) {
-    TestRoot root;
-    const int folders = FolderIndex::kMaxHandles + 6;
-    for (int i = 0; i < folders; ++i) {
+// More folders than the machine keeps descriptors of, each holding the
+// same kinds of entries; the cases name them.
+constexpr int kFolders = FolderIndex::kMaxHandles + 6;
+
+struct FolderCase {
+    const char* name;  // in each folder
+    bool canOpen;
+    bool exists;
+    const char* longName;
+};
+const FolderCase kFolderCases[] = {
+    {"Plug.dll", true, true, "Plug.dll"},
+    {"PLUG.DLL", true, true, "Plug.dll"},  // by case, after the exact name is not there
+    {"sub", false, true, "Sub"},           // a folder is no file to open
+    {"none.dll", false, false, ""},
+    {"LINK.dll", true, true, "link.dll"},   // a link is followed
+    {"Gone.dll", false, true, "gone.dll"},  // a link to nothing takes the name, opens nothing
+    {"pipe", false, true, "pipe"},          // a FIFO is no file, and nothing waits on it
+};
+
+void MakeCaseFolders(const TestRoot& root) {
+    for (int i = 0; i < kFolders; ++i) {
         const std::string folder = "drive_c/P" + std::to_string(i);
         root.Write(folder + "/Plug.dll", "x");
         root.MakeDir(folder + "/Sub");
         std::filesystem::create_symlink("Plug.dll", root.Host(folder + "/link.dll"));
         std::filesystem::create_symlink("nowhere.dll", root.Host(folder + "/gone.dll"));
+        ASSERT_EQ(0, ::mkfifo(root.Host(folder + "/pipe").c_str(), 0666));
     }
-    struct Case {
-        const char* name;  // in each folder
-        bool canOpen;
-        bool exists;
-        const char* longName;
-    };
-    const Case cases[] = {
-        {"Plug.dll", true, true, "Plug.dll"},
-        {"PLUG.DLL", true, true, "Plug.dll"},  // by case, after the exact name is not there
-        {"sub", false, true, "Sub"},           // a folder is no file to open
-        {"none.dll", false, false, ""},
-        {"LINK.dll", true, true, "link.dll"},   // a link is followed
-        {"Gone.dll", false, true, "gone.dll"},  // a link to nothing takes the name, opens nothing
-    };
+}
+
+TEST(FolderIndex, AnswersAreTheSameWithAndWithoutAKeptFolderDescriptor) {
+    TestRoot root;
+    MakeCaseFolders(root);
+    const int folders = kFolders;
+    const auto& cases = kFolderCases;
     Machine m(root);
     for (int round = 0; round < 2; ++round) {  // the first round remembers the folders, the second uses them
         for (int i = 0; i < folders; ++i) {
             const std::string folder = "C:\\p" + std::to_string(i) + "\\";
-            for (const Case& c : cases) {
+            for (const FolderCase& c : cases) {
                 const std::string asked = folder + c.name;
                 EXPECT_EQ(c.canOpen, m.files.CanOpen(asked)) << asked << " round " << round;
                 EXPECT_EQ(c.exists, m.files.Exists(asked)) << asked << " round " << round;
@@ -216,6 +230,46 @@ TEST(FolderIndex, AnswersAreTheSameWithAndWithoutAKeptFolderDescriptor) {
     ASSERT_TRUE(m.files.Remove("C:\\P0\\plug.dll"));
     EXPECT_FALSE(m.files.CanOpen("C:\\P0\\Plug.dll"));
     EXPECT_FALSE(m.files.Exists("C:\\P0\\Plug.dll"));
+}
+
+// Asked many at once, the questions get the answers they get one by one,
+// whether the folders are new to the machine or remembered, with or without
+// a kept descriptor, and whatever else is in the list.
+TEST(FolderIndex, ManyQuestionsAskedTogetherGetTheAnswersOfOneByOne) {
+    TestRoot root;
+    MakeCaseFolders(root);
+    std::vector<std::string> asked;
+    std::vector<bool> expected;
+    for (int copy = 0; copy < 3; ++copy) {  // enough questions to be asked together
+        for (int i = 0; i < kFolders; ++i) {
+            for (const FolderCase& c : kFolderCases) {
+                asked.push_back("C:\\p" + std::to_string(i) + "\\" + c.name);
+                expected.push_back(c.canOpen);
+            }
+        }
+        for (const char* odd :
+             {"C:\\", "C:\\nowhere\\Plug.dll", "Q:\\Plug.dll", "\\\\server\\share\\a.dll", "C:\\P1\\Plug.dll\\x"}) {
+            asked.push_back(odd);
+            expected.push_back(false);
+        }
+    }
+    std::vector<const std::string*> paths;
+    for (const std::string& path : asked) paths.push_back(&path);
+    Machine m(root);
+    for (int round = 0; round < 2; ++round) {  // the folders new, then remembered
+        const std::vector<bool> answers = m.files.CanOpenEach(paths);
+        ASSERT_EQ(asked.size(), answers.size());
+        for (std::size_t k = 0; k < asked.size(); ++k)
+            EXPECT_EQ(expected[k], answers[k]) << asked[k] << " round " << round;
+    }
+    // The adapter's own removal is seen by the next questions.
+    ASSERT_TRUE(m.files.Remove("C:\\P3\\Plug.dll"));
+    const std::vector<bool> after = m.files.CanOpenEach(paths);
+    for (std::size_t k = 0; k < asked.size(); ++k) {
+        const bool gone = asked[k].rfind("C:\\p3\\", 0) == 0 && (EqualsNoCase(asked[k].substr(6), "plug.dll") ||
+                                                                 EqualsNoCase(asked[k].substr(6), "link.dll"));
+        EXPECT_EQ(expected[k] && !gone, after[k]) << asked[k];
+    }
 }
 
 }  // namespace

@@ -6,7 +6,11 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
+#include <cerrno>
 #include <cstring>
+#include <system_error>
+#include <thread>
 
 #include "platform/hosted/host_file_io.h"
 #include "support/text.h"
@@ -26,15 +30,81 @@ bool HostedFiles::ReadPieces(const std::string& path, ContentSink& sink) {
     return host_io::ReadFilePieces(loc.hostPath, [&sink](std::string_view piece) { sink.Write(piece); });
 }
 
-bool HostedFiles::CanOpen(const std::string& path) {
-    // O_NONBLOCK and the check after opening keep a FIFO from making the
-    // open wait or count; a folder opens too, and does not count either.
-    const int fd = machine_.OpenFile(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+namespace {
+
+// O_NONBLOCK and the check after opening keep a FIFO from making the open
+// wait or count; a folder opens too, and does not count either.
+constexpr int kProbeFlags = O_RDONLY | O_NONBLOCK | O_CLOEXEC;
+
+bool IsRegularThenClose(int fd) {
     if (fd < 0) return false;
     struct stat st;
     const bool regular = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
     ::close(fd);
     return regular;
+}
+
+// Below this many questions the threads cost more than they save.
+constexpr std::size_t kAskTogetherFrom = 1024;
+
+}  // namespace
+
+bool HostedFiles::CanOpen(const std::string& path) {
+    return IsRegularThenClose(machine_.OpenFile(path, kProbeFlags));
+}
+
+std::vector<bool> HostedFiles::CanOpenEach(const std::vector<const std::string*>& paths) {
+    const unsigned processors = std::thread::hardware_concurrency();
+    const std::size_t threads = std::min<std::size_t>(processors == 0 ? 1 : processors, 4);
+    if (paths.size() < kAskTogetherFrom || threads < 2) return Files::CanOpenEach(paths);
+
+    // The folders are found first, on this thread, which alone uses the
+    // machine's memory of them; then the threads only open, look and close.
+    enum : unsigned char { kNo, kYes, kAskAlone };
+    struct Probe {
+        std::size_t index;  // in `paths`
+        int folder;         // a descriptor the machine keeps, or AT_FDCWD
+        std::string name;   // in `folder`, or the host path
+    };
+    std::vector<Probe> probes;
+    probes.reserve(paths.size());
+    std::vector<unsigned char> answers(paths.size(), kNo);
+    HostedMachine::Location at;
+    for (std::size_t i = 0; i < paths.size(); ++i) {
+        if (!machine_.Locate(*paths[i], &at, false) || !at.folderExists || at.isDriveRoot) continue;
+        if (at.folderHandle >= 0)
+            probes.push_back({i, at.folderHandle, std::move(at.name)});
+        else
+            probes.push_back({i, AT_FDCWD, std::move(at.hostPath)});
+    }
+    std::atomic<std::size_t> next{0};
+    const auto work = [&] {
+        constexpr std::size_t kBatch = 256;  // questions taken at a time
+        for (;;) {
+            const std::size_t begin = next.fetch_add(kBatch, std::memory_order_relaxed);
+            if (begin >= probes.size()) return;
+            const std::size_t end = std::min(begin + kBatch, probes.size());
+            for (std::size_t k = begin; k < end; ++k) {
+                const int fd = ::openat(probes[k].folder, probes[k].name.c_str(), kProbeFlags);
+                // Not there as written: the name in another case is looked
+                // for afterwards, by the machine.
+                answers[probes[k].index] = fd < 0 && errno == ENOENT ? kAskAlone : IsRegularThenClose(fd) ? kYes : kNo;
+            }
+        }
+    };
+    std::vector<std::thread> helpers;
+    try {
+        for (std::size_t t = 1; t < threads; ++t) helpers.emplace_back(work);
+    } catch (const std::system_error&) {
+        // No more threads to be had: those there are, and this one, ask them all.
+    }
+    work();  // allocates nothing and throws nothing, so the helpers are always joined
+    for (std::thread& helper : helpers) helper.join();
+
+    std::vector<bool> result(paths.size());
+    for (std::size_t i = 0; i < paths.size(); ++i)
+        result[i] = answers[i] == kAskAlone ? CanOpen(*paths[i]) : answers[i] == kYes;
+    return result;
 }
 
 bool HostedFiles::Exists(const std::string& path) {

@@ -20,6 +20,8 @@ public:
     bool ReadAll(const std::string& path, std::string* content) override;
     bool ReadPieces(const std::string& path, ContentSink& sink) override;
     bool CanOpen(const std::string& path) override;
+    // Many questions are asked by several threads at once.
+    std::vector<bool> CanOpenEach(const std::vector<const std::string*>& paths) override;
     bool Exists(const std::string& path) override;
     bool ReplaceWith(const std::string& path, const ContentWriter& produce, const std::string& backupPath) override;
     std::string LastFailure() const override { return lastFailure_; }

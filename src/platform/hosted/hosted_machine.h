@@ -43,6 +43,7 @@ public:
         bool isDriveRoot = false;
         // When not -1, a descriptor of the folder that holds `name`, owned by
         // the machine, for opening the file with one component to look up.
+        // The machine keeps it open as long as the machine lives.
         int folderHandle = -1;
     };
     // False for a path that cannot be made absolute or names a drive without

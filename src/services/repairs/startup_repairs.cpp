@@ -106,10 +106,15 @@ int StartupRepairs::DropMissingFiles() {
     // Every file is asked about first, in the catalog's order, and the
     // missing ones are then dropped in that order: dropping changes no file,
     // so the answers are the ones a walk that drops as it goes would get.
+    std::vector<const std::string*> files;
+    files.reserve(db_.entries().size());
+    for (const auto& item : db_.entries())
+        if (!item.value().ProgLocation.empty()) files.push_back(&item.value().ProgLocation);
+    const std::vector<bool> opens = platform_.files.CanOpenEach(files);
     std::vector<std::string> missing;
+    std::size_t asked = 0;
     for (const auto& item : db_.entries()) {
-        const CatalogEntry& entry = item.value();
-        if (entry.ProgLocation.empty() || !platform_.files.CanOpen(entry.ProgLocation)) missing.push_back(item.key());
+        if (item.value().ProgLocation.empty() || !opens[asked++]) missing.push_back(item.key());
     }
     // Dropping visits each installation that links a vanished plug-in, found
     // through the links themselves rather than by asking every installation,
