@@ -99,6 +99,10 @@ bool ComponentDatabase::ReadCatalog() {
             },
             [&](std::string_view k, std::string_view v) {
                 printer.Property(k, v);
+                // The start-up check asks whether every program file opens
+                // once the catalog is read; told now, the files port can find
+                // out while the rest is read.
+                if (k == "ProgLocation" && !v.empty()) platform_.files.CanOpenSoon(v);
                 // As SetProperty, with the section looked up once rather than per line.
                 if (!entry)
                     entry = &EntryForProperty(section, &existed);

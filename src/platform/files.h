@@ -66,6 +66,10 @@ public:
         return answers;
     }
 
+    // A hint: CanOpenEach will soon be asked about `path`, so an adapter may
+    // start finding out now. The answer CanOpenEach gives is the same.
+    virtual void CanOpenSoon(std::string_view path) { (void)path; }
+
     // True when a file or folder exists under that name. On the hosted
     // machine so does a FIFO, device or socket, which is no file: CanOpen and
     // ReadAll refuse it without waiting on it.

@@ -3,8 +3,10 @@
 // case-insensitive match in byte order) across clashes, and across the
 // adapter's own saves, renames and removals; names that appear from outside
 // in another case show in the next run.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <string>
@@ -14,6 +16,7 @@
 #include "platform/hosted/folder_index.h"
 #include "platform/hosted/hosted_files.h"
 #include "platform/hosted/hosted_machine.h"
+#include "platform/hosted/open_ahead.h"
 #include "support/text.h"
 
 namespace comp_mgr {
@@ -232,14 +235,11 @@ TEST(FolderIndex, AnswersAreTheSameWithAndWithoutAKeptFolderDescriptor) {
     EXPECT_FALSE(m.files.Exists("C:\\P0\\Plug.dll"));
 }
 
-// Asked many at once, the questions get the answers they get one by one,
-// whether the folders are new to the machine or remembered, with or without
-// a kept descriptor, and whatever else is in the list.
-TEST(FolderIndex, ManyQuestionsAskedTogetherGetTheAnswersOfOneByOne) {
-    TestRoot root;
-    MakeCaseFolders(root);
-    std::vector<std::string> asked;
-    std::vector<bool> expected;
+// Enough questions about the case folders to be asked together, with their
+// answers one by one, and some that name no file at all.
+void ManyQuestions(std::vector<std::string>* askedOut, std::vector<bool>* expectedOut) {
+    std::vector<std::string>& asked = *askedOut;
+    std::vector<bool>& expected = *expectedOut;
     for (int copy = 0; copy < 3; ++copy) {  // enough questions to be asked together
         for (int i = 0; i < kFolders; ++i) {
             for (const FolderCase& c : kFolderCases) {
@@ -253,6 +253,23 @@ TEST(FolderIndex, ManyQuestionsAskedTogetherGetTheAnswersOfOneByOne) {
             expected.push_back(false);
         }
     }
+}
+
+// Whether `path` is a file the removal of C:\P3\Plug.dll takes away.
+bool GoneWithP3Plug(const std::string& path) {
+    return path.rfind("C:\\p3\\", 0) == 0 &&
+           (EqualsNoCase(path.substr(6), "plug.dll") || EqualsNoCase(path.substr(6), "link.dll"));
+}
+
+// Asked many at once, the questions get the answers they get one by one,
+// whether the folders are new to the machine or remembered, with or without
+// a kept descriptor, and whatever else is in the list.
+TEST(FolderIndex, ManyQuestionsAskedTogetherGetTheAnswersOfOneByOne) {
+    TestRoot root;
+    MakeCaseFolders(root);
+    std::vector<std::string> asked;
+    std::vector<bool> expected;
+    ManyQuestions(&asked, &expected);
     std::vector<const std::string*> paths;
     for (const std::string& path : asked) paths.push_back(&path);
     Machine m(root);
@@ -265,11 +282,76 @@ TEST(FolderIndex, ManyQuestionsAskedTogetherGetTheAnswersOfOneByOne) {
     // The adapter's own removal is seen by the next questions.
     ASSERT_TRUE(m.files.Remove("C:\\P3\\Plug.dll"));
     const std::vector<bool> after = m.files.CanOpenEach(paths);
-    for (std::size_t k = 0; k < asked.size(); ++k) {
-        const bool gone = asked[k].rfind("C:\\p3\\", 0) == 0 && (EqualsNoCase(asked[k].substr(6), "plug.dll") ||
-                                                                 EqualsNoCase(asked[k].substr(6), "link.dll"));
-        EXPECT_EQ(expected[k] && !gone, after[k]) << asked[k];
+    for (std::size_t k = 0; k < asked.size(); ++k)
+        EXPECT_EQ(expected[k] && !GoneWithP3Plug(asked[k]), after[k]) << asked[k];
+}
+
+// Told ahead (as the catalog is read), the questions get the same answers,
+// in whatever order and however many of them are then asked, and not the
+// answers from before the adapter's own change.
+TEST(FolderIndex, QuestionsToldAheadGetTheAnswersOfOneByOne) {
+    TestRoot root;
+    MakeCaseFolders(root);
+    std::vector<std::string> asked;
+    std::vector<bool> expected;
+    ManyQuestions(&asked, &expected);
+    const std::size_t n = asked.size();
+    struct Telling {
+        const char* what;
+        std::vector<std::size_t> told;  // places in `asked`, in the order told
+        bool removeBeforeAsking;
+    };
+    std::vector<std::size_t> inOrder, reversed, everyOther, twice;
+    for (std::size_t k = 0; k < n; ++k) {
+        inOrder.push_back(k);
+        reversed.push_back(n - 1 - k);
+        if (k % 2 == 0) everyOther.push_back(k);
+        twice.push_back(k);
+        twice.push_back(k);
     }
+    const Telling tellings[] = {
+        {"in the order asked", inOrder, false}, {"in the reverse order", reversed, false},
+        {"every other one", everyOther, false}, {"each twice", twice, false},
+        {"then a file removed", inOrder, true}, {"nothing", {}, false},
+    };
+    std::vector<const std::string*> paths;
+    for (const std::string& path : asked) paths.push_back(&path);
+    for (const Telling& t : tellings) {
+        TestRoot copy;
+        MakeCaseFolders(copy);
+        Machine m(copy);
+        for (std::size_t k : t.told) m.files.CanOpenSoon(asked[k]);
+        if (t.removeBeforeAsking) {
+            ASSERT_TRUE(m.files.Remove("C:\\P3\\Plug.dll"));
+        }
+        const std::vector<bool> answers = m.files.CanOpenEach(paths);
+        ASSERT_EQ(n, answers.size()) << t.what;
+        for (std::size_t k = 0; k < n; ++k)
+            EXPECT_EQ(expected[k] && !(t.removeBeforeAsking && GoneWithP3Plug(asked[k])), answers[k])
+                << asked[k] << ", told " << t.what;
+    }
+}
+
+// The threads open through descriptors of their own: the machine's may be
+// closed while they still work.
+TEST(OpenAhead, AnswersThroughItsOwnDescriptors) {
+    TestRoot root;
+    MakeCaseFolders(root);
+    const int folder = ::open(root.Host("drive_c/P0").c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+    ASSERT_GE(folder, 0);
+    OpenAhead ahead(2, true);
+    const std::size_t count = OpenAhead::kThreadsFrom + 10;
+    for (std::size_t k = 0; k < count; ++k)
+        ahead.Add("q" + std::to_string(k), folder, k % 2 == 0 ? "Plug.dll" : k % 3 == 0 ? "pipe" : "PLUG.DLL");
+    ::close(folder);
+    ahead.Finish();
+    for (std::size_t k = 0; k < count; ++k)
+        EXPECT_EQ(k % 2 == 0   ? OpenAhead::kYes
+                  : k % 3 == 0 ? OpenAhead::kNo
+                               : OpenAhead::kAskAlone,
+                  ahead.Take("q" + std::to_string(k)))
+            << k;
+    EXPECT_EQ(OpenAhead::kNotAdded, ahead.Take("never added"));
 }
 
 }  // namespace

@@ -6,10 +6,8 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <atomic>
 #include <cerrno>
 #include <cstring>
-#include <system_error>
 #include <thread>
 
 #include "platform/hosted/host_file_io.h"
@@ -44,8 +42,11 @@ bool IsRegularThenClose(int fd) {
     return regular;
 }
 
-// Below this many questions the threads cost more than they save.
-constexpr std::size_t kAskTogetherFrom = 1024;
+// The threads that answer many questions at once, the caller's among them.
+std::size_t AskingThreads() {
+    const unsigned processors = std::thread::hardware_concurrency();
+    return std::min<std::size_t>(processors == 0 ? 1 : processors, 4);
+}
 
 }  // namespace
 
@@ -53,57 +54,52 @@ bool HostedFiles::CanOpen(const std::string& path) {
     return IsRegularThenClose(machine_.OpenFile(path, kProbeFlags));
 }
 
-std::vector<bool> HostedFiles::CanOpenEach(const std::vector<const std::string*>& paths) {
-    const unsigned processors = std::thread::hardware_concurrency();
-    const std::size_t threads = std::min<std::size_t>(processors == 0 ? 1 : processors, 4);
-    if (paths.size() < kAskTogetherFrom || threads < 2) return Files::CanOpenEach(paths);
-
-    // The folders are found first, on this thread, which alone uses the
-    // machine's memory of them; then the threads only open, look and close.
-    enum : unsigned char { kNo, kYes, kAskAlone };
-    struct Probe {
-        std::size_t index;  // in `paths`
-        int folder;         // a descriptor the machine keeps, or AT_FDCWD
-        std::string name;   // in `folder`, or the host path
-    };
-    std::vector<Probe> probes;
-    probes.reserve(paths.size());
-    std::vector<unsigned char> answers(paths.size(), kNo);
+void HostedFiles::AddQuestion(OpenAhead& ahead, std::string_view path) {
     HostedMachine::Location at;
-    for (std::size_t i = 0; i < paths.size(); ++i) {
-        if (!machine_.Locate(*paths[i], &at, false) || !at.folderExists || at.isDriveRoot) continue;
-        if (at.folderHandle >= 0)
-            probes.push_back({i, at.folderHandle, std::move(at.name)});
-        else
-            probes.push_back({i, AT_FDCWD, std::move(at.hostPath)});
-    }
-    std::atomic<std::size_t> next{0};
-    const auto work = [&] {
-        constexpr std::size_t kBatch = 256;  // questions taken at a time
-        for (;;) {
-            const std::size_t begin = next.fetch_add(kBatch, std::memory_order_relaxed);
-            if (begin >= probes.size()) return;
-            const std::size_t end = std::min(begin + kBatch, probes.size());
-            for (std::size_t k = begin; k < end; ++k) {
-                const int fd = ::openat(probes[k].folder, probes[k].name.c_str(), kProbeFlags);
-                // Not there as written: the name in another case is looked
-                // for afterwards, by the machine.
-                answers[probes[k].index] = fd < 0 && errno == ENOENT ? kAskAlone : IsRegularThenClose(fd) ? kYes : kNo;
-            }
-        }
-    };
-    std::vector<std::thread> helpers;
-    try {
-        for (std::size_t t = 1; t < threads; ++t) helpers.emplace_back(work);
-    } catch (const std::system_error&) {
-        // No more threads to be had: those there are, and this one, ask them all.
-    }
-    work();  // allocates nothing and throws nothing, so the helpers are always joined
-    for (std::thread& helper : helpers) helper.join();
+    if (!machine_.Locate(path, &at, false) || !at.folderExists || at.isDriveRoot)
+        ahead.AddAnswer(path, false);
+    else if (at.folderHandle >= 0)
+        ahead.Add(path, at.folderHandle, at.name);
+    else
+        ahead.Add(path, AT_FDCWD, at.hostPath);
+}
 
+void HostedFiles::CanOpenSoon(std::string_view path) {
+    if (!toldAhead_) {
+        const std::size_t threads = AskingThreads();
+        if (threads < 2) return;
+        toldAhead_ = std::make_unique<OpenAhead>(threads, true);
+        toldAt_ = machine_.changes();
+    }
+    AddQuestion(*toldAhead_, path);
+}
+
+std::vector<bool> HostedFiles::CanOpenEach(const std::vector<const std::string*>& paths) {
+    std::vector<unsigned char> answers(paths.size(), OpenAhead::kNotAdded);
+    if (std::unique_ptr<OpenAhead> told = std::move(toldAhead_)) {
+        told->Finish();
+        // Answers found before the adapter changed a file are not used.
+        if (machine_.changes() == toldAt_)
+            for (std::size_t i = 0; i < paths.size(); ++i) answers[i] = told->Take(*paths[i]);
+    }
+    // The questions not told ahead: their folders are found first, on this
+    // thread, which alone uses the machine's memory of them; then the
+    // threads only open, look and close.
+    std::vector<std::size_t> rest;
+    for (std::size_t i = 0; i < paths.size(); ++i)
+        if (answers[i] == OpenAhead::kNotAdded) rest.push_back(i);
+    const std::size_t threads = AskingThreads();
+    if (rest.size() >= OpenAhead::kThreadsFrom && threads >= 2) {
+        OpenAhead now(threads, false);
+        for (std::size_t i : rest) AddQuestion(now, *paths[i]);
+        now.Finish();
+        for (std::size_t i : rest) answers[i] = now.Take(*paths[i]);
+    }
+    // The rest one by one, and a name not there as written by the usual rule.
     std::vector<bool> result(paths.size());
     for (std::size_t i = 0; i < paths.size(); ++i)
-        result[i] = answers[i] == kAskAlone ? CanOpen(*paths[i]) : answers[i] == kYes;
+        result[i] = answers[i] == OpenAhead::kYes ||
+                    ((answers[i] == OpenAhead::kAskAlone || answers[i] == OpenAhead::kNotAdded) && CanOpen(*paths[i]));
     return result;
 }
 

@@ -8,8 +8,12 @@
 #ifndef COMP_MGR_PLATFORM_HOSTED_HOSTED_FILES_H
 #define COMP_MGR_PLATFORM_HOSTED_HOSTED_FILES_H
 
+#include <cstdint>
+#include <memory>
+
 #include "platform/files.h"
 #include "platform/hosted/hosted_machine.h"
+#include "platform/hosted/open_ahead.h"
 
 namespace comp_mgr {
 
@@ -20,8 +24,10 @@ public:
     bool ReadAll(const std::string& path, std::string* content) override;
     bool ReadPieces(const std::string& path, ContentSink& sink) override;
     bool CanOpen(const std::string& path) override;
-    // Many questions are asked by several threads at once.
+    // Many questions are asked by several threads at once; those told ahead
+    // are answered meanwhile.
     std::vector<bool> CanOpenEach(const std::vector<const std::string*>& paths) override;
+    void CanOpenSoon(std::string_view path) override;
     bool Exists(const std::string& path) override;
     bool ReplaceWith(const std::string& path, const ContentWriter& produce, const std::string& backupPath) override;
     std::string LastFailure() const override { return lastFailure_; }
@@ -38,8 +44,12 @@ public:
     bool SetCurrentDirectory(const std::string& path) override;
 
 private:
+    void AddQuestion(OpenAhead& ahead, std::string_view path);
+
     HostedMachine& machine_;
     std::string lastFailure_;
+    std::unique_ptr<OpenAhead> toldAhead_;  // the questions CanOpenSoon was told of
+    std::uint64_t toldAt_ = 0;              // the machine's change count when the first was told
 };
 
 }  // namespace comp_mgr

@@ -196,6 +196,7 @@ bool HostedMachine::FindEntry(const std::string& folder, const std::string& name
 }
 
 void HostedMachine::Changed(const std::string& hostPath) {
+    ++changes_;
     const std::size_t slash = hostPath.rfind('/');
     if (slash != std::string::npos) folders_.ForgetEntries(hostPath.substr(0, slash));
 }

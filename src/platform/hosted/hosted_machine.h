@@ -60,6 +60,9 @@ public:
     // The adapter created, replaced, renamed or removed the file at
     // `hostPath`: the names of its folder are read again when next needed.
     void Changed(const std::string& hostPath);
+    // How many changes the adapter has made: an answer found before the
+    // count moved may no longer hold.
+    std::uint64_t changes() const { return changes_; }
 
     // Makes an existing folder the current directory.
     bool ChangeDirectory(std::string_view path);
@@ -76,6 +79,7 @@ private:
     mutable FolderIndex folders_;
     mutable std::string scratchKey_;         // the folder key of a Locate, kept for its capacity
     mutable std::uint32_t drivesFound_ = 0;  // bit n: the folder of drive 'A' + n exists
+    std::uint64_t changes_ = 0;
 };
 
 }  // namespace comp_mgr
