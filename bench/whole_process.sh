@@ -49,6 +49,10 @@ measure() {
 run_size() {
   local adapter=$1 size=$2 root=$work/$adapter-$size
   python3 "$here/make_machine.py" "$root" "$size"
+  # The new machine written out and settled: its writing back slows the next
+  # seconds' file calls, the floor's and the tool's alike.
+  sync
+  sleep 2
   local catalog=$root/drive_d/Vantrel/db/vnt_Compdb.ini
   local catalog_kb=$(( $(stat -c %s "$catalog") / 1024 ))
   local floor floor_cpu
