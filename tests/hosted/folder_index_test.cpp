@@ -352,6 +352,14 @@ TEST(OpenAhead, AnswersThroughItsOwnDescriptors) {
                   ahead.Take("q" + std::to_string(k)))
             << k;
     EXPECT_EQ(OpenAhead::kNotAdded, ahead.Take("never added"));
+    // A path longer than a batch holds is left to be asked alone.
+    OpenAhead longPath(2, true);
+    const std::string huge = "C:\\" + std::string(70000, 'a');
+    longPath.Add(huge, AT_FDCWD, "/nowhere");
+    longPath.AddAnswer("short", true);
+    longPath.Finish();
+    EXPECT_EQ(OpenAhead::kNotAdded, longPath.Take(huge));
+    EXPECT_EQ(OpenAhead::kYes, longPath.Take("short"));
 }
 
 }  // namespace

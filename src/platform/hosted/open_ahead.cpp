@@ -1,10 +1,12 @@
 #include "platform/hosted/open_ahead.h"
 
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstring>
 #include <functional>
 #include <system_error>
 
@@ -34,49 +36,67 @@ int OpenAhead::OwnDescriptor(int folder) {
     return copy;
 }
 
-OpenAhead::Probe& OpenAhead::Append(std::string_view path, int folder, std::string_view name) {
-    if (!filling_) {
-        filling_ = std::make_unique<Batch>();
-        filling_->probes.reserve(kBatch);
-        filling_->text.reserve(kBatch * 48);  // a program path is mostly shorter
-    }
-    Batch& batch = *filling_;
-    Probe probe{static_cast<std::uint32_t>(batch.text.size()), static_cast<std::uint32_t>(path.size()), 0, folder, kNo};
-    batch.text.append(path);
-    batch.text.push_back('\0');
+OpenAhead::Batch::Batch() {
+    void* map = ::mmap(nullptr, kRegion, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    mapped = map != MAP_FAILED;
+    region = mapped ? static_cast<char*>(map) : new char[kRegion];
+    probes = reinterpret_cast<Probe*>(region);
+    text = region + kTextAt;
+}
+
+OpenAhead::Batch::~Batch() {
+    if (mapped)
+        ::munmap(region, kRegion);
+    else
+        delete[] region;
+}
+
+OpenAhead::Probe* OpenAhead::Append(std::string_view path, int folder, std::string_view name) {
     // The name as written ends the path, mostly: then it is not kept twice.
-    if (!name.empty() && name.size() <= path.size() && path.substr(path.size() - name.size()) == name) {
+    const bool nameEndsPath =
+        !name.empty() && name.size() <= path.size() && path.substr(path.size() - name.size()) == name;
+    const std::size_t bytes = path.size() + 1 + (nameEndsPath ? 0 : name.size() + 1);
+    if (filling_ && !filling_->Fits(bytes)) Publish();
+    if (!filling_) filling_ = std::make_unique<Batch>();
+    Batch& batch = *filling_;
+    // A path longer than a batch holds is not added: it is asked alone.
+    if (!batch.Fits(bytes)) return nullptr;
+    Probe& probe = batch.probes[batch.count++];
+    probe = Probe{static_cast<std::uint32_t>(batch.textUsed), static_cast<std::uint32_t>(path.size()), 0, folder, kNo};
+    if (!path.empty()) std::memcpy(batch.text + batch.textUsed, path.data(), path.size());
+    batch.textUsed += path.size();
+    batch.text[batch.textUsed++] = '\0';
+    if (nameEndsPath) {
         probe.nameAt = probe.pathAt + probe.pathSize - static_cast<std::uint32_t>(name.size());
     } else {
-        probe.nameAt = static_cast<std::uint32_t>(batch.text.size());
-        batch.text.append(name);
-        batch.text.push_back('\0');
+        probe.nameAt = static_cast<std::uint32_t>(batch.textUsed);
+        if (!name.empty()) std::memcpy(batch.text + batch.textUsed, name.data(), name.size());
+        batch.textUsed += name.size();
+        batch.text[batch.textUsed++] = '\0';
     }
-    batch.probes.push_back(probe);
     ++added_;
-    return batch.probes.back();
+    return &probe;
 }
 
 void OpenAhead::Add(std::string_view path, int folder, const std::string& name) {
     const int own = OwnDescriptor(folder);
-    Probe& probe = Append(path, own, name);
-    if (own < 0 && folder >= 0) {
+    Probe* probe = Append(path, own, name);
+    if (probe && own < 0 && folder >= 0) {
         // No descriptor to spare: answered here, through the machine's.
         const int fd = ::openat(folder, name.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
         struct stat st;
-        probe.answer =
+        probe->answer =
             fd < 0 ? (errno == ENOENT ? kAskAlone : kNo) : (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) ? kYes : kNo);
         if (fd >= 0) ::close(fd);
-        probe.folder = kAnswered;
+        probe->folder = kAnswered;
     }
-    if (filling_->probes.size() == kBatch) Publish();
+    if (filling_ && filling_->count == kBatch) Publish();
     if (startEarly_ && !started_ && added_ >= kThreadsFrom) StartThreads();
 }
 
 void OpenAhead::AddAnswer(std::string_view path, bool opens) {
-    Probe& probe = Append(path, kAnswered, std::string_view());
-    probe.answer = opens ? kYes : kNo;
-    if (filling_->probes.size() == kBatch) Publish();
+    if (Probe* probe = Append(path, kAnswered, std::string_view())) probe->answer = opens ? kYes : kNo;
+    if (filling_ && filling_->count == kBatch) Publish();
 }
 
 void OpenAhead::Publish() {
@@ -100,9 +120,10 @@ void OpenAhead::StartThreads() {
 void OpenAhead::AnswerBatch(Batch& batch) {
     // Only a regular file counts as opened: a folder opens too, and
     // O_NONBLOCK keeps a FIFO from making the open wait.
-    for (Probe& probe : batch.probes) {
+    for (std::size_t k = 0; k < batch.count; ++k) {
+        Probe& probe = batch.probes[k];
         if (probe.folder == kAnswered) continue;
-        const int fd = ::openat(probe.folder, batch.text.c_str() + probe.nameAt, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+        const int fd = ::openat(probe.folder, batch.text + probe.nameAt, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
         if (fd < 0) {
             probe.answer = errno == ENOENT ? kAskAlone : kNo;
             continue;
@@ -143,7 +164,7 @@ void OpenAhead::Finish() {
 
 OpenAhead::Answer OpenAhead::Take(std::string_view path) {
     // In the order added, one comparison a question.
-    while (takeBatch_ < batches_.size() && takeProbe_ >= batches_[takeBatch_]->probes.size()) {
+    while (takeBatch_ < batches_.size() && takeProbe_ >= batches_[takeBatch_]->count) {
         ++takeBatch_;
         takeProbe_ = 0;
     }
@@ -163,11 +184,13 @@ OpenAhead::Answer OpenAhead::Take(std::string_view path) {
         std::size_t slots = 2;
         while (slots < added_ * 2) slots *= 2;
         byPath_.assign(slots, 0);
-        for (std::size_t number = 0; number < added_; ++number) {
-            const Batch& batch = *batches_[number / kBatch];
-            std::size_t at = hashOf(PathOf(batch, batch.probes[number % kBatch])) & (slots - 1);
-            while (byPath_[at] != 0) at = (at + 1) & (slots - 1);
-            byPath_[at] = static_cast<std::uint32_t>(number + 1);
+        for (std::size_t b = 0; b < batches_.size(); ++b) {
+            const Batch& batch = *batches_[b];
+            for (std::size_t k = 0; k < batch.count; ++k) {
+                std::size_t at = hashOf(PathOf(batch, batch.probes[k])) & (slots - 1);
+                while (byPath_[at] != 0) at = (at + 1) & (slots - 1);
+                byPath_[at] = static_cast<std::uint32_t>(b * kBatch + k + 1);
+            }
         }
     }
     if (byPath_.empty()) return kNotAdded;

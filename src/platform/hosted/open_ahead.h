@@ -59,23 +59,37 @@ private:
         int folder;            // a descriptor of this object's, or AT_FDCWD
         Answer answer;
     };
+    static constexpr std::size_t kBatch = 256;     // questions handed over at a time
+    static constexpr std::size_t kRegion = 65536;  // a batch's memory: its probes, then its text
     // Filled by the caller only; handed to the threads once full, and never
-    // changed by the caller again.
+    // changed by the caller again. Its memory is mapped apart from the heap
+    // and given back when it is freed, so the questions of a large catalog
+    // leave no holes in the heap that the rest of the run cannot use.
     struct Batch {
-        std::string text;
-        std::vector<Probe> probes;
-    };
-    static constexpr std::size_t kBatch = 256;  // questions handed over at a time
-    static constexpr int kAnswered = -2;        // a probe's folder when its answer is known
+        Batch();
+        ~Batch();
+        Batch(const Batch&) = delete;
+        Batch& operator=(const Batch&) = delete;
+        bool Fits(std::size_t bytes) const { return count < kBatch && textUsed + bytes <= kRegion - kTextAt; }
 
-    Probe& Append(std::string_view path, int folder, std::string_view name);
+        static constexpr std::size_t kTextAt = kBatch * sizeof(Probe);
+        char* region;
+        bool mapped;
+        Probe* probes;
+        std::size_t count = 0;
+        char* text;
+        std::size_t textUsed = 0;
+    };
+    static constexpr int kAnswered = -2;  // a probe's folder when its answer is known
+
+    Probe* Append(std::string_view path, int folder, std::string_view name);
     void Publish();
     void StartThreads();
     void Work();
     static void AnswerBatch(Batch& batch);
     int OwnDescriptor(int folder);
     std::string_view PathOf(const Batch& batch, const Probe& probe) const {
-        return std::string_view(batch.text).substr(probe.pathAt, probe.pathSize);
+        return std::string_view(batch.text + probe.pathAt, probe.pathSize);
     }
 
     const std::size_t threadCount_;
@@ -95,7 +109,7 @@ private:
     bool finished_ = false;
 
     // Take's place in the order added, and, for questions asked out of it, a
-    // table of every question by its path's hash: probe number + 1, or 0.
+    // table of every question by its path's hash: batch * kBatch + probe + 1, or 0.
     std::size_t takeBatch_ = 0;
     std::size_t takeProbe_ = 0;
     std::vector<std::uint32_t> byPath_;
