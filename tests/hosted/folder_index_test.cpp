@@ -290,8 +290,6 @@ TEST(FolderIndex, ManyQuestionsAskedTogetherGetTheAnswersOfOneByOne) {
 // in whatever order and however many of them are then asked, and not the
 // answers from before the adapter's own change.
 TEST(FolderIndex, QuestionsToldAheadGetTheAnswersOfOneByOne) {
-    TestRoot root;
-    MakeCaseFolders(root);
     std::vector<std::string> asked;
     std::vector<bool> expected;
     ManyQuestions(&asked, &expected);
@@ -317,9 +315,9 @@ TEST(FolderIndex, QuestionsToldAheadGetTheAnswersOfOneByOne) {
     std::vector<const std::string*> paths;
     for (const std::string& path : asked) paths.push_back(&path);
     for (const Telling& t : tellings) {
-        TestRoot copy;
-        MakeCaseFolders(copy);
-        Machine m(copy);
+        TestRoot root;  // each telling its own, as one removes a file
+        MakeCaseFolders(root);
+        Machine m(root);
         for (std::size_t k : t.told) m.files.CanOpenSoon(asked[k]);
         if (t.removeBeforeAsking) {
             ASSERT_TRUE(m.files.Remove("C:\\P3\\Plug.dll"));
