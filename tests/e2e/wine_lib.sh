@@ -158,7 +158,11 @@ wine_registry_export() {
   local key=$1 out=$2 raw
   raw=$(mktemp "${TMPDIR:-/tmp}/wine_export.XXXXXX.reg")
   WINE_STARTS=$((WINE_STARTS + 1))
-  "$WINE_BIN" regedit /E "$(wine_path "$raw")" "$key" </dev/null || { rm -f "$raw"; return 1; }
+  # Asked twice before taken as absent: on a loaded machine an export of a key
+  # that is there has been seen to fail once.
+  "$WINE_BIN" regedit /E "$(wine_path "$raw")" "$key" </dev/null ||
+    { WINE_STARTS=$((WINE_STARTS + 1)); "$WINE_BIN" regedit /E "$(wine_path "$raw")" "$key" </dev/null; } ||
+    { rm -f "$raw"; return 1; }
   python3 "$WINE_LIB_DIR/reg_normalize.py" "$raw" "$key" >"$out"
   local rc=$?
   rm -f "$raw"
